@@ -1,0 +1,465 @@
+#include "app/Form1.h"
+
+#include "nav/Dir1.h"
+#include "nav/DriveButtons.h"
+#include "nav/PaneKeys.h"
+#include "platform/Paths.h"
+#include "platform/QtKeys.h"
+#include "table/Grid1.h"
+#include "table/WindowKeys.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace sorvik {
+
+namespace {
+
+constexpr int kDesignClientWidth = 12495;
+constexpr int kDesignClientHeight = 6720;
+constexpr int kTableRightMargin = 150;
+
+void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+}
+
+QFont designFont(const char* family, double points)
+{
+    QFont f(QString::fromUtf8(family));
+    f.setPointSizeF(points);
+    return f;
+}
+
+QString qs(u16view s)
+{
+    return QString::fromStdU16String(u16(s));
+}
+
+}
+
+Form1::Form1(platform::FileSystem& fs, platform::ProgramInfo program, QWidget* parent)
+    : QWidget(parent), m_model(fs, std::move(program))
+{
+    setObjectName("Form1");
+    setFont(designFont("ＭＳ ゴシック", 9));
+    buildControls();
+    qApp->installEventFilter(this);
+}
+
+Form1::~Form1()
+{
+    qApp->removeEventFilter(this);
+}
+
+void Form1::buildControls()
+{
+    // Step 2: caption = executable name, ".", revision.
+    setWindowTitle(qs(m_model.program().name) + "." + QString::number(m_model.program().revision));
+    resize(twipsToPx(kDesignClientWidth), twipsToPx(kDesignClientHeight));
+
+    m_label2 = new QLabel(this);
+    m_label2->setObjectName("Label2");
+    m_label2->setFont(designFont("ＭＳ ゴシック", 11.25));
+    m_label2->setAlignment(Qt::AlignCenter);
+    m_label2->setAutoFillBackground(true);
+    m_label2->setStyleSheet("background-color: rgb(192,255,255);");
+    place(m_label2, 5940, 120, 1515, 315);
+
+    auto button = [this](const char* name, const char* caption, int left, int width) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setAutoDefault(false);
+        place(b, left, 120, width, 315);
+        return b;
+    };
+    m_command3 = button("Command3", "Help(F1)", 7800, 1095);
+    m_command1 = button("Command1", "ﾌｨﾙﾀ設定(&F)", 8940, 1155);
+    m_cmdHiddn = button("cmdHiddn", "SysFile(&G)", 10140, 1035);
+    m_cmdAssoc = button("cmd関連", "関連付(&R)", 11220, 1095);
+    connect(m_command3, &QPushButton::clicked, this, [this] {
+        if (showHelp)
+            showHelp();
+        m_grid->setFocus();
+    });
+
+    m_dir = new Dir1(m_model.Dir1, this);
+    m_dir->setFont(designFont("ＭＳ ゴシック", 9.75));
+    place(m_dir, 120, 480, 1935, 5715);
+    m_dir->onKey = [this](int code, int shift) { return treeKey(code, shift); };
+
+    m_grid = new Grid1(m_model.Grid1, this);
+    m_grid->setFont(designFont("ＭＳ ゴシック", 9));
+    place(m_grid, 2160, 480, 10215, 5655);
+    m_grid->onKey = [this](int code, int shift) { return tableKey(code, shift); };
+    m_grid->onFocusIn = [this] {
+        m_model.tableGotFocus();
+        m_escPressesQuit = true;
+    };
+    m_grid->onFocusOut = [this] { m_model.tableLostFocus(); };
+    m_grid->onClicked = [this] { m_text1->clear(); };
+    m_grid->onMouseReleased = [this] { m_model.Grid1.setColumnWidth(4, m_model.Grid1.GridCol4()); };
+
+    m_label4 = new QLabel(this);
+    m_label4->setObjectName("Label4");
+    m_label4->setStyleSheet("background-color: white;");
+    m_label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(m_label4, 120, 6240, 795, 315);
+
+    m_label1 = new QLabel(QStringLiteral("説明記入欄"), this);
+    m_label1->setObjectName("Label1");
+    m_label1->setFont(designFont("ＭＳ ゴシック", 11.25));
+    m_label1->setStyleSheet("background-color: white;");
+    place(m_label1, 960, 6300, 1155, 255);
+
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName("Text1");
+    m_text1->setFont(designFont("ＭＳ Ｐゴシック", 11.25));
+    place(m_text1, 2160, 6240, 7455, 375);
+
+    m_command2 = new QPushButton(QStringLiteral("終了(Esc)"), this);
+    m_command2->setObjectName("Command2");
+    m_command2->setFont(designFont("ＭＳ Ｐゴシック", 11.25));
+    m_command2->setAutoDefault(false);
+    place(m_command2, 11040, 6240, 1335, 375);
+    connect(m_command2, &QPushButton::clicked, this, &QWidget::close);
+
+    m_drives = new DriveButtons(m_model.Drive1, this);
+
+    m_model.onBusy = [](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    m_model.onFileCountChanged = [this] { showFileCount(); };
+
+    m_lastClientWidth = kDesignClientWidth;
+    m_lastClientHeight = kDesignClientHeight;
+}
+
+void Form1::Load(u16view startPath)
+{
+    // The table's width follows the client area (right margin 150 twips).
+    m_model.Grid1.setTableWidth(int(pxToTwips(width())) - 2160 - kTableRightMargin);
+    m_model.Grid1.setColumnWidth(4, m_model.Grid1.GridCol4());
+    m_model.Load(startPath);
+    refreshTree();
+    showFileCount();
+    m_drives->build([this](char16_t letter) {
+        const platform::Drive* d = m_model.fs().drives().find(letter);
+        return d ? d->type : int(platform::kDriveNoRoot);
+    });
+    for (int i = 0; i < m_drives->count(); ++i) {
+        m_drives->button(i)->onKey = [this](int index, int code, int shift) { return driveButtonKey(index, code, shift); };
+        m_drives->button(i)->onFocusIn = [this](int index) { driveButtonFocused(index); };
+        connect(m_drives->button(i), &QPushButton::clicked, this, [this, i] { driveButtonChosen(i); });
+    }
+    placeCommandRow();
+    restoreGeometry();
+    m_grid->setFocus();
+    m_model.GoToFirstRow();
+}
+
+void Form1::placeCommandRow()
+{
+    int left = m_drives->rightEdgeTwips() + 15;
+    for (QWidget* w : {static_cast<QWidget*>(m_label2), static_cast<QWidget*>(m_command3),
+             static_cast<QWidget*>(m_command1), static_cast<QWidget*>(m_cmdHiddn),
+             static_cast<QWidget*>(m_cmdAssoc)}) {
+        w->move(twipsToPx(left), w->y());
+        left += int(pxToTwips(w->width())) + 15;
+    }
+}
+
+void Form1::restoreGeometry()
+{
+    const SettingsValues& s = m_model.settings;
+    if (!s.SavedWidth || !s.SavedHeight || *s.SavedWidth <= 0 || *s.SavedHeight <= 0)
+        return;
+    const int w = twipsToPx(*s.SavedWidth);
+    const int h = twipsToPx(*s.SavedHeight);
+    if (w > 32767 || h > 32767)
+        return;
+    QPoint topLeft = pos();
+    if (s.SavedTop && s.SavedLeft)
+        topLeft = QPoint(twipsToPx(*s.SavedLeft), twipsToPx(*s.SavedTop));
+    // Only a place that some screen can show: a window off every screen is lost to a keyboard user.
+    const QRect wanted(topLeft, QSize(w, h));
+    bool fits = false;
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().contains(wanted))
+            fits = true;
+    if (!fits) {
+        if (QScreen* screen = QGuiApplication::primaryScreen();
+            screen && screen->availableGeometry().width() >= w && screen->availableGeometry().height() >= h)
+            resize(w, h);
+        return;
+    }
+    move(wanted.topLeft());
+    resize(wanted.size());
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int clientWidth = int(pxToTwips(width()));
+    const int clientHeight = int(pxToTwips(height()));
+    if (clientWidth > 10000) {
+        const int d = m_lastClientWidth - clientWidth;
+        const int gridWidth = clientWidth - int(pxToTwips(m_grid->x())) - kTableRightMargin;
+        m_grid->resize(twipsToPx(gridWidth), m_grid->height());
+        m_model.Grid1.setTableWidth(gridWidth);
+        m_model.Grid1.setColumnWidth(4, m_model.Grid1.GridCol4());
+        m_text1->resize(m_text1->width() - twipsToPx(d), m_text1->height());
+        m_command2->move(m_command2->x() - twipsToPx(d), m_command2->y());
+        m_lastClientWidth = clientWidth;
+    }
+    if (clientHeight > 5000) {
+        const int d = twipsToPx(m_lastClientHeight - clientHeight);
+        for (QWidget* w : {static_cast<QWidget*>(m_command2), static_cast<QWidget*>(m_text1),
+                 static_cast<QWidget*>(m_label1), static_cast<QWidget*>(m_label4)})
+            w->move(w->x(), w->y() - d);
+        m_grid->resize(m_grid->width(), m_grid->height() - d);
+        m_dir->resize(m_dir->width(), m_grid->height());
+        m_lastClientHeight = clientHeight;
+    }
+}
+
+void Form1::showFileCount()
+{
+    m_label4->setText(qs(m_model.fileCountText()));
+}
+
+void Form1::refreshTree()
+{
+    m_dir->rebuild();
+}
+
+void Form1::goToTable()
+{
+    m_grid->setFocus();
+    m_model.tableGotFocus();
+    m_model.goToTable();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this || !widget->hasFocus())
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (widget == m_text1) {
+        text1Key(key);
+        return key->isAccepted() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+                                        || key->key() == Qt::Key_Escape);
+    }
+    const WinKey k = winKeyOf(key);
+    return windowKey(k.code, k.shift);
+}
+
+bool Form1::windowKey(int code, int shift)
+{
+    const WindowKeyResult r = dispatchWindowKey(code, shift);
+    switch (r.command) {
+    case WindowCommand::None:
+        return false;
+    case WindowCommand::Help:
+        if (showHelp)
+            showHelp();
+        return true;
+    case WindowCommand::OpenJumpFolder:
+        if (OpenJumpFolder && OpenJumpFolder() == u"完了") {
+            m_model.GoToFirstRow();
+            m_grid->setFocus();
+        }
+        return true;
+    case WindowCommand::RegisterJumpFolder:
+        if (RegisterJumpFolder)
+            RegisterJumpFolder();
+        return true;
+    case WindowCommand::SelectFilter:
+        m_model.SelectFilter(r.digit);
+        return true;
+    }
+    return false;
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    // Esc that no pane used presses the quit button while it is the cancel button.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_escPressesQuit) {
+        m_command2->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    m_closing = true;
+    WindowGeometry g;
+    g.top = pxToTwips(frameGeometry().top());
+    g.left = pxToTwips(frameGeometry().left());
+    g.clientWidth = pxToTwips(width());
+    g.clientHeight = pxToTwips(height());
+    m_model.Close(g);
+    event->accept();
+    if (onEnded)
+        onEnded();
+}
+
+int Form1::tableKey(int code, int shift)
+{
+    const FileTable& t = m_model.Grid1;
+    const TableKeyResult r = dispatchTableKey(code, shift, TableState{t.row(), t.col(), t.fileCount()});
+    switch (r.command) {
+    case TableCommand::None:
+        break;
+    case TableCommand::GoToTree:
+        m_dir->setFocus();
+        break;
+    case TableCommand::WidenColumn:
+        m_model.changeCursorColumnWidth(50);
+        break;
+    case TableCommand::NarrowColumn:
+        m_model.changeCursorColumnWidth(-50);
+        break;
+    case TableCommand::EditDescription:
+        startDescriptionEdit();
+        break;
+    case TableCommand::DoubleClick:
+        if (t.col() == 4)
+            startDescriptionEdit();
+        else if (t.col() == 0 && fileCommand)
+            fileCommand(TableCommand::DoubleClick);
+        break;
+    case TableCommand::ToggleMark:
+        m_model.toggleMarkAtCursor();
+        break;
+    case TableCommand::SortAscending:
+    case TableCommand::SortDescending:
+        m_model.sortByCursorColumn(r.command == TableCommand::SortDescending);
+        break;
+    case TableCommand::PressQuit:
+        m_command2->click();
+        break;
+    default:
+        // Copy, move, delete, rename, attributes, compress and extract.
+        if (fileCommand)
+            fileCommand(r.command);
+        break;
+    }
+    return r.outcome.code;
+}
+
+int Form1::treeKey(int code, int shift)
+{
+    const TreeKeyResult r = dispatchTreeKey(code, shift, m_model.Dir1.selectedIsRoot());
+    switch (r.command) {
+    case TreeCommand::None:
+        break;
+    case TreeCommand::GoToTable:
+        goToTable();
+        break;
+    case TreeCommand::ToDriveButtons:
+        cmdHddSetFocus();
+        break;
+    case TreeCommand::OpenSelected:
+        if (m_model.setTreePath(m_model.Dir1.selectedPath()))
+            refreshTree();
+        break;
+    }
+    return r.outcome.code;
+}
+
+int Form1::driveButtonKey(int index, int code, int shift)
+{
+    const DriveButtonKeyResult r = dispatchDriveButtonKey(code, shift);
+    switch (r.command) {
+    case DriveButtonCommand::None:
+        break;
+    case DriveButtonCommand::ToTree:
+        m_dir->setFocus();
+        break;
+    case DriveButtonCommand::Next:
+        cmdHddSetFocusIX(std::min(index + 1, m_drives->count() - 1));
+        break;
+    case DriveButtonCommand::Previous:
+        cmdHddSetFocusIX(std::max(index - 1, 0));
+        break;
+    }
+    return r.outcome.code;
+}
+
+void Form1::driveButtonFocused(int index)
+{
+    m_label2->setText(QStringLiteral("ﾄﾞﾗｲﾌﾞ注目"));
+    m_label2->setStyleSheet("background-color: rgb(255,192,192);");
+    driveButtonChosen(index);
+}
+
+void Form1::driveButtonChosen(int index)
+{
+    const char16_t letter = m_model.Drive1.letter(index);
+    if (!letter)
+        return;
+    // The drive already listed needs no directory change.
+    const u16& listed = m_model.File1.path();
+    const bool alreadyListed = !listed.empty() && upperLetter(listed[0]) == letter;
+    if (!alreadyListed) {
+        if (!m_model.setDrive(letter))
+            return;
+        refreshTree();
+    }
+    m_drives->paintChosen(index);
+}
+
+void Form1::cmdHddSetFocus()
+{
+    const u16& listed = m_model.File1.path();
+    const char16_t letter = listed.empty() ? 0 : upperLetter(listed[0]);
+    int target = -1;
+    for (int i = 0; i < m_drives->count(); ++i) {
+        if (m_drives->button(i)->text() == QString(QChar(letter)))
+            target = i;
+        else
+            m_drives->setBackColor(i, kBaseBackColor);
+    }
+    if (target >= 0) {
+        m_drives->setBackColor(target, kCurrentDriveColor);
+        m_drives->button(target)->setFocus();
+    }
+}
+
+void Form1::cmdHddSetFocusIX(int index)
+{
+    for (int i = 0; i < m_drives->count(); ++i)
+        if (i != index)
+            m_drives->setBackColor(i, kBaseBackColor);
+    if (index < 0 || index >= m_drives->count())
+        return;
+    m_drives->button(index)->setFocus();
+    m_drives->setBackColor(index, kCurrentDriveColor);
+    driveButtonChosen(index);
+}
+
+void Form1::startDescriptionEdit()
+{
+}
+
+void Form1::text1Key(QKeyEvent* event)
+{
+    event->ignore();
+}
+
+}

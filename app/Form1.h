@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/Form1Model.h"
+#include "table/TableKeys.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace sorvik {
+
+class Grid1;
+class Dir1;
+class DriveButtons;
+
+// The main window: puts the panes together and turns their events into
+// Form1Model calls. Commands of their own live beside their subsystems.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(platform::FileSystem& fs, platform::ProgramInfo program, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The load steps; `startPath` is the directory the program was started in.
+    void Load(u16view startPath);
+
+    Form1Model& model() { return m_model; }
+    Grid1* grid() const { return m_grid; }
+    Dir1* dirTree() const { return m_dir; }
+    DriveButtons* driveButtons() const { return m_drives; }
+    QLineEdit* text1() const { return m_text1; }
+    QLabel* label4() const { return m_label4; }
+
+    // Drive buttons: focus to the listed drive's button, or to one by index.
+    void cmdHddSetFocus();
+    void cmdHddSetFocusIX(int index);
+
+    // Runs when the close sequence has written its files; the program ends there.
+    std::function<void()> onEnded;
+
+    // Entry points of commands that later subsystems fill in.
+    std::function<void()> showHelp;
+    std::function<u16()> OpenJumpFolder;
+    std::function<void()> RegisterJumpFolder;
+    std::function<void(TableCommand)> fileCommand;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void placeCommandRow();
+    void restoreGeometry();
+    void showFileCount();
+    void goToTable();
+    void refreshTree();
+
+    int tableKey(int code, int shift);
+    int treeKey(int code, int shift);
+    int driveButtonKey(int index, int code, int shift);
+    void driveButtonChosen(int index);
+    void driveButtonFocused(int index);
+    bool windowKey(int code, int shift);
+
+    void startDescriptionEdit();
+    void text1Key(QKeyEvent* event);
+
+    Form1Model m_model;
+    Grid1* m_grid = nullptr;
+    Dir1* m_dir = nullptr;
+    DriveButtons* m_drives = nullptr;
+    QLabel* m_label2 = nullptr;
+    QLabel* m_label4 = nullptr;
+    QLabel* m_label1 = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_command3 = nullptr;
+    QPushButton* m_cmdHiddn = nullptr;
+    QPushButton* m_cmdAssoc = nullptr;
+    bool m_escPressesQuit = true;
+    bool m_closing = false;
+    int m_lastClientWidth = 0;    // twips
+    int m_lastClientHeight = 0;
+};
+
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/Settings.h"
+#include "desc/Descriptions.h"
+#include "nav/DirTree.h"
+#include "nav/DriveList.h"
+#include "platform/FileSystem.h"
+#include "platform/Program.h"
+#include "table/FileListing.h"
+#include "table/FileTable.h"
+#include "table/PositionStack.h"
+
+#include <functional>
+
+namespace sorvik {
+
+// Window geometry in twips, as the settings file keeps it.
+struct WindowGeometry {
+    double top = 0, left = 0, clientWidth = 0, clientHeight = 0;
+};
+
+// Everything `Form1` decides, without a screen: start-up and close, the
+// directory change, the file table and its refresh. The window shows it and
+// turns its events into these calls.
+class Form1Model {
+    // First, so the members below can be built from them.
+    platform::FileSystem& m_fs;
+    platform::ProgramInfo m_program;
+
+public:
+    Form1Model(platform::FileSystem& fs, platform::ProgramInfo program);
+
+    // Load steps up to putting the cursor on the first row. `startPath` is the
+    // directory the tree showed when the window was created.
+    void Load(u16view startPath);
+    // Writes the settings and the descriptions; the caller then ends the program.
+    void Close(const WindowGeometry& geometry);
+
+    // --- the file table ---
+    void RefreshFileTable(char16_t sortKind);
+    void GoToFirstRow();
+    int CountMarkedRows();
+    void PushTablePosition();
+    void PopTablePosition();
+    u16 fileCountText() const;
+
+    // --- keys built so far ---
+    void toggleMarkAtCursor();
+    void sortByCursorColumn(bool descending);
+    void changeCursorColumnWidth(int deltaTwips);
+    bool SelectFilter(int digit);
+
+    // --- navigation ---
+    // Opens a directory in the tree and runs the directory change; false
+    // (nothing changed) when it cannot be entered.
+    bool setTreePath(u16view path);
+    // The drive list change: the tree goes to the drive's current directory.
+    bool setDrive(char16_t letter);
+    // Focus memory of the table.
+    void tableLostFocus();
+    void tableGotFocus();
+    // Focus to the table at the remembered cell, row 0 when it is gone.
+    void goToTable();
+
+    void ApplyDisplayKinds();
+
+    platform::FileSystem& fs() { return m_fs; }
+    const platform::ProgramInfo& program() const { return m_program; }
+
+    u16 ProgramDir;
+    u16 DataDir;
+    const u16 LineBreak = u"\r\n";
+    u16 CurrentDir;
+    SettingsValues settings;   // display kinds, start directory, jump and filter lists
+    FileTable Grid1;
+    FileListing File1;
+    DriveList Drive1;
+    DirTree Dir1;
+    Descriptions descriptions;
+    PositionStack positions;
+    int LastTableCol = 0;
+    int LastTableRow = 1;
+    u16 lastTableDir;
+
+    // Hooks for the window: busy pointer and notices that are not messages.
+    std::function<void(bool busy)> onBusy;
+    std::function<void()> onFileCountChanged;
+
+private:
+    void directoryTreeChange();
+    void fillDirectly(u16view path);
+
+    int m_fileCount = 0;
+    int m_listedCount = 0;
+    u16 m_cutNoticeShownFor;
+};
+
+}

@@ -1,0 +1,49 @@
+#include "app/Main.h"
+
+#include "app/Form1.h"
+#include "app/Form4.h"
+#include "platform/QtKeys.h"
+#include "platform/QtUi.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QScreen>
+#include <QTranslator>
+
+namespace sorvik {
+
+void setUpApplication()
+{
+    // The windows name Windows' Japanese fonts; Linux has the IPA fonts instead.
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {QStringLiteral("IPAPGothic"), QStringLiteral("IPAPゴシック")});
+    static QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
+}
+
+std::unique_ptr<Form1> Main(platform::FileSystem& fs, const platform::ProgramInfo& program)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Form4 splash(QString::fromStdU16String(program.name));
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        splash.move((s.width() - splash.width()) / 2, int((s.height() * 0.7 - splash.height()) / 2));
+    }
+    splash.show();
+    splash.repaint();
+    QApplication::processEvents();
+
+    auto form = std::make_unique<Form1>(fs, program);
+    u16 start = fs.currentDirectory().value_or(program.directory);
+    form->Load(start);
+    form->show();
+
+    splash.close();
+    QApplication::restoreOverrideCursor();
+    return form;
+}
+
+}

@@ -1,0 +1,161 @@
+// Loading and saving a central description file of 100,000 records, against
+// a plain buffered read and write of the same bytes, plus the lookups of one
+// 32,766-file table fill.
+//
+//   desc_bench [records] [runs]
+
+#include "desc/DescriptionFile.h"
+#include "desc/Descriptions.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace sorvik;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double medianMs(int runs, const std::function<void()>& run)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        run();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::string plainRead(const std::string& path)
+{
+    std::string bytes;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fseek(f, 0, SEEK_END);
+        bytes.resize(static_cast<std::size_t>(std::ftell(f)));
+        std::fseek(f, 0, SEEK_SET);
+        if (std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
+            bytes.clear();
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+void plainWrite(const std::string& path, const std::string& bytes, bool sync)
+{
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fflush(f);
+        if (sync)
+            fsync(fileno(f));
+        std::fclose(f);
+    }
+}
+
+// Paths and texts like a real central file: Japanese folders and words,
+// ASCII names, a few thousand directories.
+u16 recordPath(int i)
+{
+    static const char16_t* const dirs[] = {u"C:\\Users\\yamada\\Documents\\", u"D:\\資料\\2023年度\\", u"C:\\work\\src\\",
+        u"D:\\写真\\旅行\\"};
+    return u16(dirs[i % 4]) + fromUtf8("sub" + std::to_string(i % 2000) + "\\file" + std::to_string(i) + ".txt");
+}
+
+u16 recordComent(int i)
+{
+    return u"説明 " + fromUtf8(std::to_string(i)) + (i % 3 == 0 ? u16(u"の会議メモ") : u16(u" meeting notes"));
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    const int records = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 9;
+    const int tableRows = 32766;
+
+    char templ[] = "/tmp/desc-bench-XXXXXX";
+    if (!mkdtemp(templ))
+        return 1;
+    const std::string root = templ;
+    std::filesystem::create_directories(root + "/prog/SYSDAT");
+    platform::DriveTable drives;
+    drives.add(u'C', root);
+    platform::FileSystem fs(drives);
+    const u16 programDir = u"C:\\prog\\";
+    const u16 dataDir = u"C:\\prog\\SYSDAT\\";
+    const std::string centralHost = root + "/prog/SYSDAT/SorvikDP.txt";
+    const std::string plainHost = root + "/prog/SYSDAT/plain.txt";
+
+    {
+        DescriptionStore store;
+        for (int i = 0; i < records; ++i)
+            store.append(clsComent(recordPath(i), recordComent(i)));
+        plainWrite(centralHost, DescriptionFile::write(store), false);
+    }
+    const std::string bytes = plainRead(centralHost);
+
+    Descriptions desc(fs, programDir, dataDir, u"sorvik");
+    std::size_t sink = 0;
+
+    const double readMs = medianMs(runs, [&] { sink += plainRead(centralHost).size(); });
+    const double loadMs = medianMs(runs, [&] {
+        desc.ComentLocal = true;
+        desc.LocalComentGet(u"C:\\elsewhere\\");
+        sink += desc.store().count();
+    });
+    if (desc.store().count() != static_cast<std::size_t>(records)) {
+        std::fprintf(stderr, "loaded %zu records, expected %d\n", desc.store().count(), records);
+        return 1;
+    }
+
+    desc.ComentSet(recordPath(0), u"changed");   // so that saving takes place
+    const double writeMs = medianMs(runs, [&] { plainWrite(plainHost, bytes, false); });
+    const double writeSyncMs = medianMs(runs, [&] { plainWrite(plainHost, bytes, true); });
+    const double saveMs = medianMs(runs, [&] { desc.LocalComentSave(u"C:\\elsewhere\\"); });
+    const double formatMs = medianMs(runs, [&] {
+        DescriptionStore const& store = desc.store();
+        sink += DescriptionFile::write(store).size();
+    });
+
+    // One table fill: listed directory + name, a third of them described.
+    std::vector<u16> names;
+    for (int i = 0; i < tableRows; ++i)
+        names.push_back(fileNameOf(recordPath(i * 3)));
+    const u16 listed = directoryOf(recordPath(0));
+    const double lookupMs = medianMs(runs, [&] {
+        for (const u16& name : names) {
+            if (const u16* text = desc.lookup(listed + name))
+                sink += text->size();
+        }
+    });
+    const double comentSetMs = medianMs(runs, [&] {
+        for (int i = 0; i < 1000; ++i)
+            desc.ComentSet(recordPath(i * 97 % records), u"moved to the end");
+    });
+
+    std::printf("records %d, file %zu bytes, median of %d runs\n", records, bytes.size(), runs);
+    std::printf("plain fread of the file         %8.2f ms\n", readMs);
+    std::printf("LocalComentGet                  %8.2f ms  (%.2fx)\n", loadMs, loadMs / readMs);
+    std::printf("plain fwrite of the file        %8.2f ms\n", writeMs);
+    std::printf("plain fwrite + fsync            %8.2f ms\n", writeSyncMs);
+    std::printf("LocalComentSave (atomic, fsync) %8.2f ms  (%.2fx fwrite, %.2fx fwrite+fsync)\n", saveMs,
+        saveMs / writeMs, saveMs / writeSyncMs);
+    std::printf("  of which formatting + cp932   %8.2f ms\n", formatMs);
+    std::printf("%d lookups (table fill)      %8.2f ms\n", tableRows, lookupMs);
+    std::printf("1000 ComentSet on the store     %8.2f ms\n", comentSetMs);
+    std::fprintf(stderr, "%zu\n", sink);
+
+    std::filesystem::remove_all(root);
+    return 0;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "desc/DescriptionStore.h"
+
+#include <string>
+#include <string_view>
+
+namespace sorvik {
+
+// The text form of a description file: one line per record, Path "," Coment,
+// code page 932, CR LF.
+//
+// Plain records are written exactly as the classic format has them. Only text
+// that would not read back is marked:
+// - a path holding a comma, or beginning with a double quote or a space, is
+//   written in double quotes;
+// - the description is the whole rest of the line after the separating comma,
+//   so commas in it survive. Spaces in front of it are skipped on reading, as
+//   they always were; after them, a description beginning with a double quote
+//   is written as one quoted token with its inner quotes doubled, and a rest of
+//   line that is exactly such a token is read unquoted (an old file's "text"
+//   still reads as text);
+// - a character code page 932 cannot hold, a CR or LF, a double quote inside a
+//   quoted path, and an "&" that would otherwise start such an escape are
+//   written as "&#x<hex>;". Reading turns back only escapes of exactly those
+//   characters, so "&#x41;" stays as it is.
+// A line without a separating comma holds no record (a file cut off in the
+// middle of a record, or a stray line) and is skipped.
+class DescriptionFile {
+public:
+    // Appends the records of a file's bytes to the store; of two records with
+    // the same key the first wins.
+    static void read(std::string_view bytes, DescriptionStore& store);
+    static void parse(u16view text, DescriptionStore& store);
+
+    // The bytes of the whole file for the store, in store order. Never fails:
+    // text the code page cannot hold is escaped.
+    static std::string write(const DescriptionStore& store);
+
+    // One record's line without its line end, before encoding. With
+    // escapeUnencodable false, characters the code page lacks are left as they are.
+    static u16 formatLine(u16view path, u16view coment, bool escapeUnencodable = true);
+};
+
+}

@@ -1,0 +1,142 @@
+#include "desc/DescriptionStore.h"
+
+#include <functional>
+
+namespace sorvik {
+
+namespace {
+
+constexpr std::size_t kMinGapsToCompact = 1024;
+constexpr std::size_t kMinIndexSize = 16;
+
+}
+
+void DescriptionStore::clear()
+{
+    m_slots.clear();
+    m_index.assign(m_index.size(), Bucket{});
+    m_count = 0;
+    m_gaps = 0;
+}
+
+void DescriptionStore::reserve(std::size_t records)
+{
+    m_slots.reserve(records);
+    growIndex(records);
+}
+
+std::uint32_t DescriptionStore::hashOf(u16view key)
+{
+    return static_cast<std::uint32_t>(std::hash<u16view>{}(key));
+}
+
+std::size_t DescriptionStore::probe(u16view key, std::uint32_t hash) const
+{
+    const std::size_t mask = m_index.size() - 1;
+    for (std::size_t pos = hash & mask;; pos = (pos + 1) & mask) {
+        const Bucket& b = m_index[pos];
+        if (b.slot == kEmpty || (b.hash == hash && m_slots[b.slot].record.Key == key))
+            return pos;
+    }
+}
+
+void DescriptionStore::growIndex(std::size_t records)
+{
+    std::size_t size = m_index.empty() ? kMinIndexSize : m_index.size();
+    while (size < records * 2)
+        size *= 2;
+    if (size == m_index.size())
+        return;
+    std::vector<Bucket> old(size);
+    old.swap(m_index);
+    const std::size_t mask = size - 1;
+    for (const Bucket& b : old) {
+        if (b.slot == kEmpty)
+            continue;
+        std::size_t pos = b.hash & mask;
+        while (m_index[pos].slot != kEmpty)
+            pos = (pos + 1) & mask;
+        m_index[pos] = b;
+    }
+}
+
+bool DescriptionStore::append(clsComent record)
+{
+    growIndex(m_count + 1);
+    const std::uint32_t hash = hashOf(record.Key);
+    const std::size_t pos = probe(record.Key, hash);
+    if (m_index[pos].slot != kEmpty)
+        return false;
+    m_index[pos] = Bucket{hash, static_cast<std::uint32_t>(m_slots.size())};
+    m_slots.push_back(Slot{std::move(record), true});
+    ++m_count;
+    return true;
+}
+
+const clsComent* DescriptionStore::find(u16view path) const
+{
+    return findByKey(clsComent::keyOf(path));
+}
+
+const clsComent* DescriptionStore::findByKey(u16view key) const
+{
+    if (m_count == 0)
+        return nullptr;
+    const Bucket& b = m_index[probe(key, hashOf(key))];
+    return b.slot == kEmpty ? nullptr : &m_slots[b.slot].record;
+}
+
+bool DescriptionStore::remove(u16view key)
+{
+    if (m_count == 0)
+        return false;
+    const std::size_t pos = probe(key, hashOf(key));
+    const std::uint32_t slot = m_index[pos].slot;
+    if (slot == kEmpty)
+        return false;
+    eraseBucket(pos);
+    m_slots[slot] = Slot{clsComent(), false};
+    --m_count;
+    ++m_gaps;
+    if (m_gaps >= kMinGapsToCompact && m_gaps > m_count)
+        compact();
+    return true;
+}
+
+// Linear probing without tombstones: later buckets of the same run move back
+// into the hole when their home position allows it.
+void DescriptionStore::eraseBucket(std::size_t pos)
+{
+    const std::size_t mask = m_index.size() - 1;
+    std::size_t hole = pos;
+    for (std::size_t next = (pos + 1) & mask; m_index[next].slot != kEmpty; next = (next + 1) & mask) {
+        const std::size_t home = m_index[next].hash & mask;
+        if (((next - home) & mask) >= ((next - hole) & mask)) {
+            m_index[hole] = m_index[next];
+            hole = next;
+        }
+    }
+    m_index[hole] = Bucket{};
+}
+
+void DescriptionStore::compact()
+{
+    std::vector<std::uint32_t> renumbered(m_slots.size(), kEmpty);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+        if (!m_slots[i].live)
+            continue;
+        renumbered[i] = static_cast<std::uint32_t>(kept);
+        if (kept != i)
+            m_slots[kept] = std::move(m_slots[i]);
+        ++kept;
+    }
+    m_slots.resize(kept);
+    for (Bucket& b : m_index) {
+        if (b.slot != kEmpty)
+            b.slot = renumbered[b.slot];
+    }
+    m_gaps = 0;
+}
+
+}

@@ -1,0 +1,69 @@
+#include "nav/Dir1.h"
+
+#include "platform/Paths.h"
+#include "platform/QtKeys.h"
+#include "table/KeyCodes.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QStyle>
+
+namespace sorvik {
+
+Dir1::Dir1(DirTree& tree, QWidget* parent)
+    : QListWidget(parent), m_tree(tree)
+{
+    setObjectName("Dir1");
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setTabKeyNavigation(false);
+    connect(this, &QListWidget::currentRowChanged, this, [this](int row) { m_tree.select(row); });
+    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) {
+        if (onKey)
+            onKey(keys::kEnter, 0);
+    });
+}
+
+void Dir1::rebuild()
+{
+    const QSignalBlocker block(this);
+    clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    for (const DirTree::Item& item : m_tree.items()) {
+        // The root shows its full text ("C:\"); other items their last name.
+        u16 text = item.level == 0 ? item.path : fileNameOf(item.path);
+        auto* w = new QListWidgetItem(item.open ? open : closed,
+            QString(item.level * 2, QLatin1Char(' ')) + QString::fromStdU16String(text), this);
+        w->setData(Qt::UserRole, QString::fromStdU16String(item.path));
+    }
+    setCurrentRow(m_tree.selected());
+}
+
+void Dir1::keyPressEvent(QKeyEvent* event)
+{
+    const WinKey key = winKeyOf(event);
+    const int code = onKey ? onKey(key.code, key.shift) : key.code;
+    if (code == 0) {
+        event->accept();
+        return;
+    }
+    if (code == keys::kEsc) {
+        event->ignore();
+        return;
+    }
+    if (code != key.code) {
+        QKeyEvent replaced(QEvent::KeyPress, qtKeyOf(code), Qt::NoModifier);
+        QListWidget::keyPressEvent(&replaced);
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void Dir1::focusInEvent(QFocusEvent* event)
+{
+    QListWidget::focusInEvent(event);
+    if (onFocusIn)
+        onFocusIn();
+}
+
+}

@@ -1,0 +1,273 @@
+#include "platform/Text.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucol.h>
+#include <unicode/uloc.h>
+#include <unicode/ustring.h>
+
+#include <memory>
+
+namespace sorvik {
+
+u16 fromUtf8(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
+    u16 out(utf8.size(), u'\0');   // UTF-16 never needs more units than UTF-8 has bytes
+    int32_t length = 0;
+    UErrorCode err = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length,
+        utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &err);
+    if (U_FAILURE(err))
+        return {};
+    out.resize(length);
+    return out;
+}
+
+std::string toUtf8(u16view text)
+{
+    if (text.empty())
+        return {};
+    std::string out(text.size() * 3, '\0');
+    int32_t length = 0;
+    UErrorCode err = U_ZERO_ERROR;
+    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length,
+        reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &err);
+    if (U_FAILURE(err))
+        return {};
+    out.resize(length);
+    return out;
+}
+
+}
+
+namespace sorvik::platform {
+
+namespace {
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// ICU's "windows-31j" is the Microsoft table: 0x5C stays a backslash and the
+// NEC and IBM extensions are included.
+Converter openCp932()
+{
+    UErrorCode err = U_ZERO_ERROR;
+    Converter conv(ucnv_open("windows-31j", &err));
+    if (U_FAILURE(err))
+        return nullptr;
+    return conv;
+}
+
+// Every undecodable byte sequence becomes one U+FFFD, whatever the table's own
+// substitution character would be.
+void toUnicodeReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t, UConverterCallbackReason reason,
+    UErrorCode* err)
+{
+    if (reason > UCNV_IRREGULAR)
+        return;
+    *err = U_ZERO_ERROR;
+    const UChar replacement = 0xFFFD;
+    ucnv_cbToUWriteUChars(args, &replacement, 1, 0, err);
+}
+
+UConverter* decoder()
+{
+    static Converter conv = [] {
+        Converter c = openCp932();
+        if (c) {
+            UErrorCode err = U_ZERO_ERROR;
+            ucnv_setToUCallBack(c.get(), toUnicodeReplacement, nullptr, nullptr, nullptr, &err);
+        }
+        return c;
+    }();
+    return conv.get();
+}
+
+UConverter* encoder()
+{
+    static Converter conv = [] {
+        Converter c = openCp932();
+        if (c) {
+            UErrorCode err = U_ZERO_ERROR;
+            ucnv_setFromUCallBack(c.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        }
+        return c;
+    }();
+    return conv.get();
+}
+
+struct CollatorCloser {
+    void operator()(UCollator* c) const { ucol_close(c); }
+};
+
+UCollator* collator()
+{
+    static std::unique_ptr<UCollator, CollatorCloser> coll = [] {
+        // The C locale arrives as "en_US_POSIX", whose collation orders all
+        // capitals before all small letters; root order serves it instead.
+        const char* locale = uloc_getDefault();
+        char variant[16] = {};
+        UErrorCode err = U_ZERO_ERROR;
+        uloc_getVariant(locale, variant, sizeof variant, &err);
+        if (U_SUCCESS(err) && std::string_view(variant) == "POSIX")
+            locale = "";
+        err = U_ZERO_ERROR;
+        std::unique_ptr<UCollator, CollatorCloser> c(ucol_open(locale, &err));
+        if (U_FAILURE(err)) {
+            err = U_ZERO_ERROR;
+            c.reset(ucol_open("", &err));
+        }
+        if (c) {
+            // Secondary strength: accents count, letter case does not.
+            ucol_setStrength(c.get(), UCOL_SECONDARY);
+        }
+        return c;
+    }();
+    return coll.get();
+}
+
+const UChar* uchars(u16view text)
+{
+    return reinterpret_cast<const UChar*>(text.data());
+}
+
+}
+
+u16 decodeCp932(std::string_view bytes)
+{
+    UConverter* conv = decoder();
+    if (!conv || bytes.empty())
+        return {};
+    ucnv_resetToUnicode(conv);
+    // One byte never yields more than two UTF-16 units.
+    u16 out(bytes.size() * 2 + 2, u'\0');
+    UErrorCode err = U_ZERO_ERROR;
+    int32_t length = ucnv_toUChars(conv, reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+        bytes.data(), static_cast<int32_t>(bytes.size()), &err);
+    if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING)
+        return {};
+    out.resize(length);
+    return out;
+}
+
+std::optional<std::string> encodeCp932(u16view text)
+{
+    UConverter* conv = encoder();
+    if (!conv)
+        return std::nullopt;
+    if (text.empty())
+        return std::string();
+    ucnv_resetFromUnicode(conv);
+    std::string out(text.size() * 2 + 2, '\0');
+    UErrorCode err = U_ZERO_ERROR;
+    int32_t length = ucnv_fromUChars(conv, out.data(), static_cast<int32_t>(out.size()), uchars(text),
+        static_cast<int32_t>(text.size()), &err);
+    if (U_FAILURE(err))
+        return std::nullopt;
+    out.resize(length);
+    return out;
+}
+
+bool representableInCp932(u16view text)
+{
+    return encodeCp932(text).has_value();
+}
+
+u16 toUpper(u16view text)
+{
+    if (text.empty())
+        return {};
+    // Full mapping may lengthen the text ("ß" -> "SS"); grow once if needed.
+    u16 out(text.size() + 8, u'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        UErrorCode err = U_ZERO_ERROR;
+        int32_t length = u_strToUpper(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), uchars(text),
+            static_cast<int32_t>(text.size()), "", &err);
+        if (err == U_BUFFER_OVERFLOW_ERROR) {
+            out.assign(length, u'\0');
+            continue;
+        }
+        if (U_FAILURE(err))
+            return u16(text);
+        out.resize(length);
+        return out;
+    }
+    return u16(text);
+}
+
+int compareNoCase(u16view a, u16view b)
+{
+    UCollator* coll = collator();
+    if (!coll) {
+        u16 ua = toUpper(a), ub = toUpper(b);
+        return ua < ub ? -1 : (ua == ub ? 0 : 1);
+    }
+    switch (ucol_strcoll(coll, uchars(a), static_cast<int32_t>(a.size()), uchars(b), static_cast<int32_t>(b.size()))) {
+    case UCOL_LESS:
+        return -1;
+    case UCOL_GREATER:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+std::string collationKey(u16view text)
+{
+    UCollator* coll = collator();
+    if (!coll) {
+        std::string key;
+        for (char16_t c : toUpper(text)) {
+            key.push_back(static_cast<char>(c >> 8));
+            key.push_back(static_cast<char>(c & 0xFF));
+        }
+        return key;
+    }
+    std::string key(text.size() * 4 + 16, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int32_t length = ucol_getSortKey(coll, uchars(text), static_cast<int32_t>(text.size()),
+            reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+        if (length > static_cast<int32_t>(key.size())) {
+            key.assign(length, '\0');
+            continue;
+        }
+        // The key ends in a zero byte that carries no order.
+        key.resize(length > 0 ? length - 1 : 0);
+        return key;
+    }
+    return {};
+}
+
+std::vector<u16> splitLines(u16view text)
+{
+    std::vector<u16> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+u16 joinLinesCrLf(const std::vector<u16>& lines)
+{
+    u16 out;
+    for (const u16& line : lines) {
+        out += line;
+        out += u"\r\n";
+    }
+    return out;
+}
+
+}

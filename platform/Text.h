@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+#include <optional>
+
+// Core text is UTF-16, as on Windows and in QString, so every length and
+// "first n characters" the program relies on counts the same everywhere.
+namespace sorvik {
+
+using u16 = std::u16string;
+using u16view = std::u16string_view;
+
+// ASCII/UTF-8 literal helpers for code that needs a u16 from a narrow literal.
+u16 fromUtf8(std::string_view utf8);
+std::string toUtf8(u16view text);
+
+}
+
+namespace sorvik::platform {
+
+// Code page 932 (Windows Shift_JIS). Decoding never fails: an invalid byte
+// becomes U+FFFD so one bad byte never makes a whole file unreadable.
+u16 decodeCp932(std::string_view bytes);
+
+// Encoding refuses text that code page 932 cannot hold instead of silently
+// writing a substitute character.
+std::optional<std::string> encodeCp932(u16view text);
+bool representableInCp932(u16view text);
+
+// Full Unicode upper-casing (locale independent, like the Windows system call).
+u16 toUpper(u16view text);
+
+// Case-insensitive comparison in the user's locale collation.
+int compareNoCase(u16view a, u16view b);
+
+// A byte string whose plain byte order equals compareNoCase order, so a sort
+// builds each key once and compares bytes afterwards.
+std::string collationKey(u16view text);
+
+// Splits CR LF / LF / lone CR text into lines; a missing last line end is
+// tolerated and a trailing line end does not add an empty line.
+std::vector<u16> splitLines(u16view text);
+
+// Joins lines with CR LF after every line, the on-disk form of all data files.
+u16 joinLinesCrLf(const std::vector<u16>& lines);
+
+}

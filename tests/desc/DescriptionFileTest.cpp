@@ -1,0 +1,199 @@
+#include "desc/DescriptionFile.h"
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace sorvik {
+namespace {
+
+using Records = std::vector<std::pair<u16, u16>>;
+
+Records recordsOf(const DescriptionStore& store)
+{
+    Records records;
+    store.forEach([&](const clsComent& r) { records.emplace_back(r.Path, r.Coment); });
+    return records;
+}
+
+Records readBytes(std::string_view bytes)
+{
+    DescriptionStore store;
+    DescriptionFile::read(bytes, store);
+    return recordsOf(store);
+}
+
+std::string writeRecords(const Records& records)
+{
+    DescriptionStore store;
+    for (const auto& [path, coment] : records)
+        store.append(clsComent(path, coment));
+    return DescriptionFile::write(store);
+}
+
+std::string cp932(u16view text)
+{
+    auto bytes = platform::encodeCp932(text);
+    EXPECT_TRUE(bytes.has_value());
+    return bytes.value_or("");
+}
+
+TEST(DescriptionFile, writesPathCommaComentCrLfInShiftJis)
+{
+    const std::string bytes = writeRecords({{u"C:\\TOOLS\\SYSDAT\\SorvikDP.txt", u"ファイルの説明データ"}});
+    // Bytes spelled out so the code page itself is checked, not only a round trip.
+    EXPECT_EQ(bytes, "C:\\TOOLS\\SYSDAT\\SorvikDP.txt,"
+                     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x90\xE0\x96\xBE\x83\x66\x81\x5B\x83\x5E\r\n");
+}
+
+TEST(DescriptionFile, roundTripsAFileByteForByte)
+{
+    // Trail bytes 0x5C in 表 and ソ, half-width kana, an empty description,
+    // a description with blanks inside and at its end.
+    const std::string file = "C:\\DOC\\\x95\x5C\x8E\xA6\x83\x5C.txt,\xCC\xA7\xB2\xD9\r\n"
+                             "C:\\DOC\\empty.txt,\r\n"
+                             "c:\\doc\\Mixed Case.TXT,a b  c  \r\n"
+                             "D:\\x,\x83\x74\x83\x40\x83\x43\x83\x8B \"q\" 1,2\r\n";
+    const Records records = readBytes(file);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0], (std::pair<u16, u16>{u"C:\\DOC\\表示ソ.txt", u"ﾌｧｲﾙ"}));
+    EXPECT_EQ(records[1], (std::pair<u16, u16>{u"C:\\DOC\\empty.txt", u""}));
+    EXPECT_EQ(records[2].second, u"a b  c  ");
+    EXPECT_EQ(records[3].second, u"ファイル \"q\" 1,2");
+    EXPECT_EQ(writeRecords(records), file);
+}
+
+TEST(DescriptionFile, anEmptyStoreWritesNothing)
+{
+    EXPECT_EQ(writeRecords({}), "");
+}
+
+TEST(DescriptionFile, theFirstOfTwoEqualPathsWins)
+{
+    const Records records = readBytes("C:\\a.txt,first\r\nC:\\B.txt,b\r\nc:\\A.TXT,second\r\n");
+    EXPECT_EQ(records, (Records{{u"C:\\a.txt", u"first"}, {u"C:\\B.txt", u"b"}}));
+}
+
+// Every record the program writes reads back as it was.
+struct RoundTrip {
+    const char* name;
+    const char16_t* path;
+    const char16_t* coment;
+};
+
+class WrittenRecord : public testing::TestWithParam<RoundTrip> {};
+
+TEST_P(WrittenRecord, readsBackExactly)
+{
+    const Records records{{u"C:\\before.txt", u"b"}, {GetParam().path, GetParam().coment}, {u"C:\\after.txt", u"a"}};
+    const std::string bytes = writeRecords(records);
+    EXPECT_EQ(readBytes(bytes), records);
+    // The neighbours' lines are untouched by whatever this record needed.
+    EXPECT_EQ(bytes.substr(0, 17), "C:\\before.txt,b\r\n");
+    EXPECT_EQ(bytes.substr(bytes.size() - 16), "C:\\after.txt,a\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, WrittenRecord, testing::Values(
+    RoundTrip{"plain", u"C:\\doc\\a.txt", u"memo"},
+    RoundTrip{"emptyDescription", u"C:\\doc\\a.txt", u""},
+    RoundTrip{"commaInDescription", u"C:\\doc\\a.txt", u"one, two,three,"},
+    RoundTrip{"commaInPath", u"C:\\doc\\a,b.txt", u"x"},
+    RoundTrip{"commaInBoth", u"C:\\a,b\\c,d.txt", u",lead comma"},
+    RoundTrip{"descriptionInQuotes", u"C:\\a.txt", u"\"quoted\""},
+    RoundTrip{"descriptionBeginningWithQuote", u"C:\\a.txt", u"\"a\" and b"},
+    RoundTrip{"descriptionOfOneQuote", u"C:\\a.txt", u"\""},
+    RoundTrip{"descriptionOfQuotes", u"C:\\a.txt", u"\"\"\"\""},
+    RoundTrip{"quotedWithSpacesAfter", u"C:\\a.txt", u"\"x\"   "},
+    RoundTrip{"quoteInside", u"C:\\a.txt", u"say \"hi\", then \"bye\""},
+    RoundTrip{"pathBeginningWithSpace", u" C:\\a.txt", u"x"},
+    RoundTrip{"pathBeginningWithQuote", u"\"odd\".txt", u"x"},
+    RoundTrip{"pathWithQuoteAndComma", u"C:\\a\",b\".txt", u"x"},
+    RoundTrip{"pathWithQuoteInside", u"C:\\say\"hi\".txt", u"x"},
+    RoundTrip{"pathWithTrailingSpace", u"C:\\a.txt ", u"x"},
+    RoundTrip{"emptyPath", u"", u"x"},
+    RoundTrip{"escapeLookalikeStaysText", u"C:\\&#x41;.txt", u"&#x41; &amp; &#xE9 &#x;"},
+    RoundTrip{"escapeOfUnencodableAsText", u"C:\\&#xE9;.txt", u"&#xE9; &#x26; &#x22; &#xD;"},
+    RoundTrip{"unencodableInDescription", u"C:\\a.txt", u"café ☃ 😀 한글"},
+    RoundTrip{"unencodableInPath", u"C:\\café\\😀.txt", u"説明"},
+    RoundTrip{"unencodableInQuotedParts", u"C:\\é,x.txt", u"\"é\""},
+    RoundTrip{"loneSurrogateFromAnOddHostName", u"C:\\a\xDC80.txt", u"x"},
+    RoundTrip{"lineBreaksInside", u"C:\\new\nline.txt", u"a\r\nb\rc"},
+    RoundTrip{"tab", u"C:\\a.txt", u"\tindented"}),
+    [](const testing::TestParamInfo<RoundTrip>& info) { return info.param.name; });
+
+TEST(DescriptionFile, leadingSpacesAreWrittenButNotReadBack)
+{
+    const std::string bytes = writeRecords({{u"C:\\a.txt", u"   text"}, {u"C:\\b.txt", u"  \"q\""}});
+    EXPECT_EQ(bytes.substr(0, 16), "C:\\a.txt,   text");
+    EXPECT_EQ(readBytes(bytes), (Records{{u"C:\\a.txt", u"text"}, {u"C:\\b.txt", u"\"q\""}}));
+}
+
+TEST(DescriptionFile, unencodableTextIsEscapedInItsOwnLineOnly)
+{
+    const std::string bytes = writeRecords({{u"C:\\a.txt", u"ok"}, {u"C:\\café.txt", u"① € ☃"}, {u"C:\\b.txt", u"説明"}});
+    EXPECT_EQ(bytes, std::string("C:\\a.txt,ok\r\n")
+                     + "C:\\caf&#xE9;.txt,\x87@ &#x20AC; &#x2603;\r\n"   // ① is in the code page, € and ☃ are not
+                     + cp932(u"C:\\b.txt,説明\r\n"));
+}
+
+TEST(DescriptionFile, plainRecordsAreWrittenWithoutQuotesOrEscapes)
+{
+    EXPECT_EQ(DescriptionFile::formatLine(u"C:\\doc\\a b.txt", u"a \"b\" c"), u"C:\\doc\\a b.txt,a \"b\" c");
+    EXPECT_EQ(DescriptionFile::formatLine(u"C:\\a,b.txt", u"x"), u"\"C:\\a,b.txt\",x");
+    EXPECT_EQ(DescriptionFile::formatLine(u"C:\\a.txt", u"\"x\""), u"C:\\a.txt,\"\"\"x\"\"\"");
+    EXPECT_EQ(DescriptionFile::formatLine(u"C:\\a.txt", u"é&#xE9;"), u"C:\\a.txt,&#xE9;&#x26;#xE9;");
+}
+
+// Files in the classic format read as the field rules read them.
+struct ClassicLine {
+    const char* name;
+    const char16_t* line;
+    const char16_t* path;
+    const char16_t* coment;
+};
+
+class ClassicFile : public testing::TestWithParam<ClassicLine> {};
+
+TEST_P(ClassicFile, readsAsTheFieldRulesDo)
+{
+    const Records records = readBytes(cp932(GetParam().line));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].first, GetParam().path);
+    EXPECT_EQ(records[0].second, GetParam().coment);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, ClassicFile, testing::Values(
+    ClassicLine{"plain", u"C:\\a.txt,hello\r\n", u"C:\\a.txt", u"hello"},
+    ClassicLine{"spacesBeforeDescription", u"C:\\a.txt,   hello\r\n", u"C:\\a.txt", u"hello"},
+    ClassicLine{"spacesBeforePath", u"   C:\\a.txt,hello\r\n", u"C:\\a.txt", u"hello"},
+    ClassicLine{"quotedDescription", u"C:\\a.txt,\"hello, world\"\r\n", u"C:\\a.txt", u"hello, world"},
+    ClassicLine{"quotedDescriptionAndSpaces", u"C:\\a.txt, \"hello\"  \r\n", u"C:\\a.txt", u"hello"},
+    ClassicLine{"quotedPath", u"\"C:\\a.txt\",hello\r\n", u"C:\\a.txt", u"hello"},
+    ClassicLine{"textAfterQuotedPathDropped", u"\"C:\\a.txt\" junk,hello\r\n", u"C:\\a.txt", u"hello"},
+    ClassicLine{"loneComma", u"C:\\a.txt,\r\n", u"C:\\a.txt", u""},
+    ClassicLine{"noLastLineEnd", u"C:\\a.txt,hello", u"C:\\a.txt", u"hello"},
+    ClassicLine{"loneLf", u"C:\\a.txt,hello\n", u"C:\\a.txt", u"hello"},
+    // Where the classic rules lost text, the whole line's rest is kept.
+    ClassicLine{"commaInDescriptionKept", u"C:\\a.txt,one,two\r\n", u"C:\\a.txt", u"one,two"},
+    ClassicLine{"textAfterQuotedDescriptionKept", u"C:\\a.txt,\"a\" b\r\n", u"C:\\a.txt", u"\"a\" b"},
+    ClassicLine{"openQuoteKept", u"C:\\a.txt,\"abc\r\n", u"C:\\a.txt", u"\"abc"}),
+    [](const testing::TestParamInfo<ClassicLine>& info) { return info.param.name; });
+
+TEST(DescriptionFile, linesWithoutASeparatingCommaHoldNoRecord)
+{
+    // A stray line, blank lines and a last record cut off after its path.
+    EXPECT_EQ(readBytes("C:\\a.txt,a\r\nstray line\r\n\r\n  \r\nC:\\b.txt,b\r\nC:\\cut"),
+        (Records{{u"C:\\a.txt", u"a"}, {u"C:\\b.txt", u"b"}}));
+}
+
+TEST(DescriptionFile, invalidBytesNeverStopTheReading)
+{
+    const Records records = readBytes("C:\\a.txt,\x81\r\nC:\\b.txt,b\r\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1], (std::pair<u16, u16>{u"C:\\b.txt", u"b"}));
+}
+
+}
+}

@@ -1,0 +1,141 @@
+#include "jump/JumpList.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace sorvik {
+namespace {
+
+std::vector<u16> aliases(const JumpList& list)
+{
+    std::vector<u16> result;
+    for (const clsJump& entry : list)
+        result.push_back(entry.Alias);
+    return result;
+}
+
+JumpList threeEntries()
+{
+    JumpList list;
+    list.append(u"doc", u"C:\\doc\\");
+    list.append(u"Work", u"D:\\work\\");
+    list.append(u"仕事", u"C:\\仕事\\");
+    return list;
+}
+
+TEST(clsJump, keyIsTheAliasInUpperCase)
+{
+    struct Case { u16 alias; u16 key; };
+    const Case cases[] = {
+        {u"doc", u"DOC"},
+        {u"Mixed Case ", u"MIXED CASE "},
+        {u"ｄｏｃ", u"ＤＯＣ"},      // full-width letters have upper-case forms too
+        {u"äbc", u"ÄBC"},
+        {u"仕事", u"仕事"},
+        {u"", u""},
+    };
+    for (const Case& c : cases) {
+        clsJump entry(c.alias, u"C:\\x\\");
+        EXPECT_EQ(entry.Key, c.key);
+        EXPECT_EQ(entry.Alias, c.alias);
+        EXPECT_EQ(entry.fPath, u"C:\\x\\");
+    }
+}
+
+TEST(JumpList, keepsEntriesInTheOrderTheyWereAppended)
+{
+    JumpList list = threeEntries();
+    EXPECT_EQ(list.count(), 3u);
+    EXPECT_EQ(aliases(list), (std::vector<u16>{u"doc", u"Work", u"仕事"}));
+    EXPECT_EQ(list.at(1).fPath, u"D:\\work\\");
+}
+
+TEST(JumpList, refusesAnAliasThatDiffersOnlyInCase)
+{
+    JumpList list = threeEntries();
+    EXPECT_FALSE(list.append(u"DOC", u"C:\\other\\"));
+    EXPECT_FALSE(list.append(u"work", u"C:\\other\\"));
+    EXPECT_EQ(list.count(), 3u);
+    EXPECT_EQ(list.find(u"doc")->fPath, u"C:\\doc\\");
+    EXPECT_EQ(list.find(u"doc")->Alias, u"doc");
+}
+
+TEST(JumpList, findsAnAliasWhateverItsCase)
+{
+    JumpList list = threeEntries();
+    for (u16view alias : {u"doc", u"DOC", u"dOc"})
+        ASSERT_NE(list.find(alias), nullptr) << toUtf8(alias);
+    EXPECT_EQ(list.find(u"wORK")->Alias, u"Work");
+    EXPECT_EQ(list.find(u"docs"), nullptr);
+    EXPECT_EQ(list.find(u""), nullptr);
+    EXPECT_TRUE(list.contains(u"仕事"));
+}
+
+TEST(JumpList, removesOnlyTheNamedEntry)
+{
+    JumpList list = threeEntries();
+    EXPECT_TRUE(list.remove(u"WORK"));
+    EXPECT_EQ(aliases(list), (std::vector<u16>{u"doc", u"仕事"}));
+    EXPECT_FALSE(list.remove(u"work"));
+    // The entries after the removed one are still found by key.
+    EXPECT_EQ(list.find(u"仕事")->fPath, u"C:\\仕事\\");
+    EXPECT_TRUE(list.append(u"work", u"C:\\again\\"));
+    EXPECT_EQ(aliases(list), (std::vector<u16>{u"doc", u"仕事", u"work"}));
+}
+
+TEST(JumpList, renameMovesTheEntryToTheEndAndKeepsItsFolder)
+{
+    JumpList list = threeEntries();
+    EXPECT_TRUE(list.rename(u"DOC", u"papers"));
+    EXPECT_EQ(aliases(list), (std::vector<u16>{u"Work", u"仕事", u"papers"}));
+    const clsJump* renamed = list.find(u"PAPERS");
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(renamed->Key, u"PAPERS");
+    EXPECT_EQ(renamed->fPath, u"C:\\doc\\");
+    EXPECT_EQ(list.find(u"doc"), nullptr);
+}
+
+TEST(JumpList, renameToAnotherCaseOfTheSameAliasIsAllowed)
+{
+    JumpList list = threeEntries();
+    EXPECT_TRUE(list.rename(u"doc", u"DOC"));
+    EXPECT_EQ(aliases(list), (std::vector<u16>{u"Work", u"仕事", u"DOC"}));
+}
+
+TEST(JumpList, renameRefusesTheKeyOfAnotherEntry)
+{
+    JumpList list = threeEntries();
+    EXPECT_FALSE(list.rename(u"doc", u"work"));
+    EXPECT_FALSE(list.rename(u"missing", u"new"));
+    EXPECT_EQ(list, threeEntries());
+}
+
+TEST(JumpList, comparesAliasesPathsAndOrder)
+{
+    JumpList a = threeEntries();
+    JumpList b = threeEntries();
+    EXPECT_EQ(a, b);
+    b.rename(u"doc", u"doc");   // same alias, moved to the end
+    EXPECT_FALSE(a == b);
+    JumpList c;
+    c.append(u"doc", u"C:\\elsewhere\\");
+    c.append(u"Work", u"D:\\work\\");
+    c.append(u"仕事", u"C:\\仕事\\");
+    EXPECT_FALSE(a == c);
+}
+
+TEST(JumpList, stillFindsEveryEntryOfALongList)
+{
+    JumpList list;
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_TRUE(list.append(u"a" + fromUtf8(std::to_string(i)), u"C:\\x\\"));
+    EXPECT_FALSE(list.append(u"A19999", u"C:\\y\\"));
+    EXPECT_TRUE(list.remove(u"a0"));
+    EXPECT_EQ(list.count(), 19999u);
+    EXPECT_EQ(list.at(0).Alias, u"a1");
+    EXPECT_NE(list.find(u"A19999"), nullptr);
+}
+
+}
+}

@@ -1,0 +1,81 @@
+#include "platform/FileSystem.h"
+#include "platform/Program.h"
+#include "platform/Ui.h"
+#include "tests/support/TempDrive.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <unistd.h>
+
+namespace sorvik::platform {
+namespace {
+
+std::string exeDirectory()
+{
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string exe(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+    return exe.substr(0, exe.rfind('/'));
+}
+
+TEST(ProgramInfo, DescribesTheRunningExecutableInWindowsForm)
+{
+    DriveTable drives;
+    drives.add(u'C', "/");
+    drives.add(u'P', exeDirectory());
+    FileSystem fs(drives);
+    ProgramInfo info = detectProgramInfo(fs);
+    EXPECT_EQ(info.directory, u"P:\\");
+    EXPECT_EQ(info.fileName, u"test_platform");
+    EXPECT_EQ(info.name, u"test_platform");
+    EXPECT_GT(info.revision, 0);
+}
+
+TEST(ProgramInfo, DirectoryIsEmptyWhenNoDriveHoldsTheExecutable)
+{
+    test::TempDrives drives;
+    ProgramInfo info = detectProgramInfo(drives.fs());
+    EXPECT_EQ(info.directory, u"");
+    EXPECT_EQ(info.fileName, u"test_platform");
+}
+
+TEST(EndProgramNow, CallsTheInstalledHandlerFirst)
+{
+    test::throwOnProgramEnd();
+    try {
+        endProgramNow(7);
+        FAIL() << "endProgramNow returned";
+    } catch (const test::ProgramEnded& e) {
+        EXPECT_EQ(e.code, 7);
+    }
+    setExitHandler(nullptr);
+}
+
+TEST(EndProgramNowDeathTest, EndsTheProcessWithTheCodeWithoutAHandler)
+{
+    setExitHandler(nullptr);
+    EXPECT_EXIT(endProgramNow(3), ::testing::ExitedWithCode(3), "");
+}
+
+TEST(Ui, RecordsUntilAnAnswererIsInstalled)
+{
+    ui().showMessage(u"before");
+    EXPECT_TRUE(ui().askYesNo(u"default yes?", true));
+    EXPECT_FALSE(ui().askYesNo(u"default no?", false));
+
+    ScriptedUi scripted({false, true});
+    setUi(&scripted);
+    EXPECT_FALSE(ui().askYesNo(u"first", true));
+    EXPECT_TRUE(ui().askYesNo(u"second", false));
+    EXPECT_FALSE(ui().askYesNo(u"script ran out", false));
+    ui().showMessage(u"完了");
+    EXPECT_EQ(scripted.questions(), (std::vector<u16>{u"first", u"second", u"script ran out"}));
+    EXPECT_EQ(scripted.messages(), (std::vector<u16>{u"完了"}));
+    setUi(nullptr);
+    ui().showMessage(u"after");
+    EXPECT_EQ(scripted.messages().size(), 1u);
+}
+
+}
+}
