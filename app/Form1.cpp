@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "desc/DescriptionEdit.h"
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "nav/PaneKeys.h"
@@ -53,6 +54,10 @@ Form1::Form1(platform::FileSystem& fs, platform::ProgramInfo program, QWidget* p
 Form1::~Form1()
 {
     qApp->removeEventFilter(this);
+    // The panes call into the model; they must go before it does.
+    const auto children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children)
+        delete child;
 }
 
 void Form1::buildControls()
@@ -248,6 +253,11 @@ void Form1::goToTable()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::FocusIn && watched == m_text1) {
+        // Esc belongs to the field while it is being edited.
+        m_escPressesQuit = false;
+        return false;
+    }
     if (event->type() != QEvent::KeyPress)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -455,11 +465,29 @@ void Form1::cmdHddSetFocusIX(int index)
 
 void Form1::startDescriptionEdit()
 {
+    if (!canEditDescription(m_model.Grid1))
+        return;
+    const FileTable& t = m_model.Grid1;
+    m_text1->setText(qs(t.cell(t.row(), 4)));
+    m_text1->setSelection(0, 1000);
+    m_text1->setFocus();
 }
 
 void Form1::text1Key(QKeyEvent* event)
 {
-    event->ignore();
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool esc = event->key() == Qt::Key_Escape;
+    if (!enter && !esc) {
+        event->ignore();
+        return;
+    }
+    if (enter)
+        storeDescriptionEdit(m_model.Grid1, m_model.descriptions, m_model.CurrentDir,
+            m_text1->text().toStdU16String());
+    m_grid->setFocus();
+    m_text1->clear();
+    m_model.Grid1.setCursor(m_model.Grid1.row(), 4);
+    event->accept();
 }
 
 }

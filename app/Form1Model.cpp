@@ -107,10 +107,7 @@ void Form1Model::RefreshFileTable(char16_t sortKind)
     CurrentDir = AddBackslash(Dir1.path());
     Drive1.rememberDirectory(CurrentDir);
 
-    std::vector<ListedFile> files;
-    files.reserve(File1.items().size());
-    for (const u16& name : File1.items())
-        files.push_back({name, m_fs.fileInfo(CurrentDir + name)});
+    const std::vector<ListedFile>& files = File1.files();
     const std::vector<int> order = BuildSortOrder(sortKind, files);
 
     MigrateOldDataFile(m_fs, u"zDontDEL.DTB", kGuardFile);
@@ -119,7 +116,8 @@ void Form1Model::RefreshFileTable(char16_t sortKind)
     const int n = std::min<int>(int(order.size()), FileTable::kMaxFiles);
     std::vector<FileTable::Row> rows;
     rows.reserve(n);
-    u16 key;
+    // Keys are upper-cased full paths; the directory part is the same for every row.
+    const u16 upperDir = platform::toUpper(CurrentDir);
     for (int i = 0; i < n; ++i) {
         const ListedFile& f = files[order[descending ? order.size() - 1 - i : i]];
         FileTable::Row row;
@@ -129,7 +127,7 @@ void Form1Model::RefreshFileTable(char16_t sortKind)
             row[2] = formatDateCell(f.info->lastWrite);
             row[3] = formatSizeCell(f.info->size);
         }
-        if (const u16* text = descriptions.lookup(CurrentDir + f.name))
+        if (const u16* text = descriptions.lookupKey(upperDir + platform::toUpper(f.name)))
             row[4] = *text;
         rows.push_back(std::move(row));
     }

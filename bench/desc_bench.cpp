@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using namespace sorvik;
@@ -128,17 +129,27 @@ int main(int argc, char** argv)
         sink += DescriptionFile::write(store).size();
     });
 
-    // One table fill: listed directory + name, a third of them described.
-    std::vector<u16> names;
-    for (int i = 0; i < tableRows; ++i)
-        names.push_back(fileNameOf(recordPath(i * 3)));
-    const u16 listed = directoryOf(recordPath(0));
+    // One table fill: directory + listed name per row; half the rows are
+    // described, half are not.
+    std::vector<std::pair<u16, u16>> rows;
+    for (int i = 0; i < tableRows; ++i) {
+        const u16 path = recordPath(i * 3 % records);
+        rows.emplace_back(directoryOf(path), i % 2 ? fromUtf8("undescribed" + std::to_string(i) + ".txt") : fileNameOf(path));
+    }
+    std::size_t found = 0;
     const double lookupMs = medianMs(runs, [&] {
-        for (const u16& name : names) {
-            if (const u16* text = desc.lookup(listed + name))
+        found = 0;
+        for (const auto& [dir, name] : rows) {
+            if (const u16* text = desc.lookup(dir + name)) {
                 sink += text->size();
+                ++found;
+            }
         }
     });
+    if (found != static_cast<std::size_t>((tableRows + 1) / 2)) {
+        std::fprintf(stderr, "found %zu descriptions\n", found);
+        return 1;
+    }
     const double comentSetMs = medianMs(runs, [&] {
         for (int i = 0; i < 1000; ++i)
             desc.ComentSet(recordPath(i * 97 % records), u"moved to the end");

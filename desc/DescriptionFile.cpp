@@ -197,7 +197,7 @@ void appendLine(u16& out, u16view path, u16view coment, bool escapeUnencodable)
 {
     const bool quotePath = path.find(u',') != u16view::npos
         || (!path.empty() && (path.front() == u'"' || path.front() == u' '));
-    if (false && quotePath) {
+    if (quotePath) {
         out += u'"';
         appendEscaped(out, path, Quotes::Escape, escapeUnencodable);
         out += u'"';

@@ -5,6 +5,8 @@
 #include "platform/Paths.h"
 #include "platform/Ui.h"
 
+#include <vector>
+
 namespace sorvik {
 
 Descriptions::Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName)
@@ -40,15 +42,16 @@ bool Descriptions::LocalComentGet(u16view dir)
         ComentLocal = !samePath(from, m_dataDir);
         m_source = file;
         m_partial = false;
-        return true;
+    } else {
+        addBuiltInRecords();
+        ComentsChanged = true;
+        ComentLocal = false;
+        m_source = centralFile();
+        // A central file that exists but could not be read must not be
+        // replaced by the five built-in records.
+        m_partial = m_fs.exists(m_source);
     }
-    addBuiltInRecords();
-    ComentsChanged = true;
-    ComentLocal = false;
-    // A central file that exists but could not be read must not be replaced
-    // by the five built-in records.
-    m_source = centralFile();
-    m_partial = m_fs.exists(m_source);
+    applyUnsaved(m_source);
     return true;
 }
 
@@ -63,73 +66,96 @@ void Descriptions::addBuiltInRecords()
     m_store.append(clsComent(m_dataDir + kSettingsFile, u"SorVIK 初期設定ファイル"));
 }
 
+// What could not be written counts over what the file still says.
+void Descriptions::applyUnsaved(const u16& file)
+{
+    auto it = m_unsaved.find(clsComent::keyOf(file));
+    if (it == m_unsaved.end())
+        return;
+    const Unsaved& unsaved = it->second;
+    if (!unsaved.partial) {
+        m_store = unsaved.records;
+        m_partial = false;
+        return;
+    }
+    unsaved.records.forEach([&](const clsComent& record) {
+        m_store.remove(record.Key);
+        m_store.append(record);
+    });
+}
+
 void Descriptions::LocalComentSave(u16view dir)
 {
-    if (m_store.count() == 0 || !ComentsChanged)
+    if (!ComentsChanged)
         return;
-
-    if (m_source.empty()) {
-        // Records set before any load: add them to the file that applies.
-        const u16 local = GetLocalPath(dir);
-        const u16 file = (local.empty() ? m_dataDir : local) + kDescriptionFile;
-        if (mergeInto(file)) {
-            m_source = file;
-            m_partial = true;
-        }
+    if (m_store.count() == 0) {
+        retryUnsaved(u16());
         return;
     }
 
-    const bool central = samePath(m_source, centralFile());
-    if (!central && !m_fs.exists(m_source)) {
+    u16 file = m_source;
+    bool partial = m_partial;
+    if (m_source.empty()) {
+        // Records set before any load join the file that applies.
+        const u16 local = GetLocalPath(dir);
+        file = (local.empty() ? m_dataDir : local) + kDescriptionFile;
+        partial = true;
+    } else if (!samePath(m_source, centralFile()) && !m_fs.exists(m_source)) {
         // Their own file is gone and is never re-created: keep the records
         // in the central file, next to its own.
-        const u16 file = centralFile();
-        if (mergeInto(file)) {
-            m_source = file;
-            m_partial = true;
-        }
-        return;
+        file = centralFile();
+        partial = true;
     }
-    if (m_partial)
-        mergeInto(m_source);
-    else
-        writeWhole(m_source);
+    m_source = file;
+    m_partial = partial;
+    writeRecords(file, m_store, partial);
+    retryUnsaved(file);
 }
 
-bool Descriptions::writeWhole(const u16& file)
+bool Descriptions::writeRecords(const u16& file, const DescriptionStore& records, bool partial)
 {
-    const bool written = m_fs.writeFileAtomic(file, DescriptionFile::write(m_store));
-    noteWrite(file, written);
-    return written;
+    const bool written = partial ? mergeInto(file, records) : m_fs.writeFileAtomic(file, DescriptionFile::write(records));
+    const u16 key = clsComent::keyOf(file);
+    if (written) {
+        m_unsaved.erase(key);
+        return true;
+    }
+    auto it = m_unsaved.find(key);
+    if (it == m_unsaved.end()) {
+        platform::ui().showMessage(file + u"に説明を書き込めません");
+        m_unsaved.emplace(key, Unsaved{file, records, partial});
+    } else if (&it->second.records != &records) {
+        it->second = Unsaved{file, records, partial};
+    }
+    return false;
 }
 
-bool Descriptions::mergeInto(const u16& file)
+bool Descriptions::mergeInto(const u16& file, const DescriptionStore& records)
 {
     DescriptionStore merged;
-    if (auto bytes = m_fs.readFile(file)) {
+    if (auto bytes = m_fs.readFile(file))
         DescriptionFile::read(*bytes, merged);
-    } else if (m_fs.exists(file)) {
-        noteWrite(file, false);   // unreadable: writing would lose its records
-        return false;
-    }
-    m_store.forEach([&](const clsComent& record) {
+    else if (m_fs.exists(file))
+        return false;   // unreadable: writing would lose its records
+    records.forEach([&](const clsComent& record) {
         merged.remove(record.Key);
         merged.append(record);
     });
-    const bool written = m_fs.writeFileAtomic(file, DescriptionFile::write(merged));
-    noteWrite(file, written);
-    return written;
+    return m_fs.writeFileAtomic(file, DescriptionFile::write(merged));
 }
 
-void Descriptions::noteWrite(const u16& file, bool written)
+void Descriptions::retryUnsaved(const u16& except)
 {
-    const u16 key = clsComent::keyOf(file);
-    if (written) {
-        m_refused.erase(key);
-        return;
+    const u16 exceptKey = clsComent::keyOf(except);
+    std::vector<u16> keys;
+    for (const auto& [key, unsaved] : m_unsaved) {
+        if (key != exceptKey)
+            keys.push_back(key);
     }
-    if (m_refused.insert(key).second)
-        platform::ui().showMessage(file + u"に説明を書き込めません");
+    for (const u16& key : keys) {
+        const Unsaved& unsaved = m_unsaved.at(key);
+        writeRecords(unsaved.file, unsaved.records, unsaved.partial);
+    }
 }
 
 void Descriptions::ComentSet(u16view path, u16view text)

@@ -3,7 +3,7 @@
 #include "desc/DescriptionStore.h"
 #include "platform/FileSystem.h"
 
-#include <unordered_set>
+#include <unordered_map>
 
 namespace sorvik {
 
@@ -16,6 +16,11 @@ namespace sorvik {
 // has vanished meanwhile, or the records were set before anything was loaded,
 // they are merged into the target file (read, replace or add by key, write)
 // instead of replacing it. A directory's own file is never created.
+//
+// Records that could not be written are kept for the rest of the run: loading
+// their file shows them instead of its older contents, and every later save
+// tries to write them again. The user is told once per file, and again only
+// after a write to that file has succeeded in between.
 class Descriptions {
 public:
     Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName);
@@ -23,8 +28,7 @@ public:
     // The directory whose description file applies to `dir` (ending in "\"):
     // `dir` itself or DataDir, empty when nothing is to be read for it.
     u16 GetLocalPath(u16view dir) const;
-    // Saves the records when anything changed. A file that cannot be written
-    // is named to the user once; the records stay in memory.
+    // Saves the records when anything changed; never stops the caller.
     void LocalComentSave(u16view dir);
     // Loads the records that apply to `dir`; true when the store was replaced
     // (the caller refreshes the table).
@@ -40,18 +44,29 @@ public:
 
     const DescriptionStore& store() const { return m_store; }
     u16 centralFile() const;
-    // The file the records were loaded from; empty before the first load.
+    // The file the records belong to; empty before the first load.
     const u16& source() const { return m_source; }
+    // Files whose records are waiting to be written.
+    std::size_t unsavedFiles() const { return m_unsaved.size(); }
 
     bool ComentsChanged = false;
     bool ComentLocal = false;
     u16 DescriptionDir;
 
 private:
+    struct Unsaved {
+        u16 file;
+        DescriptionStore records;
+        bool partial = false;
+    };
+
     void addBuiltInRecords();
-    bool writeWhole(const u16& file);
-    bool mergeInto(const u16& file);
-    void noteWrite(const u16& file, bool written);
+    void applyUnsaved(const u16& file);
+    // Writes the records (merging them in when partial); on failure keeps
+    // them as unsaved and tells the user unless already told.
+    bool writeRecords(const u16& file, const DescriptionStore& records, bool partial);
+    bool mergeInto(const u16& file, const DescriptionStore& records);
+    void retryUnsaved(const u16& except);
 
     platform::FileSystem& m_fs;
     u16 m_programDir;
@@ -59,10 +74,9 @@ private:
     u16 m_exeFileName;
     DescriptionStore m_store;
     u16 m_source;
-    // The store holds only some of the destination's records.
+    // The store holds only some of its file's records: merge, never replace.
     bool m_partial = true;
-    // Files already reported as unwritable, by key; a later success clears one.
-    std::unordered_set<u16> m_refused;
+    std::unordered_map<u16, Unsaved> m_unsaved;   // by the file's key
 };
 
 }

@@ -16,6 +16,7 @@ Dir1::Dir1(DirTree& tree, QWidget* parent)
     setObjectName("Dir1");
     setSelectionMode(QAbstractItemView::SingleSelection);
     setTabKeyNavigation(false);
+    setStyleSheet("QListWidget { background-color: rgb(0,128,128); color: black; }");
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) { m_tree.select(row); });
     connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) {
         if (onKey)

@@ -35,6 +35,14 @@ struct DirEntry {
     bool isDirectory = false;
 };
 
+// A directory entry with what one query learnt of it; `info` is empty when
+// the entry vanished between reading the directory and asking about it.
+struct ListedEntry {
+    u16 name;
+    bool isDirectory = false;
+    std::optional<FileInfo> info;
+};
+
 // The file services, on Windows paths ("C:\dir\name" or a bare relative name).
 // Linux keeps Windows semantics where they protect data: read-only files are
 // never replaced, renames never overwrite, data files are written atomically.
@@ -56,6 +64,9 @@ public:
 
     // Every entry but "." and ".."; nothing when the directory cannot be read.
     std::optional<std::vector<DirEntry>> listDirectory(u16view dir) const;
+    // The same with length, time and attributes of every entry, asked
+    // relative to the open directory so a large directory lists fast.
+    std::optional<std::vector<ListedEntry>> listDirectoryWithInfo(u16view dir) const;
 
     // One query for length, last-write time and attributes (links followed).
     std::optional<FileInfo> fileInfo(u16view path) const;

@@ -203,6 +203,44 @@ std::optional<std::vector<DirEntry>> FileSystem::listDirectory(u16view dir) cons
     return entries;
 }
 
+std::optional<std::vector<ListedEntry>> FileSystem::listDirectoryWithInfo(u16view dir) const
+{
+    std::optional<std::string> host = hostPath(dir);
+    if (!host)
+        return std::nullopt;
+    DIR* d = ::opendir(host->c_str());
+    if (!d)
+        return std::nullopt;
+    std::string hostChild = *host;
+    if (hostChild.empty() || hostChild.back() != '/')
+        hostChild += '/';
+    const std::size_t prefix = hostChild.size();
+    std::vector<ListedEntry> entries;
+    while (struct dirent* e = ::readdir(d)) {
+        std::string_view name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        ListedEntry entry;
+        entry.name = hostNameToWin(name);
+        struct stat st;
+        if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0) {
+            hostChild.resize(prefix);
+            hostChild += name;
+            entry.isDirectory = S_ISDIR(st.st_mode);
+            FileInfo info;
+            info.size = entry.isDirectory ? 0 : static_cast<std::int64_t>(st.st_size);
+            info.lastWrite = localDateTime(st.st_mtime);
+            info.attributes = attributesOf(hostChild, st, entry.name);
+            entry.info = info;
+        } else {
+            entry.isDirectory = e->d_type == DT_DIR;
+        }
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(d);
+    return entries;
+}
+
 std::optional<FileInfo> FileSystem::fileInfo(u16view path) const
 {
     std::optional<std::string> host = hostPath(path);

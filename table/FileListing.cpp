@@ -1,25 +1,23 @@
 #include "table/FileListing.h"
 
-#include "platform/Paths.h"
 
 namespace sorvik {
 
 bool FileListing::refresh(const platform::FileSystem& fs)
 {
-    m_items.clear();
-    auto entries = fs.listDirectory(m_path);
+    m_files.clear();
+    auto entries = fs.listDirectoryWithInfo(m_path);
     if (!entries)
         return false;
-    const u16 dir = AddBackslash(m_path);
+    m_files.reserve(entries->size());
     for (auto& entry : *entries) {
         if (entry.isDirectory || !m_pattern.matches(entry.name))
             continue;
-        // Files whose attributes cannot be read are listed: hiding them would
-        // hide a file the user cannot see any other way.
-        auto attributes = fs.attributes(dir + entry.name);
-        if (attributes && !listed(*attributes))
+        // A file that vanished after the directory was read is still listed,
+        // with empty cells: the table shows what the directory said.
+        if (entry.info && !listed(entry.info->attributes))
             continue;
-        m_items.push_back(std::move(entry.name));
+        m_files.push_back(ListedFile{std::move(entry.name), entry.info});
     }
     return true;
 }

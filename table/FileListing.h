@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "table/FilePattern.h"
+#include "table/SortOrder.h"
 
 #include <vector>
 
@@ -28,10 +29,11 @@ public:
     void setSwitches(const Switches& switches) { m_switches = switches; }
 
     // Re-reads the directory; false (and no items) when it cannot be read.
+    // Each file is asked about once; what that query learnt goes with it.
     bool refresh(const platform::FileSystem& fs);
 
-    const std::vector<u16>& items() const { return m_items; }
-    int count() const { return int(m_items.size()); }
+    const std::vector<ListedFile>& files() const { return m_files; }
+    int count() const { return int(m_files.size()); }
 
 private:
     bool listed(std::uint32_t attributes) const;
@@ -39,7 +41,7 @@ private:
     u16 m_path;
     FilePattern m_pattern;
     Switches m_switches;
-    std::vector<u16> m_items;
+    std::vector<ListedFile> m_files;
 };
 
 }

@@ -23,6 +23,7 @@ Grid1::Grid1(FileTable& table, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
 

@@ -81,6 +81,7 @@ struct RoundTrip {
     const char* name;
     const char16_t* path;
     const char16_t* coment;
+    friend void PrintTo(const RoundTrip& c, std::ostream* os) { *os << c.name; }
 };
 
 class WrittenRecord : public testing::TestWithParam<RoundTrip> {};
@@ -152,6 +153,7 @@ struct ClassicLine {
     const char16_t* line;
     const char16_t* path;
     const char16_t* coment;
+    friend void PrintTo(const ClassicLine& c, std::ostream* os) { *os << c.name; }
 };
 
 class ClassicFile : public testing::TestWithParam<ClassicLine> {};

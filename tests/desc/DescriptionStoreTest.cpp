@@ -26,6 +26,7 @@ TEST(clsComent, keyIsTheUpperCasedPathAndPathKeepsItsLetters)
 struct FNameCase {
     const char16_t* path;
     const char16_t* fName;
+    friend void PrintTo(const FNameCase& c, std::ostream* os) { *os << toUtf8(c.path); }
 };
 
 class clsComentFName : public testing::TestWithParam<FNameCase> {};

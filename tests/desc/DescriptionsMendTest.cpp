@@ -149,14 +149,14 @@ TEST_F(DescriptionsMend, aMissingDataDirectoryIsNamedOnceAndTheChangeGoesOn)
 
 TEST_F(DescriptionsMend, aCentralFileThatCannotBeReadIsNotReplacedByTheBuiltInRecords)
 {
+    // A link to a drive that is gone: present, but it cannot be read.
     fs::remove(drives.host(central()));
-    drives.makeDir(central());   // in the way, and unreadable as a file
-    drives.writeBytes(central() + u"\\inside", "keep");
+    fs::create_symlink(drives.hostD() + "/gone/SorvikDP.txt", drives.host(central()));
     EXPECT_TRUE(enter(u"C:\\WORK\\"));
     EXPECT_EQ(desc.store().count(), 5u);
     enter(u"C:\\ELSE\\");
     EXPECT_EQ(ui.messages(), std::vector<u16>{central() + u"に説明を書き込めません"});
-    EXPECT_EQ(drives.readBytes(central() + u"\\inside"), "keep");
+    EXPECT_TRUE(fs::is_symlink(drives.host(central())));
 }
 
 TEST_F(DescriptionsMend, textTheCodePageLacksSurvivesAndSpoilsNoOtherRecord)

@@ -46,6 +46,7 @@ struct LocalPathCase {
     const char16_t* dir;
     bool comentLocal;
     const char16_t* expected;
+    friend void PrintTo(const LocalPathCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class GetLocalPathTest : public DescriptionsTest, public testing::WithParamInterface<LocalPathCase> {};

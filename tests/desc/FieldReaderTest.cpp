@@ -20,6 +20,7 @@ struct StreamCase {
     const char* name;
     const char16_t* text;
     std::vector<u16> fields;
+    friend void PrintTo(const StreamCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FieldStream : public testing::TestWithParam<StreamCase> {};

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/Form1.h"
+#include "nav/Dir1.h"
+#include "nav/DriveButtons.h"
+#include "platform/Ui.h"
+#include "table/Grid1.h"
+#include "tests/support/TempDrive.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace sorvik::test {
+
+// Starts Form1 offscreen on temporary drives: the program lives in C:\prog\
+// and is started in C:\work unless a test says otherwise.
+class Form1Fixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::setUi(&ui);
+        drives.makeDir(u"C:\\prog");
+        drives.makeDir(u"C:\\work");
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        platform::setUi(nullptr);
+    }
+
+    static platform::ProgramInfo program()
+    {
+        platform::ProgramInfo p;
+        p.directory = u"C:\\prog\\";
+        p.name = u"sorvik";
+        p.fileName = u"sorvik";
+        p.revision = 7;
+        return p;
+    }
+
+    Form1& start(u16view startPath = u"C:\\work")
+    {
+        form = std::make_unique<Form1>(drives.fs(), program());
+        form->Load(startPath);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        QApplication::processEvents();
+        return *form;
+    }
+
+    // Closes through the quit button's road and forgets the window.
+    void closeForm()
+    {
+        form->close();
+        form.reset();
+    }
+
+    void press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        QTest::keyClick(target, Qt::Key(key), mods);
+        QApplication::processEvents();
+    }
+
+    QWidget* focused() const { return QApplication::focusWidget(); }
+    Form1Model& model() { return form->model(); }
+    const FileTable& table() { return form->model().Grid1; }
+
+    TempDrives drives;
+    platform::ScriptedUi ui;
+    std::unique_ptr<Form1> form;
+};
+
+}

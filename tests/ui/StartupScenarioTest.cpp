@@ -1,0 +1,100 @@
+#include "tests/ui/Form1Fixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace sorvik::test {
+namespace {
+
+using StartupScenario = Form1Fixture;
+
+TEST_F(StartupScenario, opensOnTheStartDirectoryWithTheTableFocusedOnRowOne)
+{
+    drives.writeBytes(u"C:\\work\\b.txt", "bb");
+    drives.writeBytes(u"C:\\work\\a.txt", "a");
+    Form1& f = start();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("sorvik.7"));
+    EXPECT_EQ(focused(), f.grid());
+    EXPECT_EQ(table().row(), 1);
+    EXPECT_EQ(table().col(), 0);
+    EXPECT_EQ(f.grid()->currentIndex().row(), 1);
+    EXPECT_EQ(f.label4()->text(), QStringLiteral("2"));
+    EXPECT_EQ(table().cell(1, 0), u" a.txt");
+    EXPECT_EQ(table().cell(2, 3), u"2 ");
+    EXPECT_TRUE(drives.exists(u"C:\\prog\\SYSDAT")) << "the data directory is created";
+    EXPECT_EQ(f.grid()->model()->data(f.grid()->model()->index(2, 3), Qt::TextAlignmentRole).toInt(),
+        int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+TEST_F(StartupScenario, escOnTheTableClosesAndWritesTheSettingsFile)
+{
+    Form1& f = start();
+    bool ended = false;
+    f.onEnded = [&] { ended = true; };
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(f.isVisible());
+    const std::string ini = drives.readBytes(u"C:\\prog\\SYSDAT\\黑黑黑黑.ini");
+    EXPECT_EQ(ini.rfind("[Init]\r\nTop=", 0), 0u) << ini;
+    EXPECT_NE(ini.find("\r\n[Jump]\r\nC:\\work\\\r\n\r\n[Filter]\r\n"), std::string::npos) << ini;
+}
+
+TEST_F(StartupScenario, oldSettingsFileIsMigratedAndTakesEffectAtOnce)
+{
+    drives.makeDir(u"C:\\elsewhere");
+    drives.writeBytes(u"C:\\elsewhere\\x.txt", "x");
+    drives.writeBytes(u"C:\\prog\\Sorvik.ini", "[Init]\r\n[Jump]\r\nC:\\elsewhere\\\r\n");
+    start();
+    EXPECT_FALSE(drives.exists(u"C:\\prog\\Sorvik.ini"));
+    EXPECT_TRUE(drives.exists(u"C:\\prog\\SYSDAT\\黑黑黑黑.ini"));
+    EXPECT_EQ(model().CurrentDir, u"C:\\elsewhere\\");
+    EXPECT_EQ(table().cell(1, 0), u" x.txt");
+}
+
+TEST_F(StartupScenario, existingNewSettingsFileWinsOverTheOldOne)
+{
+    drives.makeDir(u"C:\\prog\\SYSDAT");
+    drives.makeDir(u"C:\\old");
+    drives.writeBytes(u"C:\\prog\\Sorvik.ini", "[Jump]\r\nC:\\old\\\r\n");
+    drives.writeBytes(u"C:\\prog\\SYSDAT\\黑黑黑黑.ini", "[Jump]\r\nC:\\work\\\r\n");
+    drives.writeBytes(u"C:\\prog\\zDontDEL.TXT", "assoc");
+    drives.writeBytes(u"C:\\prog\\FileQXZ.txt", "help");
+    start(u"C:\\");
+    EXPECT_EQ(drives.readBytes(u"C:\\prog\\Sorvik.ini"), "[Jump]\r\nC:\\old\\\r\n");
+    EXPECT_EQ(model().CurrentDir, u"C:\\work\\");
+    EXPECT_EQ(drives.readBytes(u"C:\\prog\\SYSDAT\\黑黑黑黑.txt"), "assoc");
+    EXPECT_EQ(drives.readBytes(u"C:\\prog\\SYSDAT\\黑黑黑HP.txt"), "help");
+}
+
+TEST_F(StartupScenario, startDirectoryDifferingOnlyInCaseFillsDirectly)
+{
+    drives.makeDir(u"C:\\prog\\SYSDAT");
+    drives.writeBytes(u"C:\\prog\\SYSDAT\\黑黑黑黑.ini", "[Jump]\r\nc:\\work\\\r\n");
+    drives.writeBytes(u"C:\\work\\f", "1");
+    start(u"C:\\work");
+    EXPECT_EQ(model().Dir1.path(), u"C:\\work") << "the tree keeps its own spelling";
+    EXPECT_EQ(table().fileCount(), 1);
+}
+
+TEST_F(StartupScenario, startDirectoryThatIsGoneOpensTheProgramDirectory)
+{
+    drives.makeDir(u"C:\\prog\\SYSDAT");
+    drives.writeBytes(u"C:\\prog\\SYSDAT\\黑黑黑黑.ini", "[Jump]\r\nC:\\vanished\\\r\n");
+    start(u"C:\\work");
+    EXPECT_EQ(model().CurrentDir, u"C:\\prog\\");
+}
+
+TEST_F(StartupScenario, readOnlyProgramDirectoryStillStartsAndCloses)
+{
+    // Without a data directory and no way to make one the program runs on.
+    drives.writeBytes(u"C:\\prog\\SYSDAT", "a file where the directory should be");
+    drives.writeBytes(u"C:\\work\\a", "1");
+    Form1& f = start();
+    EXPECT_EQ(table().fileCount(), 1);
+    f.close();
+    EXPECT_EQ(drives.readBytes(u"C:\\prog\\SYSDAT"), "a file where the directory should be");
+    EXPECT_TRUE(ui.messages().empty() || ui.messages().size() == 1u) << "at most one notice, never a storm";
+}
+
+}
+}

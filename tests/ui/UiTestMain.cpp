@@ -1,0 +1,14 @@
+#include "app/Main.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    sorvik::setUpApplication();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
