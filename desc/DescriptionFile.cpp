@@ -9,6 +9,8 @@ namespace sorvik {
 
 namespace {
 
+// How a double quote inside a field goes out: as is, as an escape (inside a
+// quoted path) or doubled (inside a quoted description).
 enum class Quotes { Keep, Escape, Double };
 
 int hexDigit(char16_t c)

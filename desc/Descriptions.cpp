@@ -75,7 +75,6 @@ void Descriptions::applyUnsaved(const u16& file)
     const Unsaved& unsaved = it->second;
     if (!unsaved.partial) {
         m_store = unsaved.records;
-        m_partial = false;
         return;
     }
     unsaved.records.forEach([&](const clsComent& record) {

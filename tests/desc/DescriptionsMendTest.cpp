@@ -98,26 +98,35 @@ TEST_F(DescriptionsMend, aReadOnlyFileIsNamedOnceWhileTheRecordsStayInMemory)
     enter(u"C:\\OWN\\");
     desc.ComentSet(u"C:\\OWN\\y.txt", u"y");
     setReadOnly(ownFile(u"C:\\OWN\\"), true);
-    EXPECT_FALSE(enter(kDataDir));
+    EXPECT_TRUE(enter(u"C:\\WORK\\"));
     ASSERT_EQ(ui.messages(), std::vector<u16>{u"C:\\OWN\\SorvikDP.txtに説明を書き込めません"});
     EXPECT_EQ(bytes(ownFile(u"C:\\OWN\\")), cp932(kOwnText));
-    EXPECT_EQ(coment(u"C:\\OWN\\y.txt"), u"y");
-    EXPECT_EQ(desc.DescriptionDir, kDataDir);   // the directory change went on
+    // The directory change went on: the central file is shown.
+    EXPECT_EQ(desc.DescriptionDir, u"C:\\WORK\\");
+    EXPECT_EQ(coment(u"C:\\DOC\\a.txt"), u"central a");
 
+    // Coming back shows what could not be written, not the file's old text.
+    enter(u"C:\\OWN\\");
+    EXPECT_EQ(coment(u"C:\\OWN\\y.txt"), u"y");
     desc.ComentSet(u"C:\\OWN\\z.txt", u"z");
     enter(kDataDir);
     desc.LocalComentSave(desc.DescriptionDir);
     EXPECT_EQ(ui.messages().size(), 1u);   // not again for the same file
     EXPECT_EQ(bytes(central()), cp932(kCentralText));
 
+    // Once the file can be written, a later save elsewhere catches up.
+    enter(u"C:\\WORK\\");
+    EXPECT_EQ(desc.unsavedFiles(), 1u);
     setReadOnly(ownFile(u"C:\\OWN\\"), false);
-    desc.LocalComentSave(desc.DescriptionDir);
+    enter(u"C:\\ELSE\\");
+    EXPECT_EQ(desc.unsavedFiles(), 0u);
     EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")),
         (Records{{u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\y.txt", u"y"}, {u"C:\\OWN\\z.txt", u"z"}}));
 
     // After a success, a new refusal is told again.
     setReadOnly(ownFile(u"C:\\OWN\\"), true);
-    desc.LocalComentSave(desc.DescriptionDir);
+    enter(u"C:\\OWN\\");
+    enter(u"C:\\WORK\\");
     EXPECT_EQ(ui.messages().size(), 2u);
 }
 
@@ -130,6 +139,23 @@ TEST_F(DescriptionsMend, aReadOnlyCentralFileIsNamedAndKept)
     EXPECT_EQ(ui.messages(), std::vector<u16>{central() + u"に説明を書き込めません"});
     EXPECT_EQ(bytes(central()), cp932(kCentralText));
     EXPECT_EQ(coment(u"C:\\WORK\\c.txt"), u"c");
+}
+
+TEST_F(DescriptionsMend, recordsThatCouldNotJoinTheCentralFileAreShownWithItsOwn)
+{
+    EXPECT_FALSE(enter(kDataDir));   // start-up in DataDir: nothing is loaded
+    desc.ComentSet(u"C:\\DOC\\n.txt", u"n");
+    setReadOnly(central(), true);
+    EXPECT_TRUE(enter(u"C:\\WORK\\"));
+    EXPECT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(coment(u"C:\\DOC\\a.txt"), u"central a");
+    EXPECT_EQ(coment(u"C:\\DOC\\n.txt"), u"n");
+
+    setReadOnly(central(), false);
+    enter(u"C:\\ELSE\\");
+    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"},
+        {u"C:\\DOC\\n.txt", u"n"}}));
+    EXPECT_EQ(desc.unsavedFiles(), 0u);
 }
 
 TEST_F(DescriptionsMend, aMissingDataDirectoryIsNamedOnceAndTheChangeGoesOn)
