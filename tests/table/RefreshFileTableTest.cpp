@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -237,6 +238,28 @@ TEST_F(RefreshFileTableTest, columnWidthsNeverGoBelowZeroAndColumn4FillsTheRest)
     m.changeCursorColumnWidth(50);
     EXPECT_EQ(m.Grid1.columnWidth(1), 50);
     EXPECT_EQ(m.Grid1.columnWidth(4), 10065 - 2000 - 50 - 2200 - 1400 - 357);
+}
+
+TEST_F(RefreshFileTableTest, moreFilesThanTheTableHoldsKeepsTheFirstInSortOrderAndSaysSoOnce)
+{
+    const std::string dir = drives.host(u"C:\\work");
+    const int total = FileTable::kMaxFiles + 3;
+    for (int i = 0; i < total; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/f%05d", i);
+        std::ofstream(dir + name);
+    }
+    Form1Model& m = load();
+    EXPECT_EQ(m.Grid1.fileCount(), FileTable::kMaxFiles);
+    EXPECT_EQ(m.Grid1.rows(), FileTable::kMaxFiles + 2);
+    EXPECT_EQ(m.Grid1.fileName(1), u"f00000");
+    EXPECT_EQ(m.Grid1.fileName(FileTable::kMaxFiles), u"f32765");
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_NE(ui.messages()[0].find(u"32769"), u16::npos) << "the message names the whole count";
+
+    m.RefreshFileTable(u'N');
+    EXPECT_EQ(m.Grid1.fileName(1), u"f32768") << "descending keeps the first of its own order";
+    EXPECT_EQ(ui.messages().size(), 1u) << "not again for the same directory";
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 namespace sorvik::test {
 namespace {
@@ -216,6 +217,23 @@ TEST_F(KeyboardScenario, digitsAndJumpKeysReachTheirEntryPoints)
     EXPECT_EQ(jumps, 1);
     EXPECT_EQ(registrations, 1);
     EXPECT_EQ(helps, 1);
+}
+
+TEST_F(KeyboardScenario, altAcceleratorsReachTheirButtonsFromTheTable)
+{
+    Form1& f = start();
+    int filter = 0, kinds = 0, associations = 0;
+    QObject::connect(f.findChild<QPushButton*>("Command1"), &QPushButton::clicked, [&] { ++filter; });
+    QObject::connect(f.findChild<QPushButton*>("cmdHiddn"), &QPushButton::clicked, [&] { ++kinds; });
+    QObject::connect(f.findChild<QPushButton*>(QStringLiteral("cmd関連")), &QPushButton::clicked, [&] { ++associations; });
+    press(Qt::Key_F, Qt::AltModifier);
+    press(Qt::Key_G, Qt::AltModifier);
+    press(Qt::Key_R, Qt::AltModifier);
+    // A mnemonic presses its button with a short animated click.
+    QTest::qWait(300);
+    EXPECT_EQ(filter, 1);
+    EXPECT_EQ(kinds, 1);
+    EXPECT_EQ(associations, 1);
 }
 
 }
