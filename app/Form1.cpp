@@ -5,8 +5,9 @@
 #include "nav/DriveButtons.h"
 #include "nav/PaneKeys.h"
 #include "platform/Paths.h"
-#include "platform/QtKeys.h"
+#include "platform/QtConvert.h"
 #include "table/Grid1.h"
+#include "table/FocusMode.h"
 #include "table/WindowKeys.h"
 
 #include <QApplication>
@@ -73,6 +74,7 @@ void Form1::buildControls()
     m_label2->setAutoFillBackground(true);
     m_label2->setStyleSheet("background-color: rgb(192,255,255);");
     place(m_label2, 5940, 120, 1515, 315);
+    m_label2->installEventFilter(this);
 
     auto button = [this](const char* name, const char* caption, int left, int width) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
@@ -95,6 +97,7 @@ void Form1::buildControls()
     m_dir->setFont(designFont("ＭＳ ゴシック", 9.75));
     place(m_dir, 120, 480, 1935, 5715);
     m_dir->onKey = [this](int code, int shift) { return treeKey(code, shift); };
+    m_dir->onFocusIn = [this] { SetFocusMode(QStringLiteral("Dir1")); };
 
     m_grid = new Grid1(m_model.Grid1, this);
     m_grid->setFont(designFont("ＭＳ ゴシック", 9));
@@ -103,6 +106,7 @@ void Form1::buildControls()
     m_grid->onFocusIn = [this] {
         m_model.tableGotFocus();
         m_escPressesQuit = true;
+        SetFocusMode(QStringLiteral("Grid1"));
     };
     m_grid->onFocusOut = [this] { m_model.tableLostFocus(); };
     m_grid->onClicked = [this] { m_text1->clear(); };
@@ -149,9 +153,7 @@ void Form1::buildControls()
 void Form1::Load(u16view startPath)
 {
     // The table's width follows the client area (right margin 150 twips).
-    m_model.Grid1.setTableWidth(int(pxToTwips(width())) - 2160 - kTableRightMargin);
-    m_model.Grid1.setColumnWidth(4, m_model.Grid1.GridCol4());
-    m_model.Load(startPath);
+    m_model.Load(startPath, int(pxToTwips(width())) - 2160 - kTableRightMargin);
     refreshTree();
     showFileCount();
     m_drives->build([this](char16_t letter) {
@@ -257,6 +259,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         // Esc belongs to the field while it is being edited.
         m_escPressesQuit = false;
         return false;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == m_label2) {
+        label2DoubleClicked();
+        return true;
     }
     if (event->type() != QEvent::KeyPress)
         return false;
@@ -413,9 +419,48 @@ int Form1::driveButtonKey(int index, int code, int shift)
 
 void Form1::driveButtonFocused(int index)
 {
-    m_label2->setText(QStringLiteral("ﾄﾞﾗｲﾌﾞ注目"));
-    m_label2->setStyleSheet("background-color: rgb(255,192,192);");
+    setLabel2(kDriveMode.text, kDriveMode.labelColor);
     driveButtonChosen(index);
+}
+
+void Form1::setLabel2(const char16_t* text, unsigned color)
+{
+    m_label2->setText(QString::fromUtf16(text));
+    m_label2->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColor(color)));
+}
+
+void Form1::SetFocusMode(const QString& name)
+{
+    m_dir->setColors(kPaneBackColor, kPaneForeColor);
+    m_grid->setColors(kPaneBackColor, kPaneForeColor);
+    const u16& listed = m_model.File1.path();
+    const QString letter = listed.empty() ? QString() : QString(QChar(upperLetter(listed[0])));
+    for (int i = 0; i < m_drives->count(); ++i)
+        m_drives->setBackColor(i, m_drives->button(i)->text() == letter ? kChosenDriveColor : kBaseBackColor);
+    if (name == QStringLiteral("Dir1")) {
+        m_dir->setColors(kAttentionBackColor, kAttentionForeColor);
+        setLabel2(kDirectoryMode.text, kDirectoryMode.labelColor);
+    } else if (name == QStringLiteral("Grid1")) {
+        m_grid->setColors(kAttentionBackColor, kAttentionForeColor);
+        setLabel2(kTableMode.text, kTableMode.labelColor);
+    }
+}
+
+void Form1::label2DoubleClicked()
+{
+    switch (paneAfterLabel(m_label2->text().toStdU16String())) {
+    case FocusPane::Table:
+        m_grid->setFocus();
+        break;
+    case FocusPane::Tree:
+        m_dir->setFocus();
+        break;
+    case FocusPane::DriveButtons:
+        cmdHddSetFocus();
+        break;
+    case FocusPane::None:
+        break;
+    }
 }
 
 void Form1::driveButtonChosen(int index)

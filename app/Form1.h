@@ -38,6 +38,8 @@ public:
     // Drive buttons: focus to the listed drive's button, or to one by index.
     void cmdHddSetFocus();
     void cmdHddSetFocusIX(int index);
+    // Colours the panes and the status label for the pane that got the focus ("Dir1" or "Grid1").
+    void SetFocusMode(const QString& name);
 
     // Runs when the close sequence has written its files; the program ends there.
     std::function<void()> onEnded;
@@ -71,6 +73,8 @@ private:
 
     void startDescriptionEdit();
     void text1Key(QKeyEvent* event);
+    void setLabel2(const char16_t* text, unsigned color);
+    void label2DoubleClicked();
 
     Form1Model m_model;
     Grid1* m_grid = nullptr;

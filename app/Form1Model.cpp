@@ -21,52 +21,76 @@ Form1Model::Form1Model(platform::FileSystem& fs, platform::ProgramInfo program)
 {
 }
 
-void Form1Model::Load(u16view startPath)
+void Form1Model::Load(u16view startPath, int tableWidthTwips)
 {
     // The tree takes its path when the window is created, before the
-    // working directory moves to the data directory.
-    Dir1.setPath(startPath);
+    // working directory moves to the data directory. A start directory that
+    // cannot be read leaves the program's own directory to start from.
+    if (!Dir1.setPath(startPath))
+        Dir1.setPath(ProgramDir);
     File1.setPath(Dir1.path());
-    if (!startPath.empty() && startPath[0] != u'\\')
-        Drive1.setDrive(startPath[0]);
+    if (!Dir1.path().empty())
+        Drive1.setDrive(Dir1.path()[0]);
 
     settings = SettingsValues{};
-    Grid1.setPosition({});   // cursor to row 0
     descriptions.DescriptionDir = DataDir;
+    EnterDataDir();
+    SetupFileTable(tableWidthTwips);
+    MigrateOldDataFiles();
+    LoadSettings(m_fs, DataDir, ProgramDir, settings);
+    descriptions.ComentLocal = true;
+    ApplyDisplayKinds();
+    AssocTableLoad();
+    OpenFirstDirectory();
+    GoToFirstRow();
+}
 
+void Form1Model::EnterDataDir()
+{
     if (!m_fs.setCurrentDirectory(DataDir)) {
         if (m_fs.createDirectory(ProgramDir + kDataDirName))
             m_fs.setCurrentDirectory(DataDir);
     }
+}
 
+void Form1Model::SetupFileTable(int tableWidthTwips)
+{
+    descriptions.ComentsChanged = false;
+    Grid1.setPosition({});   // cursor to row 0
+    Grid1.setTableWidth(tableWidthTwips);
+    const int widths[] = {2000, 450, 2200, 1400};
+    for (int c = 0; c < 4; ++c)
+        Grid1.setColumnWidth(c, widths[c]);
+    Grid1.setColumnWidth(4, Grid1.GridCol4());
+}
+
+void Form1Model::MigrateOldDataFiles()
+{
     MigrateOldDataFile(m_fs, ProgramDir + u"FileQXZ.txt", DataDir + kHelpFile);
     MigrateOldDataFile(m_fs, ProgramDir + u"Sorvik.ini", DataDir + kSettingsFile);
     MigrateOldDataFile(m_fs, ProgramDir + u"zDontDEL.TXT", DataDir + kAssociationFile);
+}
 
-    LoadSettings(m_fs, DataDir, ProgramDir, settings);
-    descriptions.ComentLocal = true;
-    ApplyDisplayKinds();
-    // The association table comes with the launching commands.
+void Form1Model::AssocTableLoad()
+{
+    // The association table arrives with the launching commands.
+}
 
+void Form1Model::OpenFirstDirectory()
+{
     const u16 treePath = AddBackslash(Dir1.path());
-    if (!Dir1.path().empty() && samePath(treePath, settings.StartDirectory))
+    if (samePath(treePath, settings.StartDirectory))
         fillDirectly(Dir1.path());
-    else if (!settings.StartDirectory.empty() && setTreePath(settings.StartDirectory))
-        ;
-    else
+    else if (settings.StartDirectory.empty() || !setTreePath(settings.StartDirectory))
         fillDirectly(Dir1.path());
-
-    GoToFirstRow();
 }
 
 void Form1Model::fillDirectly(u16view path)
 {
     // The tree already shows this directory, so no directory change runs;
     // its descriptions are loaded all the same so the first table shows them.
-    if (descriptions.LocalComentGet(AddBackslash(path)))
-        descriptions.DescriptionDir = AddBackslash(path);
-    else if (!descriptions.GetLocalPath(AddBackslash(path)).empty())
-        descriptions.DescriptionDir = AddBackslash(path);
+    descriptions.LocalComentGet(AddBackslash(path));
+    descriptions.DescriptionDir = AddBackslash(path);
     File1.setPath(path);
     RefreshFileTable(u'n');
 }

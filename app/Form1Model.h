@@ -31,8 +31,9 @@ public:
     Form1Model(platform::FileSystem& fs, platform::ProgramInfo program);
 
     // Load steps up to putting the cursor on the first row. `startPath` is the
-    // directory the tree showed when the window was created.
-    void Load(u16view startPath);
+    // directory the tree showed when the window was created; the table's width
+    // follows the window's client area.
+    void Load(u16view startPath, int tableWidthTwips = 10065);
     // Writes the settings and the descriptions; the caller then ends the program.
     void Close(const WindowGeometry& geometry);
 
@@ -62,7 +63,13 @@ public:
     // Focus to the table at the remembered cell, row 0 when it is gone.
     void goToTable();
 
+    // Named load steps.
+    void EnterDataDir();
+    void SetupFileTable(int tableWidthTwips);
+    void MigrateOldDataFiles();
     void ApplyDisplayKinds();
+    void AssocTableLoad();
+    void OpenFirstDirectory();
 
     platform::FileSystem& fs() { return m_fs; }
     const platform::ProgramInfo& program() const { return m_program; }

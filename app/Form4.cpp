@@ -1,6 +1,6 @@
 #include "app/Form4.h"
 
-#include "platform/QtKeys.h"
+#include "platform/QtConvert.h"
 
 #include <QLabel>
 #include <QLinearGradient>

@@ -2,7 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Form4.h"
-#include "platform/QtKeys.h"
+#include "platform/QtConvert.h"
 #include "platform/QtUi.h"
 
 #include <QApplication>

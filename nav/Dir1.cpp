@@ -1,7 +1,7 @@
 #include "nav/Dir1.h"
 
 #include "platform/Paths.h"
-#include "platform/QtKeys.h"
+#include "platform/QtConvert.h"
 #include "table/KeyCodes.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@ Dir1::Dir1(DirTree& tree, QWidget* parent)
     setObjectName("Dir1");
     setSelectionMode(QAbstractItemView::SingleSelection);
     setTabKeyNavigation(false);
-    setStyleSheet("QListWidget { background-color: rgb(0,128,128); color: black; }");
+    setColors(0x808000, 0x000000);   // the design colours until a pane gets the focus
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) { m_tree.select(row); });
     connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) {
         if (onKey)
@@ -65,6 +65,11 @@ void Dir1::focusInEvent(QFocusEvent* event)
     QListWidget::focusInEvent(event);
     if (onFocusIn)
         onFocusIn();
+}
+
+void Dir1::setColors(unsigned back, unsigned fore)
+{
+    setStyleSheet(QStringLiteral("QListWidget { background-color: %1; color: %2; }").arg(cssColor(back), cssColor(fore)));
 }
 
 }

@@ -21,6 +21,9 @@ public:
     std::function<int(int code, int shift)> onKey;
     std::function<void()> onFocusIn;
 
+    // Pane colours, 0x00BBGGRR.
+    void setColors(unsigned back, unsigned fore);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;

@@ -2,7 +2,7 @@
 
 #include "nav/DriveList.h"
 #include "platform/DriveTable.h"
-#include "platform/QtKeys.h"
+#include "platform/QtConvert.h"
 #include "table/KeyCodes.h"
 
 #include <QFont>
@@ -13,11 +13,6 @@ namespace sorvik {
 namespace {
 
 constexpr int kLeft = 120, kTop = 120, kSize = 315, kGap = 15, kStripTop = 70, kStripHeight = 50;
-
-QString cssColor(unsigned bgr)
-{
-    return QStringLiteral("rgb(%1,%2,%3)").arg(bgr & 0xFF).arg((bgr >> 8) & 0xFF).arg((bgr >> 16) & 0xFF);
-}
 
 }
 

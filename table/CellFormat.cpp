@@ -73,4 +73,9 @@ u16 AttributeText(std::optional<std::uint32_t> attributes)
     return text.empty() ? u16(u" ") : text;
 }
 
+u16 AttributeText(const platform::FileSystem& fs, u16view path)
+{
+    return AttributeText(fs.attributes(path));
+}
+
 }

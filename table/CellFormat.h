@@ -21,5 +21,7 @@ u16 sizeSortKey(std::int64_t size);
 
 // "R", "H", "S" in that order; " " for none; empty when unreadable.
 u16 AttributeText(std::optional<std::uint32_t> attributes);
+// The same for a file by its full path.
+u16 AttributeText(const platform::FileSystem& fs, u16view path);
 
 }

@@ -1,6 +1,6 @@
 #include "table/Grid1.h"
 
-#include "platform/QtKeys.h"
+#include "platform/QtConvert.h"
 #include "table/KeyCodes.h"
 
 #include <QHeaderView>
@@ -132,6 +132,11 @@ void Grid1::mouseReleaseEvent(QMouseEvent* event)
     QTableView::mouseReleaseEvent(event);
     if (onMouseReleased)
         onMouseReleased();
+}
+
+void Grid1::setColors(unsigned back, unsigned fore)
+{
+    setStyleSheet(QStringLiteral("QTableView { background-color: %1; color: %2; }").arg(cssColor(back), cssColor(fore)));
 }
 
 }

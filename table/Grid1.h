@@ -20,6 +20,9 @@ public:
     // handle (0 when consumed).
     std::function<int(int code, int shift)> onKey;
     std::function<void()> onFocusIn;
+
+    // Pane colours, 0x00BBGGRR.
+    void setColors(unsigned back, unsigned fore);
     std::function<void()> onFocusOut;
     std::function<void()> onClicked;
     std::function<void()> onMouseReleased;

@@ -236,5 +236,21 @@ TEST_F(KeyboardScenario, altAcceleratorsReachTheirButtonsFromTheTable)
     EXPECT_EQ(associations, 1);
 }
 
+TEST_F(KeyboardScenario, statusLabelFollowsTheFocusAndItsDoubleClickMovesIt)
+{
+    Form1& f = start();
+    auto* label = f.findChild<QLabel*>("Label2");
+    EXPECT_EQ(label->text(), QStringLiteral("テーブル注目"));
+    press(Qt::Key_Left);
+    EXPECT_EQ(label->text(), QStringLiteral("ﾃﾞｨﾚｸﾄﾘ注目"));
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(focused(), f.grid());
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(focused(), f.driveButtons()->button(0));
+    EXPECT_EQ(label->text(), QStringLiteral("ﾄﾞﾗｲﾌﾞ注目"));
+    QTest::mouseDClick(label, Qt::LeftButton);
+    EXPECT_EQ(focused(), f.dirTree());
+}
+
 }
 }

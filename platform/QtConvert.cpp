@@ -1,4 +1,4 @@
-#include "platform/QtKeys.h"
+#include "platform/QtConvert.h"
 
 #include "table/KeyCodes.h"
 
@@ -83,6 +83,11 @@ int twipsToPx(double twips)
 double pxToTwips(int px)
 {
     return std::round(px * 1440.0 / dpi());
+}
+
+QString cssColor(unsigned bgr)
+{
+    return QStringLiteral("rgb(%1,%2,%3)").arg(bgr & 0xFF).arg((bgr >> 8) & 0xFF).arg((bgr >> 16) & 0xFF);
 }
 
 }
