@@ -118,15 +118,6 @@ TEST(DriveButtonKeyMap, movesAlongTheRowAndDownToTheTree)
     EXPECT_EQ(dispatchDriveButtonKey(letter('X'), kCtrl | kAlt).outcome.code, letter('X'));
 }
 
-platform::ProgramInfo programAt(u16 dir)
-{
-    platform::ProgramInfo p;
-    p.directory = std::move(dir);
-    p.name = p.fileName = u"sorvik";
-    p.revision = 1;
-    return p;
-}
-
 class DirectoryChangeTest : public testing::Test {
 protected:
     void SetUp() override
@@ -137,7 +128,7 @@ protected:
         drives.writeBytes(u"C:\\work\\a.txt", "a");
         drives.writeBytes(u"C:\\work\\b.txt", "b");
         drives.writeBytes(u"C:\\work\\sub\\only.txt", "o");
-        model = std::make_unique<Form1Model>(drives.fs(), programAt(u"C:\\prog\\"));
+        model = std::make_unique<Form1Model>(drives.fs(), test::programIn(u"C:\\prog\\"));
         model->Load(u"C:\\work");
     }
     void TearDown() override { platform::setUi(nullptr); }

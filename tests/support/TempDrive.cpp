@@ -103,6 +103,16 @@ void TempDrives::setTime(const std::u16string& winPath, int y, int mo, int d, in
     utimes(host(winPath).c_str(), tv);
 }
 
+platform::ProgramInfo programIn(std::u16string directory)
+{
+    platform::ProgramInfo p;
+    p.directory = std::move(directory);
+    p.name = u"sorvik";
+    p.fileName = u"sorvik";
+    p.revision = 7;
+    return p;
+}
+
 void throwOnProgramEnd()
 {
     platform::setExitHandler([](int code) { throw ProgramEnded{code}; });

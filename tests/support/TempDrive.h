@@ -37,6 +37,9 @@ private:
     platform::FileSystem m_fs;
 };
 
+// The program as the tests install it: "sorvik" in `directory`, revision 7.
+platform::ProgramInfo programIn(std::u16string directory);
+
 // Exit handler that throws, so fatal paths end the call instead of the run.
 struct ProgramEnded {
     int code;

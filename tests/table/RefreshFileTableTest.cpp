@@ -12,16 +12,6 @@
 namespace sorvik {
 namespace {
 
-platform::ProgramInfo programAt(u16 dir)
-{
-    platform::ProgramInfo p;
-    p.directory = std::move(dir);
-    p.name = u"sorvik";
-    p.fileName = u"sorvik";
-    p.revision = 1;
-    return p;
-}
-
 class RefreshFileTableTest : public testing::Test {
 protected:
     void SetUp() override
@@ -35,7 +25,7 @@ protected:
     // Loads a model whose program lives in C:\prog\ and that was started in C:\work.
     Form1Model& load()
     {
-        model = std::make_unique<Form1Model>(drives.fs(), programAt(u"C:\\prog\\"));
+        model = std::make_unique<Form1Model>(drives.fs(), test::programIn(u"C:\\prog\\"));
         model->Load(u"C:\\work");
         return *model;
     }

@@ -33,19 +33,9 @@ protected:
         platform::setUi(nullptr);
     }
 
-    static platform::ProgramInfo program()
-    {
-        platform::ProgramInfo p;
-        p.directory = u"C:\\prog\\";
-        p.name = u"sorvik";
-        p.fileName = u"sorvik";
-        p.revision = 7;
-        return p;
-    }
-
     Form1& start(u16view startPath = u"C:\\work")
     {
-        form = std::make_unique<Form1>(drives.fs(), program());
+        form = std::make_unique<Form1>(drives.fs(), programIn(u"C:\\prog\\"));
         form->Load(startPath);
         form->show();
         QApplication::setActiveWindow(form.get());
