@@ -4,8 +4,12 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
+#include <unicode/uset.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace sorvik {
@@ -135,9 +139,9 @@ const UChar* uchars(u16view text)
     return reinterpret_cast<const UChar*>(text.data());
 }
 
-}
-
-u16 decodeCp932(std::string_view bytes)
+// ICU's own conversion: the reference the tables are built from, and the
+// way back should they ever fail their checks.
+u16 decodeWithIcu(std::string_view bytes)
 {
     UConverter* conv = decoder();
     if (!conv || bytes.empty())
@@ -154,27 +158,301 @@ u16 decodeCp932(std::string_view bytes)
     return out;
 }
 
-std::optional<std::string> encodeCp932(u16view text)
+// Bytes for at most a few characters, without touching the heap.
+int encodeShortWithIcu(u16view text, char* out, int capacity)
 {
     UConverter* conv = encoder();
     if (!conv)
+        return -1;
+    ucnv_resetFromUnicode(conv);
+    UErrorCode err = U_ZERO_ERROR;
+    int32_t length = ucnv_fromUChars(conv, out, capacity, uchars(text), static_cast<int32_t>(text.size()), &err);
+    return U_FAILURE(err) ? -1 : length;
+}
+
+std::optional<std::string> encodeWithIcu(u16view text)
+{
+    if (!encoder())
         return std::nullopt;
     if (text.empty())
         return std::string();
-    ucnv_resetFromUnicode(conv);
     std::string out(text.size() * 2 + 2, '\0');
-    UErrorCode err = U_ZERO_ERROR;
-    int32_t length = ucnv_fromUChars(conv, out.data(), static_cast<int32_t>(out.size()), uchars(text),
-        static_cast<int32_t>(text.size()), &err);
-    if (U_FAILURE(err))
+    int length = encodeShortWithIcu(text, out.data(), static_cast<int>(out.size()));
+    if (length < 0)
         return std::nullopt;
     out.resize(length);
     return out;
 }
 
+// Code page 932 is stateless and has at most two bytes a character, so what
+// ICU makes of every byte, every byte pair and every code point alone fixes
+// what it makes of any text. Tables of those, filled once from ICU itself,
+// give the same results many times faster.
+
+constexpr char16_t kReplacement = 0xFFFD;
+// In a pair row: the lead byte is bad on its own and the next byte starts
+// afresh. Never a result of code page 932.
+constexpr char16_t kLeadAlone = 0xFFFF;
+
+struct DecodeTable {
+    char16_t single[256];             // a byte alone, or a lead byte at the end
+    std::uint8_t row[256];            // 1 + its row in pairs for a lead byte, else 0
+    std::vector<char16_t> pairs;      // 256 per lead byte, by the following byte
+    bool asciiStandsAlone = true;     // no byte below 0x80 starts a pair
+};
+
+std::unique_ptr<DecodeTable> buildDecodeTable()
+{
+    auto table = std::make_unique<DecodeTable>();
+    for (int b = 0; b < 256; ++b) {
+        const u16 one = decodeWithIcu(std::string(1, static_cast<char>(b)));
+        if (one.size() != 1 || one[0] == kLeadAlone)
+            return nullptr;
+        table->single[b] = one[0];
+        table->row[b] = 0;
+    }
+    std::vector<char16_t> row(256);
+    for (int lead = 0; lead < 256; ++lead) {
+        if (table->single[lead] != kReplacement)
+            continue;
+        bool startsPairs = false;
+        for (int trail = 0; trail < 256; ++trail) {
+            const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            const u16 two = decodeWithIcu(std::string_view(pair, 2));
+            if (two.size() == 2 && two[0] == kReplacement && two[1] == table->single[trail]) {
+                row[trail] = kLeadAlone;
+            } else if (two.size() == 1 && two[0] != kLeadAlone) {
+                row[trail] = two[0];
+                startsPairs = true;
+            } else {
+                return nullptr;
+            }
+        }
+        // A byte bad with every follower is simply a bad single byte.
+        if (!startsPairs)
+            continue;
+        if (table->pairs.size() / 256 >= 255)
+            return nullptr;
+        table->pairs.insert(table->pairs.end(), row.begin(), row.end());
+        table->row[lead] = static_cast<std::uint8_t>(table->pairs.size() / 256);
+        if (lead < 0x80)
+            table->asciiStandsAlone = false;
+    }
+    return table;
+}
+
+const DecodeTable* decodeTable()
+{
+    static const std::unique_ptr<DecodeTable> table = decoder() ? buildDecodeTable() : nullptr;
+    return table.get();
+}
+
+// Appends the text; the caller has reserved room for one unit per byte.
+void decodeWithTable(const DecodeTable& table, std::string_view bytes, u16& out)
+{
+    constexpr std::size_t kBlock = 4096;
+    char16_t buf[kBlock + 8];
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        // A pair may run one byte past the block. Eight bytes below 0x80 are
+        // eight characters of their own, looked up without a branch.
+        const std::size_t blockEnd = std::min(size, i + kBlock);
+        std::size_t n = 0;
+        while (i < blockEnd) {
+            if (table.asciiStandsAlone && i + 8 <= blockEnd) {
+                std::uint64_t word;
+                std::memcpy(&word, p + i, 8);
+                if ((word & 0x8080808080808080ULL) == 0) {
+                    for (int k = 0; k < 8; ++k)
+                        buf[n + k] = table.single[p[i + k]];
+                    n += 8;
+                    i += 8;
+                    continue;
+                }
+            }
+            const unsigned char b = p[i];
+            const std::uint8_t row = table.row[b];
+            if (row != 0 && i + 1 < size) {
+                const char16_t c = table.pairs[(row - 1) * 256u + p[i + 1]];
+                if (c != kLeadAlone) {
+                    buf[n++] = c;
+                    i += 2;
+                    continue;
+                }
+            }
+            buf[n++] = table.single[b];
+            ++i;
+        }
+        out.append(buf, n);
+    }
+}
+
+// Per BMP code point: one byte, lead byte * 256 + trail byte, or a marker.
+constexpr std::uint16_t kUnmappable = 0xFFFF;
+constexpr std::uint16_t kNoBytes = 0xFFFE;   // ICU drops default-ignorable characters
+
+struct EncodeTable {
+    std::uint16_t code[0x10000];
+};
+
+bool isSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+std::unique_ptr<EncodeTable> buildEncodeTable()
+{
+    // A mapping of a character sequence would make per-character tables wrong.
+    UErrorCode err = U_ZERO_ERROR;
+    std::unique_ptr<USet, decltype(&uset_close)> set(uset_openEmpty(), &uset_close);
+    ucnv_getUnicodeSet(encoder(), set.get(), UCNV_ROUNDTRIP_AND_FALLBACK_SET, &err);
+    if (U_FAILURE(err))
+        return nullptr;
+    for (int32_t i = uset_getItemCount(set.get()) - 1; i >= 0; --i) {
+        UChar32 start = 0, end = 0;
+        err = U_ZERO_ERROR;
+        if (uset_getItem(set.get(), i, &start, &end, nullptr, 0, &err) != 0)
+            return nullptr;
+    }
+
+    auto table = std::make_unique<EncodeTable>();
+    for (std::uint32_t cp = 0; cp < 0x10000; ++cp) {
+        const char16_t unit = static_cast<char16_t>(cp);
+        std::uint16_t& code = table->code[cp];
+        char bytes[8];
+        const int length = isSurrogate(unit) ? -1 : encodeShortWithIcu(u16view(&unit, 1), bytes, sizeof bytes);
+        const auto byte = [&](int k) { return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[k])); };
+        if (length < 0)
+            code = kUnmappable;
+        else if (length == 0)
+            code = kNoBytes;
+        else if (length == 1)
+            code = byte(0);
+        else if (length == 2 && byte(0) != 0 && (byte(0) << 8 | byte(1)) < kNoBytes)
+            code = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
+        else
+            return nullptr;
+    }
+    return table;
+}
+
+const EncodeTable* encodeTable()
+{
+    static const std::unique_ptr<EncodeTable> table = encoder() ? buildEncodeTable() : nullptr;
+    return table.get();
+}
+
+bool isSurrogatePairAt(u16view text, std::size_t i)
+{
+    return text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
+        && text[i + 1] <= 0xDFFF;
+}
+
+// The byte count of the text, or nothing when it holds a character the code
+// page lacks. Characters beyond the BMP are rare enough to ask ICU each time.
+std::optional<std::size_t> encodedSize(const EncodeTable& table, u16view text)
+{
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::uint16_t code = table.code[text[i]];
+        if (code < 0x100) {
+            ++size;
+        } else if (code == kNoBytes) {
+        } else if (code != kUnmappable) {
+            size += 2;
+        } else if (isSurrogatePairAt(text, i)) {
+            char bytes[8];
+            const int length = encodeShortWithIcu(text.substr(i, 2), bytes, sizeof bytes);
+            if (length < 0)
+                return std::nullopt;
+            size += static_cast<std::size_t>(length);
+            ++i;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return size;
+}
+
+// Appends the bytes of text that encodedSize() accepted.
+void encodeWithTable(const EncodeTable& table, u16view text, std::string& out)
+{
+    constexpr std::size_t kBlock = 4096;
+    char buf[kBlock + 8];
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::uint16_t code = table.code[text[i]];
+        if (code < 0x100) {
+            buf[n++] = static_cast<char>(code);
+        } else if (code == kNoBytes) {
+        } else if (code != kUnmappable) {
+            buf[n++] = static_cast<char>(code >> 8);
+            buf[n++] = static_cast<char>(code & 0xFF);
+        } else {
+            const int length = encodeShortWithIcu(text.substr(i, 2), buf + n, 8);
+            n += static_cast<std::size_t>(std::max(length, 0));
+            ++i;
+        }
+        if (n >= kBlock) {
+            out.append(buf, n);
+            n = 0;
+        }
+    }
+    out.append(buf, n);
+}
+
+}
+
+u16 decodeCp932(std::string_view bytes)
+{
+    if (bytes.empty())
+        return {};
+    const DecodeTable* table = decodeTable();
+    if (!table)
+        return decodeWithIcu(bytes);
+    u16 out;
+    out.reserve(bytes.size());   // never more units than bytes
+    decodeWithTable(*table, bytes, out);
+    return out;
+}
+
+std::optional<std::string> encodeCp932(u16view text)
+{
+    std::string out;
+    if (!appendCp932(text, out))
+        return std::nullopt;
+    return out;
+}
+
+bool appendCp932(u16view text, std::string& out)
+{
+    const EncodeTable* table = encodeTable();
+    if (!table) {
+        auto bytes = encodeWithIcu(text);
+        if (bytes)
+            out += *bytes;
+        return bytes.has_value();
+    }
+    const std::optional<std::size_t> size = encodedSize(*table, text);
+    if (!size)
+        return false;
+    out.reserve(out.size() + *size);
+    encodeWithTable(*table, text, out);
+    return true;
+}
+
 bool representableInCp932(u16view text)
 {
-    return encodeCp932(text).has_value();
+    if (const EncodeTable* table = encodeTable())
+        return encodedSize(*table, text).has_value();
+    return encodeWithIcu(text).has_value();
+}
+
+bool cp932TablesInUse()
+{
+    return decodeTable() && encodeTable();
 }
 
 u16 toUpper(u16view text)

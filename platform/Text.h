@@ -27,7 +27,13 @@ u16 decodeCp932(std::string_view bytes);
 // Encoding refuses text that code page 932 cannot hold instead of silently
 // writing a substitute character.
 std::optional<std::string> encodeCp932(u16view text);
+// Appends the bytes of text to out; false, leaving out as it was, when the
+// code page cannot hold the text.
+bool appendCp932(u16view text, std::string& out);
 bool representableInCp932(u16view text);
+// Whether conversion runs on the lookup tables filled from ICU at first use
+// (false only if those failed their own checks and ICU converts directly).
+bool cp932TablesInUse();
 
 // Full Unicode upper-casing (locale independent, like the Windows system call).
 u16 toUpper(u16view text);

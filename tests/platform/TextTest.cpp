@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -96,6 +102,213 @@ TEST(Cp932, DecodesEveryByteValueWithoutFailing)
         }
     u16 text = decodeCp932(all);
     EXPECT_GE(text.size(), all.size() / 2);
+}
+
+TEST(Cp932, AppendsOnlyTextItCanHold)
+{
+    std::string out = "x,";
+    EXPECT_TRUE(appendCp932(u"説明\r\n", out));
+    EXPECT_EQ(out, "x,\x90\xE0\x96\xBE\r\n");
+    EXPECT_FALSE(appendCp932(u"ab€", out));
+    EXPECT_EQ(out, "x,\x90\xE0\x96\xBE\r\n");
+    EXPECT_TRUE(appendCp932(u"", out));
+    EXPECT_EQ(out.size(), 8u);
+}
+
+// The conversion the tables stand in for, asked directly: ICU's windows-31j,
+// one U+FFFD per undecodable sequence, no substitutes when encoding.
+class IcuCp932 {
+public:
+    IcuCp932()
+    {
+        UErrorCode err = U_ZERO_ERROR;
+        m_decoder.reset(ucnv_open("windows-31j", &err));
+        m_encoder.reset(ucnv_open("windows-31j", &err));
+        if (U_SUCCESS(err)) {
+            ucnv_setToUCallBack(m_decoder.get(), replace, nullptr, nullptr, nullptr, &err);
+            ucnv_setFromUCallBack(m_encoder.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        }
+        m_ok = U_SUCCESS(err);
+    }
+
+    bool ok() const { return m_ok; }
+
+    u16 decode(std::string_view bytes)
+    {
+        u16 out(bytes.size() * 2 + 2, u'\0');
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_resetToUnicode(m_decoder.get());
+        const int32_t n = ucnv_toUChars(m_decoder.get(), reinterpret_cast<UChar*>(out.data()),
+            static_cast<int32_t>(out.size()), bytes.data(), static_cast<int32_t>(bytes.size()), &err);
+        out.resize(U_FAILURE(err) ? 0 : n);
+        return out;
+    }
+
+    std::optional<std::string> encode(u16view text)
+    {
+        std::string out(text.size() * 4 + 4, '\0');
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_resetFromUnicode(m_encoder.get());
+        const int32_t n = ucnv_fromUChars(m_encoder.get(), out.data(), static_cast<int32_t>(out.size()),
+            reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &err);
+        if (U_FAILURE(err))
+            return std::nullopt;
+        out.resize(n);
+        return out;
+    }
+
+private:
+    static void replace(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+        UConverterCallbackReason reason, UErrorCode* err)
+    {
+        if (reason > UCNV_IRREGULAR)
+            return;
+        *err = U_ZERO_ERROR;
+        const UChar replacement = 0xFFFD;
+        ucnv_cbToUWriteUChars(args, &replacement, 1, 0, err);
+    }
+
+    struct Closer {
+        void operator()(UConverter* c) const { ucnv_close(c); }
+    };
+    std::unique_ptr<UConverter, Closer> m_decoder;
+    std::unique_ptr<UConverter, Closer> m_encoder;
+    bool m_ok = false;
+};
+
+std::string hex(std::string_view bytes)
+{
+    std::string out;
+    for (unsigned char b : bytes) {
+        char digits[4];
+        std::snprintf(digits, sizeof digits, "%02X ", b);
+        out += digits;
+    }
+    return out;
+}
+
+std::string hex(u16view text)
+{
+    std::string out;
+    for (char16_t c : text) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04X ", static_cast<unsigned>(c));
+        out += digits;
+    }
+    return out;
+}
+
+// Collects disagreements so that a drift shows its first cases, not 65,536 failures.
+class Mismatches {
+public:
+    void checkDecode(IcuCp932& icu, std::string_view bytes)
+    {
+        const u16 expected = icu.decode(bytes);
+        const u16 actual = decodeCp932(bytes);
+        if (actual != expected)
+            add(hex(bytes) + "-> " + hex(actual) + "instead of " + hex(expected));
+    }
+
+    void checkEncode(IcuCp932& icu, u16view text)
+    {
+        const std::optional<std::string> expected = icu.encode(text);
+        const std::optional<std::string> actual = encodeCp932(text);
+        if (actual != expected || representableInCp932(text) != expected.has_value())
+            add(hex(text) + "-> " + (actual ? hex(*actual) : "refused ") + "instead of "
+                + (expected ? hex(*expected) : "refused"));
+    }
+
+    void expectNone() const
+    {
+        EXPECT_EQ(m_count, 0u) << "first ones:\n" << m_first;
+    }
+
+private:
+    void add(const std::string& line)
+    {
+        if (m_count++ < 10)
+            m_first += line + "\n";
+    }
+
+    std::size_t m_count = 0;
+    std::string m_first;
+};
+
+class Cp932Tables : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(icu.ok());
+        ASSERT_TRUE(cp932TablesInUse());
+    }
+
+    IcuCp932 icu;
+    Mismatches mismatches;
+};
+
+TEST_F(Cp932Tables, DecodeEveryByteAndBytePairAsIcuDoes)
+{
+    for (int b = 0; b < 256; ++b)
+        mismatches.checkDecode(icu, std::string(1, static_cast<char>(b)));
+    for (int lead = 0; lead < 256; ++lead) {
+        for (int trail = 0; trail < 256; ++trail) {
+            const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            mismatches.checkDecode(icu, std::string_view(pair, 2));
+        }
+    }
+    mismatches.expectNone();
+}
+
+// A bad lead byte leaves its follower to start afresh, so sequences matter too.
+TEST_F(Cp932Tables, DecodeRunsOfBytesAsIcuDoes)
+{
+    std::mt19937 random(932);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> length(1, 40);
+    for (int run = 0; run < 20000; ++run) {
+        std::string bytes;
+        for (int n = length(random); n > 0; --n)
+            bytes += static_cast<char>(byte(random));
+        mismatches.checkDecode(icu, bytes);
+    }
+    // Long enough to cross the converter's internal blocks, with ASCII runs.
+    std::string big;
+    for (int i = 0; i < 200000; ++i)
+        big += static_cast<char>(i % 5 == 0 ? byte(random) : byte(random) % 0x80);
+    mismatches.checkDecode(icu, big);
+    mismatches.expectNone();
+}
+
+TEST_F(Cp932Tables, EncodeEveryCodePointAsIcuDoes)
+{
+    for (char32_t cp = 0; cp < 0x10000; ++cp) {
+        const char16_t unit = static_cast<char16_t>(cp);
+        mismatches.checkEncode(icu, u16view(&unit, 1));
+    }
+    for (char32_t cp = 0x10000; cp <= 0x10FFFF; ++cp) {
+        const char16_t pair[2] = {static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)),
+            static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF))};
+        mismatches.checkEncode(icu, u16view(pair, 2));
+    }
+    mismatches.expectNone();
+}
+
+TEST_F(Cp932Tables, EncodeMixedTextAsIcuDoes)
+{
+    // Kana, kanji, ASCII, characters ICU drops, ones it refuses, and surrogates
+    // paired and alone.
+    const std::vector<char16_t> pool = {u'a', u'\\', u'~', u'ｱ', u'説', u'黑', u'①', u'～', 0xF86F, 0x200B, 0xFEFF,
+        0xFE0F, u'€', u'ä', 0xD800, 0xDB40, 0xDC00, 0xDD00, 0xDFFF, 0xE000, 0xFFFD};
+    std::mt19937 random(31);
+    std::uniform_int_distribution<std::size_t> pick(0, pool.size() - 1);
+    std::uniform_int_distribution<int> length(0, 12);
+    for (int run = 0; run < 20000; ++run) {
+        u16 text;
+        for (int n = length(random); n > 0; --n)
+            text += pool[pick(random)];
+        mismatches.checkEncode(icu, text);
+    }
+    mismatches.expectNone();
 }
 
 TEST(Utf8, ConvertsBothWaysAndReplacesBrokenInput)

@@ -96,5 +96,32 @@ TEST_F(StartupScenario, readOnlyProgramDirectoryStillStartsAndCloses)
     EXPECT_TRUE(ui.messages().empty() || ui.messages().size() == 1u) << "at most one notice, never a storm";
 }
 
+TEST_F(StartupScenario, controlsFollowTheWindowWhenItIsResized)
+{
+    Form1& f = start();
+    auto* quit = f.findChild<QPushButton*>("Command2");
+    const QRect quitBefore = quit->geometry();
+    const QRect textBefore = f.text1()->geometry();
+    const QRect gridBefore = f.grid()->geometry();
+    // 600 twips wider and 300 twips lower, at 15 twips a pixel.
+    f.resize(f.width() + 40, f.height() + 20);
+    QApplication::processEvents();
+    EXPECT_EQ(quit->x(), quitBefore.x() + 40);
+    EXPECT_EQ(f.text1()->width(), textBefore.width() + 40);
+    EXPECT_EQ(f.width() - (f.grid()->x() + f.grid()->width()), 10) << "150 twips right margin";
+    EXPECT_EQ(quit->y(), quitBefore.y() + 20);
+    EXPECT_EQ(f.grid()->height(), gridBefore.height() + 20);
+    EXPECT_EQ(f.dirTree()->height(), f.grid()->height());
+
+    // Below the thresholds nothing moves; the next larger size applies the whole difference.
+    f.resize(600, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(quit->x(), quitBefore.x() + 40);
+    f.resize(867, 468);   // 13005 x 7020 twips
+    QApplication::processEvents();
+    EXPECT_EQ(f.width() - (f.grid()->x() + f.grid()->width()), 10);
+    EXPECT_EQ(quit->x(), quitBefore.x() + 34);
+}
+
 }
 }
