@@ -40,6 +40,8 @@ std::unique_ptr<Form1> Main(platform::FileSystem& fs, const platform::ProgramInf
     u16 start = fs.currentDirectory().value_or(program.directory);
     form->Load(start);
     form->show();
+    form->raise();
+    form->activateWindow();
 
     splash.close();
     QApplication::restoreOverrideCursor();
