@@ -179,27 +179,52 @@ bool FileSystem::directoryExists(u16view dir) const
     return host && ::stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+// Calls `visit(dirFd, name)` for every entry but "." and ".."; false when
+// the directory cannot be opened.
+template<class Visit>
+bool forEachEntry(const std::string& host, Visit visit)
+{
+    DIR* d = ::opendir(host.c_str());
+    if (!d)
+        return false;
+    while (struct dirent* e = ::readdir(d)) {
+        std::string_view name = e->d_name;
+        if (name != "." && name != "..")
+            visit(::dirfd(d), *e);
+    }
+    ::closedir(d);
+    return true;
+}
+
+FileInfo infoOf(const std::string& host, const struct stat& st, u16view winPath)
+{
+    FileInfo info;
+    info.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::int64_t>(st.st_size);
+    info.lastWrite = localDateTime(st.st_mtime);
+    info.attributes = attributesOf(host, st, winPath);
+    return info;
+}
+
+}
+
 std::optional<std::vector<DirEntry>> FileSystem::listDirectory(u16view dir) const
 {
     std::optional<std::string> host = hostPath(dir);
     if (!host)
         return std::nullopt;
-    DIR* d = ::opendir(host->c_str());
-    if (!d)
-        return std::nullopt;
     std::vector<DirEntry> entries;
-    while (struct dirent* e = ::readdir(d)) {
-        std::string_view name = e->d_name;
-        if (name == "." || name == "..")
-            continue;
-        bool isDir = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+    const bool opened = forEachEntry(*host, [&](int dirFd, const struct dirent& e) {
+        bool isDir = e.d_type == DT_DIR;
+        if (e.d_type == DT_UNKNOWN || e.d_type == DT_LNK) {
             struct stat st;
-            isDir = ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            isDir = ::fstatat(dirFd, e.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
-        entries.push_back(DirEntry{hostNameToWin(name), isDir});
-    }
-    ::closedir(d);
+        entries.push_back(DirEntry{hostNameToWin(e.d_name), isDir});
+    });
+    if (!opened)
+        return std::nullopt;
     return entries;
 }
 
@@ -208,36 +233,27 @@ std::optional<std::vector<ListedEntry>> FileSystem::listDirectoryWithInfo(u16vie
     std::optional<std::string> host = hostPath(dir);
     if (!host)
         return std::nullopt;
-    DIR* d = ::opendir(host->c_str());
-    if (!d)
-        return std::nullopt;
     std::string hostChild = *host;
     if (hostChild.empty() || hostChild.back() != '/')
         hostChild += '/';
     const std::size_t prefix = hostChild.size();
     std::vector<ListedEntry> entries;
-    while (struct dirent* e = ::readdir(d)) {
-        std::string_view name = e->d_name;
-        if (name == "." || name == "..")
-            continue;
+    const bool opened = forEachEntry(*host, [&](int dirFd, const struct dirent& e) {
         ListedEntry entry;
-        entry.name = hostNameToWin(name);
+        entry.name = hostNameToWin(e.d_name);
         struct stat st;
-        if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0) {
+        if (::fstatat(dirFd, e.d_name, &st, 0) == 0) {
             hostChild.resize(prefix);
-            hostChild += name;
+            hostChild += e.d_name;
             entry.isDirectory = S_ISDIR(st.st_mode);
-            FileInfo info;
-            info.size = entry.isDirectory ? 0 : static_cast<std::int64_t>(st.st_size);
-            info.lastWrite = localDateTime(st.st_mtime);
-            info.attributes = attributesOf(hostChild, st, entry.name);
-            entry.info = info;
+            entry.info = infoOf(hostChild, st, entry.name);
         } else {
-            entry.isDirectory = e->d_type == DT_DIR;
+            entry.isDirectory = e.d_type == DT_DIR;
         }
         entries.push_back(std::move(entry));
-    }
-    ::closedir(d);
+    });
+    if (!opened)
+        return std::nullopt;
     return entries;
 }
 
@@ -247,11 +263,7 @@ std::optional<FileInfo> FileSystem::fileInfo(u16view path) const
     struct stat st;
     if (!host || ::stat(host->c_str(), &st) != 0)
         return std::nullopt;
-    FileInfo info;
-    info.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::int64_t>(st.st_size);
-    info.lastWrite = localDateTime(st.st_mtime);
-    info.attributes = attributesOf(*host, st, path);
-    return info;
+    return infoOf(*host, st, path);
 }
 
 std::optional<std::uint32_t> FileSystem::attributes(u16view path) const
