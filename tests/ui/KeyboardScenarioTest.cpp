@@ -2,6 +2,8 @@
 
 #include <QLabel>
 #include <QListWidget>
+
+#include <filesystem>
 #include <QPushButton>
 
 namespace sorvik::test {
@@ -250,6 +252,22 @@ TEST_F(KeyboardScenario, statusLabelFollowsTheFocusAndItsDoubleClickMovesIt)
     EXPECT_EQ(label->text(), QStringLiteral("ﾄﾞﾗｲﾌﾞ注目"));
     QTest::mouseDClick(label, Qt::LeftButton);
     EXPECT_EQ(focused(), f.dirTree());
+}
+
+TEST_F(KeyboardScenario, aDriveWithoutMediumTakesTheFocusButChangesNothing)
+{
+    Form1& f = start();
+    std::filesystem::remove_all(drives.hostD());
+    f.cmdHddSetFocus();
+    press(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(focused(), f.driveButtons()->button(1));
+    EXPECT_EQ(model().CurrentDir, u"C:\\work\\");
+    EXPECT_EQ(table().fileCount(), 3);
+    EXPECT_NE(f.driveButtons()->backColor(1), kChosenDriveColor) << "not painted as the chosen drive";
+    EXPECT_TRUE(ui.messages().empty());
+    press(Qt::Key_Down);
+    EXPECT_EQ(focused(), f.dirTree());
+    EXPECT_EQ(model().Dir1.path(), u"C:\\work");
 }
 
 }
