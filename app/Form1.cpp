@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 
-#include "desc/DescriptionEdit.h"
+#include "desc/Text1.h"
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "nav/PaneKeys.h"
@@ -124,8 +124,10 @@ void Form1::buildControls()
     m_label1->setStyleSheet("background-color: white;");
     place(m_label1, 960, 6300, 1155, 255);
 
-    m_text1 = new QLineEdit(this);
-    m_text1->setObjectName("Text1");
+    m_text1 = new Text1(m_model.Grid1, m_model.descriptions, m_model.CurrentDir, this);
+    // Esc belongs to the field while it is being edited.
+    m_text1->onFocusIn = [this] { m_escPressesQuit = false; };
+    m_text1->backToTable = [this] { m_grid->setFocus(); };
     m_text1->setFont(designFont("ＭＳ Ｐゴシック", 11.25));
     place(m_text1, 2160, 6240, 7455, 375);
 
@@ -255,11 +257,6 @@ void Form1::goToTable()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && watched == m_text1) {
-        // Esc belongs to the field while it is being edited.
-        m_escPressesQuit = false;
-        return false;
-    }
     if (event->type() == QEvent::MouseButtonDblClick && watched == m_label2) {
         label2DoubleClicked();
         return true;
@@ -270,11 +267,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     if (!widget || widget->window() != this || !widget->hasFocus())
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (widget == m_text1) {
-        text1Key(key);
-        return key->isAccepted() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
-                                        || key->key() == Qt::Key_Escape);
-    }
+    // Nothing window-wide while a description is typed: digits and J go into the field.
+    if (widget == m_text1)
+        return false;
     const WinKey k = winKeyOf(key);
     return windowKey(k.code, k.shift);
 }
@@ -351,11 +346,11 @@ int Form1::tableKey(int code, int shift)
         m_model.changeCursorColumnWidth(-50);
         break;
     case TableCommand::EditDescription:
-        startDescriptionEdit();
+        m_text1->startEdit();
         break;
     case TableCommand::DoubleClick:
         if (t.col() == 4)
-            startDescriptionEdit();
+            m_text1->startEdit();
         else if (t.col() == 0 && fileCommand)
             fileCommand(TableCommand::DoubleClick);
         break;
@@ -506,33 +501,6 @@ void Form1::cmdHddSetFocusIX(int index)
     m_drives->button(index)->setFocus();
     m_drives->setBackColor(index, kCurrentDriveColor);
     driveButtonChosen(index);
-}
-
-void Form1::startDescriptionEdit()
-{
-    if (!canEditDescription(m_model.Grid1))
-        return;
-    const FileTable& t = m_model.Grid1;
-    m_text1->setText(qs(t.cell(t.row(), 4)));
-    m_text1->setSelection(0, 1000);
-    m_text1->setFocus();
-}
-
-void Form1::text1Key(QKeyEvent* event)
-{
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const bool esc = event->key() == Qt::Key_Escape;
-    if (!enter && !esc) {
-        event->ignore();
-        return;
-    }
-    if (enter)
-        storeDescriptionEdit(m_model.Grid1, m_model.descriptions, m_model.CurrentDir,
-            m_text1->text().toStdU16String());
-    m_grid->setFocus();
-    m_text1->clear();
-    m_model.Grid1.setCursor(m_model.Grid1.row(), 4);
-    event->accept();
 }
 
 }

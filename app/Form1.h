@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Form1Model.h"
+#include "desc/Text1.h"
 #include "table/TableKeys.h"
 
 #include <QLabel>
@@ -32,7 +33,7 @@ public:
     Grid1* grid() const { return m_grid; }
     Dir1* dirTree() const { return m_dir; }
     DriveButtons* driveButtons() const { return m_drives; }
-    QLineEdit* text1() const { return m_text1; }
+    Text1* text1() const { return m_text1; }
     QLabel* label4() const { return m_label4; }
 
     // Drive buttons: focus to the listed drive's button, or to one by index.
@@ -71,8 +72,6 @@ private:
     void driveButtonFocused(int index);
     bool windowKey(int code, int shift);
 
-    void startDescriptionEdit();
-    void text1Key(QKeyEvent* event);
     void setLabel2(const char16_t* text, unsigned color);
     void label2DoubleClicked();
 
@@ -83,7 +82,7 @@ private:
     QLabel* m_label2 = nullptr;
     QLabel* m_label4 = nullptr;
     QLabel* m_label1 = nullptr;
-    QLineEdit* m_text1 = nullptr;
+    Text1* m_text1 = nullptr;
     QPushButton* m_command1 = nullptr;
     QPushButton* m_command2 = nullptr;
     QPushButton* m_command3 = nullptr;
