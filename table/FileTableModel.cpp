@@ -41,6 +41,11 @@ QVariant FileTableModel::data(const QModelIndex& index, int role) const
         if (row == 0)
             return QBrush(QColor(192, 192, 192));
         return {};
+    case Qt::ForegroundRole:
+        // The heading row keeps its own colours whichever pane has the attention.
+        if (row == 0)
+            return QBrush(QColor(0, 0, 0));
+        return {};
     default:
         return {};
     }
