@@ -3,6 +3,8 @@
 #include "desc/FieldReader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace sorvik {
@@ -101,21 +103,32 @@ void appendEscape(u16& out, char32_t value)
     out += u';';
 }
 
-bool needsCare(char16_t c, bool escapeUnencodable)
+// The characters a writer looks at twice all lie at or below "&", so one
+// comparison clears nearly every character of a path or description.
+template <bool kEscapeUnencodable>
+std::size_t nextCare(u16view text, std::size_t from)
 {
-    return c == u'\r' || c == u'\n' || c == u'"' || c == u'&' || (c >= 0x80 && escapeUnencodable);
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c > u'&') {
+            if (kEscapeUnencodable && c >= 0x80)
+                return i;
+        } else if (c == u'\r' || c == u'\n' || c == u'"' || c == u'&') {
+            return i;
+        }
+    }
+    return text.size();
 }
 
 void appendEscaped(u16& out, u16view text, Quotes quotes, bool escapeUnencodable)
 {
     std::size_t runStart = 0;
     std::size_t i = 0;
-    while (i < text.size()) {
+    for (;;) {
+        i = escapeUnencodable ? nextCare<true>(text, i) : nextCare<false>(text, i);
+        if (i >= text.size())
+            break;
         const char16_t c = text[i];
-        if (!needsCare(c, escapeUnencodable)) {
-            ++i;
-            continue;
-        }
         // Plain runs go out in one piece; only the odd character is looked at.
         out.append(text.substr(runStart, i - runStart));
         std::size_t units = 1;
@@ -144,12 +157,30 @@ void appendEscaped(u16& out, u16view text, Quotes quotes, bool escapeUnencodable
     out.append(text.substr(runStart));
 }
 
-u16 unescape(u16view text)
+// Nearly every path and description is looked through for an "&" and has
+// none: four characters at a time, a lane equal to "&" becomes zero and the
+// borrow of subtracting one sets its top bit.
+std::size_t findAmpersand(u16view text)
 {
-    std::size_t amp = text.find(u'&');
+    constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
+    std::size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        w ^= u'&' * kOnes;
+        if (((w - kOnes) & ~w & (0x8000 * kOnes)) != 0)
+            break;
+    }
+    return text.find(u'&', i);
+}
+
+// Into an existing string, so a reload reuses the memory of the record it replaces.
+void unescapeInto(u16view text, u16& out)
+{
+    std::size_t amp = findAmpersand(text);
+    out.assign(text.substr(0, amp));
     if (amp == u16view::npos)
-        return u16(text);
-    u16 out(text.substr(0, amp));
+        return;
     for (std::size_t i = amp; i < text.size();) {
         if (text[i] == u'&') {
             if (auto escape = escapeAt(text, i)) {
@@ -160,7 +191,6 @@ u16 unescape(u16view text)
         }
         out += text[i++];
     }
-    return out;
 }
 
 // A rest of line that is exactly one quoted token, inner quotes doubled.
@@ -184,15 +214,41 @@ std::optional<u16> unquoteToken(u16view rest)
     return std::nullopt;
 }
 
-u16 readComent(u16view raw)
+void readComentInto(u16view raw, u16& out)
 {
     const std::size_t lead = std::min(raw.find_first_not_of(u' '), raw.size());
     const u16view rest = raw.substr(lead);
     if (!rest.empty() && rest.front() == u'"') {
-        if (auto token = unquoteToken(rest))
-            return unescape(*token);
+        if (auto token = unquoteToken(rest)) {
+            unescapeInto(*token, out);
+            return;
+        }
     }
-    return unescape(rest);
+    unescapeInto(rest, out);
+}
+
+// Whether appendLine() would give the field exactly as it is: nothing in it
+// is quoted, doubled or escaped. Everything that could be lies at or below
+// ",", so four characters at a time are cleared when none of them does: a
+// lane below 0x2D borrows into its top bit, one of 0x8000 or more has it
+// masked off by ~w.
+bool goesOutAsItIs(u16view text, bool isPath)
+{
+    if (isPath && !text.empty() && text.front() == u' ')
+        return false;
+    constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::uint64_t w;
+        if (i + 4 <= text.size() && (std::memcpy(&w, text.data() + i, 8), ((w - 0x2D * kOnes) & ~w & (0x8000 * kOnes)) == 0)) {
+            i += 4;
+            continue;
+        }
+        const char16_t c = text[i++];
+        if (c == u'\r' || c == u'\n' || c == u'"' || c == u'&' || (isPath && c == u','))
+            return false;
+    }
+    return true;
 }
 
 void appendLine(u16& out, u16view path, u16view coment, bool escapeUnencodable)
@@ -225,63 +281,117 @@ void appendLine(u16& out, u16view path, u16view coment, bool escapeUnencodable)
 
 void DescriptionFile::read(std::string_view bytes, DescriptionStore& store)
 {
-    store.reserve(store.count() + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
-    // No record spans a line end, and 0x0A is never the second byte of a
-    // code page 932 character, so the file is decoded and parsed in pieces
-    // cut after a LF: the text stays small and in cache.
-    constexpr std::size_t kPiece = 32 * 1024;
-    while (!bytes.empty()) {
-        std::size_t cut = bytes.size();
-        if (bytes.size() > kPiece) {
-            cut = bytes.rfind('\n', kPiece);
-            cut = cut == std::string_view::npos ? bytes.find('\n', kPiece) : cut;
-            cut = cut == std::string_view::npos ? bytes.size() : cut + 1;
-        }
-        parse(platform::decodeCp932(bytes.substr(0, cut)), store);
-        bytes.remove_prefix(cut);
+    std::size_t lines = 1;
+    for (std::size_t at = bytes.find('\n'); at != std::string_view::npos; at = bytes.find('\n', at + 1))
+        ++lines;
+    store.reserve(store.count() + lines);
+    u16 scratch;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        // A CR, a LF or a CR LF ends the line; an empty line holds no record.
+        const std::size_t lf = std::min(bytes.find('\n', pos), bytes.size());
+        const std::size_t cr = bytes.substr(0, lf).find('\r', pos);
+        const std::size_t end = std::min(cr, lf);
+        readLine(bytes.substr(pos, end - pos), store, scratch);
+        pos = end + (end == cr && end + 1 == lf ? 2 : 1);
     }
+    store.indexAppended();
+}
+
+// The reading rules are those of FieldReader on the decoded text. Every
+// character they look at (space, double quote, comma, CR, LF, and the "&" of
+// an escape) is a byte below 0x40, which code page 932 never uses as the
+// second byte of a pair, and nothing else decodes to one of them. So the
+// fields are found in the bytes and each is decoded straight into its record.
+void DescriptionFile::readLine(std::string_view line, DescriptionStore& store, u16& scratch)
+{
+    const std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string_view::npos)
+        return;
+    std::string_view path;
+    std::size_t comma = std::string_view::npos;
+    if (line[start] == '"') {
+        // A quoted path ends at the next quote; what follows it up to the comma is dropped.
+        const std::size_t close = std::min(line.find('"', start + 1), line.size());
+        path = line.substr(start + 1, close - start - 1);
+        comma = line.find(',', std::min(close + 1, line.size()));
+    } else {
+        comma = line.find(',', start);
+        path = line.substr(start, comma - start);
+    }
+    if (comma == std::string_view::npos)
+        return;
+    const std::string_view rest = line.substr(comma + 1);
+
+    clsComent& record = store.spare();
+    if (path.find('&') == std::string_view::npos) {
+        platform::decodeCp932(path, record.Path);
+    } else {
+        platform::decodeCp932(path, scratch);
+        unescapeInto(scratch, record.Path);
+    }
+    clsComent::keyOf(record.Path, record.Key);
+    const std::size_t lead = std::min(rest.find_first_not_of(' '), rest.size());
+    if (lead < rest.size() && (rest[lead] == '"' || rest.find('&', lead) != std::string_view::npos)) {
+        platform::decodeCp932(rest, scratch);
+        readComentInto(scratch, record.Coment);
+    } else {
+        platform::decodeCp932(rest.substr(lead), record.Coment);
+    }
+    store.appendSpareUnindexed();
 }
 
 void DescriptionFile::parse(u16view text, DescriptionStore& store)
+{
+    parseUnindexed(text, store);
+    store.indexAppended();
+}
+
+void DescriptionFile::parseUnindexed(u16view text, DescriptionStore& store)
 {
     FieldReader reader(text);
     while (auto path = reader.nextView()) {
         if (reader.lastEnd() != FieldReader::End::Comma)
             continue;
         const u16view raw = reader.restOfLine();
-        store.append(clsComent(unescape(*path), readComent(raw)));
+        clsComent& record = store.spare();
+        unescapeInto(*path, record.Path);
+        clsComent::keyOf(record.Path, record.Key);
+        readComentInto(raw, record.Coment);
+        store.appendSpareUnindexed();
     }
 }
 
 std::string DescriptionFile::write(const DescriptionStore& store)
 {
+    // Room for a plain file: two bytes a character at most, plus the comma
+    // and CR LF. Nearly every record goes out as it is, encoded straight onto
+    // the bytes; only the odd one is formatted into a line first.
     std::size_t size = 0;
-    store.forEach([&](const clsComent& r) { size += r.Path.size() + r.Coment.size() + 5; });
-    u16 text;
-    text.reserve(size);
-    store.forEach([&](const clsComent& r) {
-        appendLine(text, r.Path, r.Coment, false);
-        text += u"\r\n";
-    });
-    if (auto bytes = platform::encodeCp932(text))
-        return std::move(*bytes);
-
-    // Some record holds text the code page lacks: escape it in that line only.
+    store.forEach([&](const clsComent& r) { size += 2 * (r.Path.size() + r.Coment.size()) + 5; });
     std::string bytes;
-    bytes.reserve(size * 2);
+    bytes.reserve(size);
+    u16 line;
     store.forEach([&](const clsComent& r) {
-        u16 line;
+        const std::size_t lineStart = bytes.size();
+        if (goesOutAsItIs(r.Path, true) && goesOutAsItIs(r.Coment, false) && platform::appendCp932(r.Path, bytes)) {
+            bytes += ',';
+            if (platform::appendCp932(r.Coment, bytes)) {
+                bytes += "\r\n";
+                return;
+            }
+        }
+        bytes.resize(lineStart);
+        line.clear();
         appendLine(line, r.Path, r.Coment, false);
         line += u"\r\n";
-        auto encoded = platform::encodeCp932(line);
-        if (!encoded) {
-            line.clear();
-            appendLine(line, r.Path, r.Coment, true);
-            line += u"\r\n";
-            encoded = platform::encodeCp932(line);
-        }
-        if (encoded)
-            bytes += *encoded;
+        if (platform::appendCp932(line, bytes))
+            return;
+        // Text the code page lacks: escape it in this line only.
+        line.clear();
+        appendLine(line, r.Path, r.Coment, true);
+        line += u"\r\n";
+        platform::appendCp932(line, bytes);
     });
     return bytes;
 }

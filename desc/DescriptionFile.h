@@ -40,6 +40,10 @@ public:
     // One record's line without its line end, before encoding. With
     // escapeUnencodable false, characters the code page lacks are left as they are.
     static u16 formatLine(u16view path, u16view coment, bool escapeUnencodable = true);
+
+private:
+    static void readLine(std::string_view line, DescriptionStore& store, u16& scratch);
+    static void parseUnindexed(u16view text, DescriptionStore& store);
 };
 
 }

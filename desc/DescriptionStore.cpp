@@ -1,5 +1,7 @@
 #include "desc/DescriptionStore.h"
 
+#include <algorithm>
+#include <bit>
 #include <functional>
 
 namespace sorvik {
@@ -11,12 +13,35 @@ constexpr std::size_t kMinIndexSize = 16;
 
 }
 
+DescriptionStore::DescriptionStore(const DescriptionStore& other)
+    : m_slots(other.m_slots.begin(), other.m_slots.begin() + static_cast<std::ptrdiff_t>(other.m_used))
+    , m_index(other.m_index)
+    , m_used(other.m_used)
+    , m_indexed(other.m_indexed)
+    , m_count(other.m_count)
+    , m_gaps(other.m_gaps)
+{
+}
+
+DescriptionStore& DescriptionStore::operator=(const DescriptionStore& other)
+{
+    if (this != &other)
+        *this = DescriptionStore(other);
+    return *this;
+}
+
 void DescriptionStore::clear()
 {
-    m_slots.clear();
+    m_used = 0;
+    m_indexed = 0;
     m_index.assign(m_index.size(), Bucket{});
     m_count = 0;
     m_gaps = 0;
+}
+
+void DescriptionStore::releaseSpares()
+{
+    m_slots.erase(m_slots.begin() + static_cast<std::ptrdiff_t>(m_used), m_slots.end());
 }
 
 void DescriptionStore::reserve(std::size_t records)
@@ -62,15 +87,78 @@ void DescriptionStore::growIndex(std::size_t records)
 
 bool DescriptionStore::append(clsComent record)
 {
+    spare() = std::move(record);
+    return appendSpare();
+}
+
+clsComent& DescriptionStore::spare()
+{
+    if (m_used == m_slots.size())
+        m_slots.emplace_back();
+    return m_slots[m_used].record;
+}
+
+bool DescriptionStore::appendSpare()
+{
+    indexAppended();
+    spare();
+    Slot& slot = m_slots[m_used];
     growIndex(m_count + 1);
-    const std::uint32_t hash = hashOf(record.Key);
-    const std::size_t pos = probe(record.Key, hash);
+    const std::uint32_t hash = hashOf(slot.record.Key);
+    const std::size_t pos = probe(slot.record.Key, hash);
     if (m_index[pos].slot != kEmpty)
         return false;
-    m_index[pos] = Bucket{hash, static_cast<std::uint32_t>(m_slots.size())};
-    m_slots.push_back(Slot{std::move(record), true});
+    m_index[pos] = Bucket{hash, static_cast<std::uint32_t>(m_used)};
+    slot.live = true;
+    ++m_used;
+    ++m_indexed;
     ++m_count;
     return true;
+}
+
+void DescriptionStore::appendSpareUnindexed()
+{
+    spare();
+    m_slots[m_used].live = true;
+    ++m_used;
+}
+
+void DescriptionStore::indexAppended()
+{
+    const std::size_t added = m_used - m_indexed;
+    if (added == 0)
+        return;
+    growIndex(m_count + added);
+    // A counting sort by region of the index, stable, so of two equal Keys
+    // the earlier is filed first and wins.
+    const int indexBits = std::countr_zero(m_index.size());
+    const int regionBits = std::min(indexBits, 10);
+    const int shift = indexBits - regionBits;
+    const std::size_t mask = m_index.size() - 1;
+    std::vector<std::uint32_t> next((std::size_t{1} << regionBits) + 1, 0);
+    for (std::size_t i = m_indexed; i < m_used; ++i) {
+        Slot& slot = m_slots[i];
+        slot.hash = hashOf(slot.record.Key);
+        ++next[((slot.hash & mask) >> shift) + 1];
+    }
+    for (std::size_t r = 1; r < next.size(); ++r)
+        next[r] += next[r - 1];
+    std::vector<Bucket> sorted(added);
+    for (std::size_t i = m_indexed; i < m_used; ++i) {
+        const std::uint32_t hash = m_slots[i].hash;
+        sorted[next[(hash & mask) >> shift]++] = Bucket{hash, static_cast<std::uint32_t>(i)};
+    }
+    for (const Bucket& b : sorted) {
+        const std::size_t pos = probe(m_slots[b.slot].record.Key, b.hash);
+        if (m_index[pos].slot != kEmpty) {
+            m_slots[b.slot].live = false;
+            ++m_gaps;
+            continue;
+        }
+        m_index[pos] = b;
+        ++m_count;
+    }
+    m_indexed = m_used;
 }
 
 const clsComent* DescriptionStore::find(u16view path) const
@@ -88,6 +176,7 @@ const clsComent* DescriptionStore::findByKey(u16view key) const
 
 bool DescriptionStore::remove(u16view key)
 {
+    indexAppended();
     if (m_count == 0)
         return false;
     const std::size_t pos = probe(key, hashOf(key));
@@ -121,9 +210,9 @@ void DescriptionStore::eraseBucket(std::size_t pos)
 
 void DescriptionStore::compact()
 {
-    std::vector<std::uint32_t> renumbered(m_slots.size(), kEmpty);
+    std::vector<std::uint32_t> renumbered(m_used, kEmpty);
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+    for (std::size_t i = 0; i < m_used; ++i) {
         if (!m_slots[i].live)
             continue;
         renumbered[i] = static_cast<std::uint32_t>(kept);
@@ -132,6 +221,8 @@ void DescriptionStore::compact()
         ++kept;
     }
     m_slots.resize(kept);
+    m_used = kept;
+    m_indexed = kept;
     for (Bucket& b : m_index) {
         if (b.slot != kEmpty)
             b.slot = renumbered[b.slot];

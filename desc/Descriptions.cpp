@@ -52,6 +52,7 @@ bool Descriptions::LocalComentGet(u16view dir)
         m_partial = m_fs.exists(m_source);
     }
     applyUnsaved(m_source);
+    m_store.releaseSpares();
     return true;
 }
 

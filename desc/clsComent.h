@@ -14,6 +14,8 @@ public:
     // The key of a path: its upper-case form. Paths made only of ASCII and
     // caseless CJK text (the usual case) skip the full Unicode mapping.
     static u16 keyOf(u16view path);
+    // The same into an existing string, reusing its memory.
+    static void keyOf(u16view path, u16& key);
 
     // The part of Path after its last "\"; empty when there is none.
     u16 fName() const;

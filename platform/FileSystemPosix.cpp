@@ -398,10 +398,18 @@ std::optional<std::string> FileSystem::readFile(u16view path) const
     int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    std::string bytes;
-    char buf[65536];
+    // Sized once from fstat and read in one go; a file that grows meanwhile
+    // (or reports no size, like /proc) is read on until its end.
+    struct stat st;
+    std::size_t expected = 0;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        expected = static_cast<std::size_t>(st.st_size);
+    std::string bytes(expected + 1, '\0');
+    std::size_t size = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (size == bytes.size())
+            bytes.resize(bytes.size() < 65536 ? 65536 : bytes.size() * 2);
+        ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -410,9 +418,10 @@ std::optional<std::string> FileSystem::readFile(u16view path) const
         }
         if (n == 0)
             break;
-        bytes.append(buf, static_cast<std::size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(size);
     return bytes;
 }
 

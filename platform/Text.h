@@ -23,6 +23,8 @@ namespace sorvik::platform {
 // Code page 932 (Windows Shift_JIS). Decoding never fails: an invalid byte
 // becomes U+FFFD so one bad byte never makes a whole file unreadable.
 u16 decodeCp932(std::string_view bytes);
+// The same into an existing string, replacing its text and reusing its memory.
+void decodeCp932(std::string_view bytes, u16& out);
 
 // Encoding refuses text that code page 932 cannot hold instead of silently
 // writing a substitute character.

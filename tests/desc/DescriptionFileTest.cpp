@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -188,6 +190,92 @@ TEST(DescriptionFile, linesWithoutASeparatingCommaHoldNoRecord)
     // A stray line, blank lines and a last record cut off after its path.
     EXPECT_EQ(readBytes("C:\\a.txt,a\r\nstray line\r\n\r\n  \r\nC:\\b.txt,b\r\nC:\\cut"),
         (Records{{u"C:\\a.txt", u"a"}, {u"C:\\b.txt", u"b"}}));
+}
+
+struct KeyedRecord {
+    u16 key, path, coment;
+    bool operator==(const KeyedRecord&) const = default;
+};
+
+std::vector<KeyedRecord> keyedRecordsOf(const DescriptionStore& store)
+{
+    std::vector<KeyedRecord> records;
+    store.forEach([&](const clsComent& r) { records.push_back({r.Key, r.Path, r.Coment}); });
+    return records;
+}
+
+// Fields are found in the bytes, not in the decoded text; both must agree
+// whatever the bytes: separators next to lead bytes, lone lead bytes, broken
+// quotes, escapes, every kind of line end.
+TEST(DescriptionFile, readingTheBytesAgreesWithTheFieldRulesOnTheDecodedText)
+{
+    const std::vector<std::string> pieces = {" ", "  ", "\"", ",", "\r", "\n", "\r\n", "&", "&#x26;", "&#xE9;", "&#x22;",
+        "&#xD;", "&#x41;", "a", "Bc", "\\", "C:\\doc\\", "\x81", "\x81\x40", "\x90\xE0", "\x83\x5C", "\x85\x40", "\xA0",
+        "\x7F", "\xFF", "\xCC", "\xFC\x4B", "x.txt"};
+    std::mt19937 random(4);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> length(0, 40);
+    for (int run = 0; run < 5000; ++run) {
+        std::string bytes;
+        for (int n = length(random); n > 0; --n)
+            bytes += pieces[pick(random)];
+        DescriptionStore fromBytes, fromText;
+        DescriptionFile::read(bytes, fromBytes);
+        DescriptionFile::parse(platform::decodeCp932(bytes), fromText);
+        ASSERT_EQ(keyedRecordsOf(fromBytes), keyedRecordsOf(fromText)) << "bytes: " << bytes;
+        ASSERT_EQ(fromBytes.count(), fromText.count());
+    }
+}
+
+// Plain records are encoded straight from the store; every record must
+// still come out as its formatted line would, escaped only where it must be.
+TEST(DescriptionFile, writingMatchesTheFormattedLineOfEveryRecord)
+{
+    const std::vector<u16> pieces = {u" ", u",", u"\"", u"&", u"&#x26;", u"\r", u"\n", u"a", u"C:\\doc\\", u"説明",
+        u"ﾌｧｲﾙ", u"é", u"€", u"😀", u"\xDC80", u"-", u"*", u"+", u"\u200B"};
+    std::mt19937 random(9);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> length(0, 8);
+    const auto text = [&] {
+        u16 t;
+        for (int n = length(random); n > 0; --n)
+            t += pieces[pick(random)];
+        return t;
+    };
+    for (int run = 0; run < 300; ++run) {
+        DescriptionStore store;
+        for (int i = 0; i < 10; ++i)
+            store.append(clsComent(text(), text()));
+        std::string expected;
+        store.forEach([&](const clsComent& r) {
+            auto line = platform::encodeCp932(DescriptionFile::formatLine(r.Path, r.Coment, false) + u"\r\n");
+            if (!line)
+                line = platform::encodeCp932(DescriptionFile::formatLine(r.Path, r.Coment, true) + u"\r\n");
+            ASSERT_TRUE(line.has_value());
+            expected += *line;
+        });
+        ASSERT_EQ(DescriptionFile::write(store), expected);
+    }
+}
+
+TEST(DescriptionFile, aStoreClearedAndReadAgainHoldsOnlyTheNewFile)
+{
+    DescriptionStore store;
+    DescriptionFile::read("C:\\long\\path\\one.txt,a long first description\r\nC:\\two.txt,2\r\nC:\\three.txt,3\r\n",
+        store);
+    store.clear();
+    // Shorter and longer texts than the records whose memory they reuse, and
+    // a duplicate that must not keep the first file's text.
+    DescriptionFile::read("C:\\x,\r\nc:\\y.txt,a description longer than any before it\r\nC:\\X,dup\r\n", store);
+    EXPECT_EQ(recordsOf(store),
+        (Records{{u"C:\\x", u""}, {u"c:\\y.txt", u"a description longer than any before it"}}));
+    EXPECT_EQ(store.count(), 2u);
+    EXPECT_EQ(store.find(u"C:\\TWO.TXT"), nullptr);
+    ASSERT_NE(store.find(u"C:\\Y.TXT"), nullptr);
+    EXPECT_EQ(store.find(u"C:\\Y.TXT")->Key, u"C:\\Y.TXT");
+    store.releaseSpares();
+    EXPECT_EQ(store.count(), 2u);
+    EXPECT_EQ(writeRecords(recordsOf(store)), DescriptionFile::write(store));
 }
 
 TEST(DescriptionFile, invalidBytesNeverStopTheReading)

@@ -245,6 +245,38 @@ TEST_F(DescriptionsTest, lookupIgnoresLetterCase)
     EXPECT_EQ(desc.lookup(u"C:\\Doc\\other.txt"), nullptr);
 }
 
+// A central file far larger than one read of the file system, loaded in
+// turn with a small own file: each load holds exactly its own file's records,
+// and saving writes exactly those.
+TEST_F(DescriptionsTest, largeAndSmallFilesLoadedInTurnHoldOnlyTheirOwnRecords)
+{
+    u16 centralText;
+    for (int i = 0; i < 6000; ++i)
+        centralText += fromUtf8("C:\\DOC\\file" + std::to_string(i) + ".txt,") + u"説明 " + fromUtf8(std::to_string(i) + "\r\n");
+    writeText(central(), centralText);
+    ASSERT_GT(bytes(central()).size(), 150000u);
+    drives.makeDir(u"C:\\OWN\\");
+    writeText(ownFile(u"C:\\OWN\\"), u"C:\\OWN\\x.txt,own x\r\n");
+
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_TRUE(enter(u"C:\\WORK\\"));
+        EXPECT_EQ(desc.store().count(), 6000u);
+        EXPECT_EQ(coment(u"C:\\doc\\FILE5999.TXT"), u"説明 5999");
+        EXPECT_TRUE(enter(u"C:\\OWN\\"));
+        EXPECT_EQ(storeRecords(), (Records{{u"C:\\OWN\\x.txt", u"own x"}}));
+        EXPECT_EQ(coment(u"C:\\DOC\\file1.txt"), u"<none>");
+    }
+    desc.ComentSet(u"C:\\OWN\\y.txt", u"y");
+    enter(u"C:\\WORK\\");
+    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")), (Records{{u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\y.txt", u"y"}}));
+    desc.ComentSet(u"C:\\DOC\\file0.txt", u"changed");
+    enter(u"C:\\ELSE\\");
+    const Records written = fileRecords(central());
+    ASSERT_EQ(written.size(), 6000u);
+    EXPECT_EQ(written.front(), (std::pair<u16, u16>{u"C:\\DOC\\file1.txt", u"説明 1"}));
+    EXPECT_EQ(written.back(), (std::pair<u16, u16>{u"C:\\DOC\\file0.txt", u"changed"}));
+}
+
 TEST_F(DescriptionsTest, descriptionsSurviveAQuitAndRestart)
 {
     drives.makeDir(u"C:\\OWN\\");

@@ -104,6 +104,15 @@ TEST(Cp932, DecodesEveryByteValueWithoutFailing)
     EXPECT_GE(text.size(), all.size() / 2);
 }
 
+TEST(Cp932, DecodesIntoAStringReplacingItsText)
+{
+    u16 text = u"a much longer text that was there before";
+    decodeCp932("\x90\xE0\x96\xBE\x81", text);
+    EXPECT_EQ(text, u"説明\uFFFD");
+    decodeCp932("", text);
+    EXPECT_EQ(text, u"");
+}
+
 TEST(Cp932, AppendsOnlyTextItCanHold)
 {
     std::string out = "x,";
