@@ -3,6 +3,7 @@
 #include "desc/FieldReader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -277,25 +278,112 @@ void appendLine(u16& out, u16view path, u16view coment, bool escapeUnencodable)
     }
 }
 
+// Where a line ends (at its CR or LF, or the end of the bytes), its first
+// comma, and whether it is plain: no double quote and no "&", so nothing in it
+// is quoted or escaped. Every byte looked for lies below "-", which code page
+// 932 never uses inside a pair, so eight bytes are looked at together: with
+// each lane's top bit set first, a lane below 0x2D (other than a space) is one
+// whose top bit the subtraction clears, and no lane borrows from the next.
+struct LineScan {
+    std::size_t end;
+    std::size_t comma = std::string_view::npos;
+    bool plain = true;
+};
+
+LineScan scanLine(std::string_view bytes, std::size_t pos)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kTops = 0x80 * kOnes;
+    const char* const p = bytes.data();
+    const std::size_t n = bytes.size();
+    LineScan scan{n};
+    std::size_t i = pos;
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, p + i, 8);
+            // Most words have no byte below "-" at all, which a borrow shows.
+            if (((w - 0x2D * kOnes) & ~w & kTops) == 0) {
+                i += 8;
+                continue;
+            }
+            const std::uint64_t below = ~((w | kTops) - 0x2D * kOnes) & ~w & kTops;
+            const std::uint64_t x = w ^ (' ' * kOnes);
+            const std::uint64_t space = ~(((x & ~kTops) + ~kTops) | x) & kTops;
+            const std::uint64_t found = below & ~space;
+            if (found == 0) {
+                i += 8;
+                continue;
+            }
+            i += static_cast<std::size_t>(std::countr_zero(found)) / 8;
+        }
+        const char c = p[i];
+        if (c == '\n' || c == '\r') {
+            scan.end = i;
+            return scan;
+        }
+        if (c == ',') {
+            if (scan.comma == std::string_view::npos)
+                scan.comma = i;
+        } else if (c == '"' || c == '&') {
+            scan.plain = false;
+        }
+        ++i;
+    }
+    return scan;
+}
+
+// An estimate of the number of lines from the first part of the bytes, so
+// that a large file is read without counting its lines first. The store grows
+// past it when it falls short; an opening of short lines does not reserve room
+// for more than one record per 16 bytes.
+std::size_t estimateLines(std::string_view bytes)
+{
+    constexpr std::size_t kSample = 65536;
+    const std::string_view sample = bytes.substr(0, kSample);
+    std::size_t lines = 1;
+    for (std::size_t at = sample.find('\n'); at != std::string_view::npos; at = sample.find('\n', at + 1))
+        ++lines;
+    if (bytes.size() <= kSample)
+        return lines;
+    const double estimate = static_cast<double>(lines) * (static_cast<double>(bytes.size()) / kSample) * 1.05;
+    return std::min(static_cast<std::size_t>(estimate), bytes.size() / 16) + 16;
+}
+
 }
 
 void DescriptionFile::read(std::string_view bytes, DescriptionStore& store)
 {
-    std::size_t lines = 1;
-    for (std::size_t at = bytes.find('\n'); at != std::string_view::npos; at = bytes.find('\n', at + 1))
-        ++lines;
-    store.reserve(store.count() + lines);
+    store.reserve(store.count() + estimateLines(bytes));
     u16 scratch;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         // A CR, a LF or a CR LF ends the line; an empty line holds no record.
-        const std::size_t lf = std::min(bytes.find('\n', pos), bytes.size());
-        const std::size_t cr = bytes.substr(0, lf).find('\r', pos);
-        const std::size_t end = std::min(cr, lf);
-        readLine(bytes.substr(pos, end - pos), store, scratch);
-        pos = end + (end == cr && end + 1 == lf ? 2 : 1);
+        const LineScan scan = scanLine(bytes, pos);
+        const std::string_view line = bytes.substr(pos, scan.end - pos);
+        if (scan.plain) {
+            if (scan.comma != std::string_view::npos)
+                readPlainLine(line, scan.comma - pos, store);
+        } else {
+            readLine(line, store, scratch);
+        }
+        pos = scan.end + (scan.end + 1 < bytes.size() && bytes[scan.end] == '\r' && bytes[scan.end + 1] == '\n' ? 2 : 1);
     }
     store.indexAppended();
+}
+
+// The usual line, with nothing quoted or escaped: only the spaces in front of
+// the path and of the description are dropped.
+void DescriptionFile::readPlainLine(std::string_view line, std::size_t comma, DescriptionStore& store)
+{
+    const std::size_t start = line.find_first_not_of(' ');
+    const std::string_view rest = line.substr(comma + 1);
+    clsComent& record = store.spare();
+    platform::decodeCp932(line.substr(start, comma - start), record.Path);
+    platform::decodeCp932(rest.substr(std::min(rest.find_first_not_of(' '), rest.size())), record.Coment);
+    // After the description, so that the path's bytes have left the store buffer.
+    clsComent::keyOf(record.Path, record.Key);
+    store.appendSpareUnindexed();
 }
 
 // The reading rules are those of FieldReader on the decoded text. Every

@@ -43,6 +43,7 @@ public:
 
 private:
     static void readLine(std::string_view line, DescriptionStore& store, u16& scratch);
+    static void readPlainLine(std::string_view line, std::size_t comma, DescriptionStore& store);
     static void parseUnindexed(u16view text, DescriptionStore& store);
 };
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <functional>
+#include <cstring>
 
 namespace sorvik {
 
@@ -16,6 +16,7 @@ constexpr std::size_t kMinIndexSize = 16;
 DescriptionStore::DescriptionStore(const DescriptionStore& other)
     : m_slots(other.m_slots.begin(), other.m_slots.begin() + static_cast<std::ptrdiff_t>(other.m_used))
     , m_index(other.m_index)
+    , m_pending(other.m_pending)
     , m_used(other.m_used)
     , m_indexed(other.m_indexed)
     , m_count(other.m_count)
@@ -34,6 +35,7 @@ void DescriptionStore::clear()
 {
     m_used = 0;
     m_indexed = 0;
+    m_pending.clear();
     m_index.assign(m_index.size(), Bucket{});
     m_count = 0;
     m_gaps = 0;
@@ -50,9 +52,27 @@ void DescriptionStore::reserve(std::size_t records)
     growIndex(records);
 }
 
+// Four characters a step. The products do not wait on each other, so a long
+// key costs little more than its loads; the last product mixes every bit into
+// the high half.
 std::uint32_t DescriptionStore::hashOf(u16view key)
 {
-    return static_cast<std::uint32_t>(std::hash<u16view>{}(key));
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
+    const char16_t* p = key.data();
+    const std::size_t n = key.size();
+    std::uint64_t h = n;
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h = std::rotl(h, 23) ^ (w * kMul);
+    }
+    std::uint64_t w = 0;
+    for (std::size_t k = i; k < n; ++k)
+        w = w << 16 | p[k];
+    h = std::rotl(h, 23) ^ (w * kMul);
+    h = (h ^ (h >> 31)) * kMul;
+    return static_cast<std::uint32_t>(h >> 32);
 }
 
 std::size_t DescriptionStore::probe(u16view key, std::uint32_t hash) const
@@ -119,6 +139,8 @@ bool DescriptionStore::appendSpare()
 void DescriptionStore::appendSpareUnindexed()
 {
     spare();
+    // Hashed now, while the Key just written is still in the cache.
+    m_pending.push_back(hashOf(m_slots[m_used].record.Key));
     m_slots[m_used].live = true;
     ++m_used;
 }
@@ -136,20 +158,21 @@ void DescriptionStore::indexAppended()
     const int shift = indexBits - regionBits;
     const std::size_t mask = m_index.size() - 1;
     std::vector<std::uint32_t> next((std::size_t{1} << regionBits) + 1, 0);
-    for (std::size_t i = m_indexed; i < m_used; ++i) {
-        Slot& slot = m_slots[i];
-        slot.hash = hashOf(slot.record.Key);
-        ++next[((slot.hash & mask) >> shift) + 1];
-    }
+    for (const std::uint32_t hash : m_pending)
+        ++next[((hash & mask) >> shift) + 1];
     for (std::size_t r = 1; r < next.size(); ++r)
         next[r] += next[r - 1];
-    std::vector<Bucket> sorted(added);
+    m_sorted.resize(added);
     for (std::size_t i = m_indexed; i < m_used; ++i) {
-        const std::uint32_t hash = m_slots[i].hash;
-        sorted[next[(hash & mask) >> shift]++] = Bucket{hash, static_cast<std::uint32_t>(i)};
+        const std::uint32_t hash = m_pending[i - m_indexed];
+        m_sorted[next[(hash & mask) >> shift]++] = Bucket{hash, static_cast<std::uint32_t>(i)};
     }
-    for (const Bucket& b : sorted) {
-        const std::size_t pos = probe(m_slots[b.slot].record.Key, b.hash);
+    for (const Bucket& b : m_sorted) {
+        // The record's Key is read only on a hash match, not for every record.
+        std::size_t pos = b.hash & mask;
+        while (m_index[pos].slot != kEmpty
+            && (m_index[pos].hash != b.hash || m_slots[m_index[pos].slot].record.Key != m_slots[b.slot].record.Key))
+            pos = (pos + 1) & mask;
         if (m_index[pos].slot != kEmpty) {
             m_slots[b.slot].live = false;
             ++m_gaps;
@@ -159,6 +182,7 @@ void DescriptionStore::indexAppended()
         ++m_count;
     }
     m_indexed = m_used;
+    m_pending.clear();
 }
 
 const clsComent* DescriptionStore::find(u16view path) const

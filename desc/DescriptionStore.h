@@ -62,7 +62,6 @@ private:
     struct Slot {
         clsComent record;
         bool live = true;
-        std::uint32_t hash = 0;   // of the Key, while indexAppended() files it
     };
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
     struct Bucket {
@@ -79,6 +78,8 @@ private:
 
     std::vector<Slot> m_slots;     // records and gaps, then spares
     std::vector<Bucket> m_index;   // a power of two in size, at most half full
+    std::vector<std::uint32_t> m_pending;   // Key hashes of the slots indexAppended() has yet to file
+    std::vector<Bucket> m_sorted;           // its working space, kept for the next load
     std::size_t m_used = 0;        // slots before the spares
     std::size_t m_indexed = 0;     // slots before those appendSpareUnindexed() added
     std::size_t m_count = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace sorvik {
 
@@ -12,6 +13,17 @@ namespace {
 bool caseless(char16_t c)
 {
     return (c >= 0x3000 && c <= 0x9FFF) || (c >= 0xFF61 && c <= 0xFF9F);
+}
+
+// False when the character needs the platform's mapping.
+bool upperInPlace(char16_t& c)
+{
+    if (c < 0x80) {
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - (u'a' - u'A'));
+        return true;
+    }
+    return caseless(c);
 }
 
 }
@@ -32,31 +44,50 @@ u16 clsComent::keyOf(u16view path)
 
 void clsComent::keyOf(u16view path, u16& key)
 {
-    key.assign(path);
-    char16_t* p = key.data();
-    const std::size_t n = key.size();
+    const std::size_t n = path.size();
+    // A path inside the key itself is copied first.
+    if (n != 0 && !key.empty() && std::greater_equal<>()(path.data(), key.data())
+        && std::less_equal<>()(path.data(), key.data() + key.size())) {
+        key = keyOf(u16(path));
+        return;
+    }
+    // Read from the path and written once: copying first and reading the
+    // copy back would wait on the copy's wide stores.
+    key.resize(n);
+    const char16_t* src = path.data();
+    char16_t* dst = key.data();
+    // Four characters at a time, each group written in one store, so that
+    // hashing the key next reads it straight back. In a group of ASCII
+    // characters, a lane from "a" to "z" has bit 7 set after adding 0x80 -
+    // "a" but not after adding 0x80 - "{", and loses 0x20.
+    constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
     std::size_t i = 0;
-    while (i < n) {
-        // Four ASCII characters at a time: a lane from "a" to "z" has bit 7
-        // set after adding 0x80 - "a" but not after adding 0x80 - "{", and
-        // loses 0x20.
-        constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
+    for (; i + 4 <= n; i += 4) {
         std::uint64_t w;
-        if (i + 4 <= n && (std::memcpy(&w, p + i, 8), (w & (0xFF80 * kOnes)) == 0)) {
-            const std::uint64_t lower = (w + (0x80 - u'a') * kOnes) & ~(w + (0x80 - u'{') * kOnes) & (0x80 * kOnes);
-            w -= lower >> 2;
-            std::memcpy(p + i, &w, 8);
-            i += 4;
-            continue;
+        std::memcpy(&w, src + i, 8);
+        if ((w & (0xFF80 * kOnes)) == 0) {
+            w -= ((w + (0x80 - u'a') * kOnes) & ~(w + (0x80 - u'{') * kOnes) & (0x80 * kOnes)) >> 2;
+        } else {
+            std::uint64_t upper = 0;
+            for (int k = 0; k < 4; ++k) {
+                char16_t c = static_cast<char16_t>(w >> (16 * k));
+                if (!upperInPlace(c)) {
+                    key = platform::toUpper(path);
+                    return;
+                }
+                upper |= std::uint64_t{c} << (16 * k);
+            }
+            w = upper;
         }
-        char16_t& c = p[i++];
-        if (c < 0x80) {
-            if (c >= u'a' && c <= u'z')
-                c = static_cast<char16_t>(c - (u'a' - u'A'));
-        } else if (!caseless(c)) {
+        std::memcpy(dst + i, &w, 8);
+    }
+    for (; i < n; ++i) {
+        char16_t c = src[i];
+        if (!upperInPlace(c)) {
             key = platform::toUpper(path);
             return;
         }
+        dst[i] = c;
     }
 }
 

@@ -278,6 +278,24 @@ TEST(DescriptionFile, aStoreClearedAndReadAgainHoldsOnlyTheNewFile)
     EXPECT_EQ(writeRecords(recordsOf(store)), DescriptionFile::write(store));
 }
 
+// Room is reserved from the opening lines only; a file whose later lines are
+// far shorter must still be read to its end, every record findable.
+TEST(DescriptionFile, aLargeFileWithShortLaterLinesIsReadCompletely)
+{
+    std::string bytes;
+    for (int i = 0; i < 1000; ++i)
+        bytes += "C:\\a rather long directory name\\and another one\\file" + std::to_string(i) + ".txt,text\r\n";
+    for (int i = 0; i < 30000; ++i)
+        bytes += "C:\\" + std::to_string(i) + ",\r\n";
+    DescriptionStore store;
+    DescriptionFile::read(bytes, store);
+    EXPECT_EQ(store.count(), 31000u);
+    ASSERT_NE(store.find(u"c:\\29999"), nullptr);
+    const clsComent* last = store.find(u"c:\\A rather long directory name\\and another one\\FILE999.txt");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->Coment, u"text");
+}
+
 TEST(DescriptionFile, invalidBytesNeverStopTheReading)
 {
     const Records records = readBytes("C:\\a.txt,\x81\r\nC:\\b.txt,b\r\n");

@@ -83,6 +83,16 @@ TEST(clsComentKeyOf, intoAStringReplacesWhatItHeld)
     EXPECT_EQ(key, u"");
 }
 
+TEST(clsComentKeyOf, ofPartOfTheKeyItself)
+{
+    u16 key = u"c:\\doc\\readme.txt";
+    clsComent::keyOf(u16view(key).substr(3), key);
+    EXPECT_EQ(key, u"DOC\\README.TXT");
+    key = u"c:\\straße\\readme.txt";
+    clsComent::keyOf(key, key);
+    EXPECT_EQ(key, platform::toUpper(u"c:\\straße\\readme.txt"));
+}
+
 TEST(DescriptionStore, keepsInsertionOrderAndTheFirstOfTwoEqualKeys)
 {
     DescriptionStore store;
