@@ -150,6 +150,7 @@ int main(int argc, char** argv)
     const double readMs = medianMs(runs, [&] { sink += plainRead(centralHost).size(); });
     const double streamReadMs = medianMs(runs, [&] { sink += streamRead(centralHost); });
     const double decodeMs = medianMs(runs, [&] { sink += platform::decodeCp932(bytes).size(); });
+    const double readFileMs = medianMs(runs, [&] { sink += fs.readFile(dataDir + u"SorvikDP.txt")->size(); });
     const double loadMs = medianMs(runs, [&] {
         desc.ComentLocal = true;
         desc.LocalComentGet(u"C:\\elsewhere\\");
@@ -223,6 +224,7 @@ int main(int argc, char** argv)
     std::printf("  into a new store              %8.2f ms  (%.2fx fread, %.2fx getline)\n", freshLoadMs,
         freshLoadMs / readMs, freshLoadMs / streamReadMs);
     std::printf("  decodeCp932 of the file       %8.2f ms\n", decodeMs);
+    std::printf("  FileSystem::readFile          %8.2f ms\n", readFileMs);
     std::printf("plain fwrite of the file        %8.2f ms\n", writeMs);
     std::printf("plain fwrite + fsync            %8.2f ms\n", writeSyncMs);
     std::printf("ofstream << line by line        %8.2f ms\n", streamWriteMs);
