@@ -3,7 +3,7 @@
 #include "nav/DriveList.h"
 #include "nav/PaneKeys.h"
 #include "platform/Ui.h"
-#include "tests/support/TempDrive.h"
+#include "tests/support/ModelFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -118,24 +118,17 @@ TEST(DriveButtonKeyMap, movesAlongTheRowAndDownToTheTree)
     EXPECT_EQ(dispatchDriveButtonKey(letter('X'), kCtrl | kAlt).outcome.code, letter('X'));
 }
 
-class DirectoryChangeTest : public testing::Test {
+class DirectoryChangeTest : public test::ProgramFixture {
 protected:
     void SetUp() override
     {
-        platform::setUi(&ui);
-        drives.makeDir(u"C:\\prog");
+        ProgramFixture::SetUp();
         drives.makeDir(u"C:\\work\\sub");
         drives.writeBytes(u"C:\\work\\a.txt", "a");
         drives.writeBytes(u"C:\\work\\b.txt", "b");
         drives.writeBytes(u"C:\\work\\sub\\only.txt", "o");
-        model = std::make_unique<Form1Model>(drives.fs(), test::programIn(u"C:\\prog\\"));
-        model->Load(u"C:\\work");
+        loadModel();
     }
-    void TearDown() override { platform::setUi(nullptr); }
-
-    test::TempDrives drives;
-    platform::ScriptedUi ui;
-    std::unique_ptr<Form1Model> model;
 };
 
 TEST_F(DirectoryChangeTest, enteringADirectoryRefillsInNameOrderWithTheCursorOnRowOne)

@@ -1,7 +1,7 @@
 #include "app/DataFiles.h"
 #include "app/Form1Model.h"
 #include "platform/Ui.h"
-#include "tests/support/TempDrive.h"
+#include "tests/support/ModelFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,23 +12,9 @@
 namespace sorvik {
 namespace {
 
-class RefreshFileTableTest : public testing::Test {
+class RefreshFileTableTest : public test::ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        platform::setUi(&ui);
-        drives.makeDir(u"C:\\prog");
-        drives.makeDir(u"C:\\work");
-    }
-    void TearDown() override { platform::setUi(nullptr); }
-
-    // Loads a model whose program lives in C:\prog\ and that was started in C:\work.
-    Form1Model& load()
-    {
-        model = std::make_unique<Form1Model>(drives.fs(), test::programIn(u"C:\\prog\\"));
-        model->Load(u"C:\\work");
-        return *model;
-    }
+    Form1Model& load() { return loadModel(); }
 
     std::vector<u16> names() const
     {
@@ -44,9 +30,6 @@ protected:
         drives.setTime(u"C:\\work\\" + name, year, month, 1, 12, 0, 0);
     }
 
-    test::TempDrives drives;
-    platform::ScriptedUi ui;
-    std::unique_ptr<Form1Model> model;
 };
 
 TEST_F(RefreshFileTableTest, fillsHeadingFileRowsAndTrailingRow)

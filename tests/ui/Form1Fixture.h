@@ -5,7 +5,7 @@
 #include "nav/DriveButtons.h"
 #include "platform/Ui.h"
 #include "table/Grid1.h"
-#include "tests/support/TempDrive.h"
+#include "tests/support/ModelFixture.h"
 
 #include <QApplication>
 #include <QTest>
@@ -18,19 +18,12 @@ namespace sorvik::test {
 
 // Starts Form1 offscreen on temporary drives: the program lives in C:\prog\
 // and is started in C:\work unless a test says otherwise.
-class Form1Fixture : public testing::Test {
+class Form1Fixture : public DrivesFixture {
 protected:
-    void SetUp() override
-    {
-        platform::setUi(&ui);
-        drives.makeDir(u"C:\\prog");
-        drives.makeDir(u"C:\\work");
-    }
-
     void TearDown() override
     {
         form.reset();
-        platform::setUi(nullptr);
+        DrivesFixture::TearDown();
     }
 
     Form1& start(u16view startPath = u"C:\\work")
@@ -63,8 +56,6 @@ protected:
     Form1Model& model() { return form->model(); }
     const FileTable& table() { return form->model().Grid1; }
 
-    TempDrives drives;
-    platform::ScriptedUi ui;
     std::unique_ptr<Form1> form;
 };
 
