@@ -140,6 +140,25 @@ TEST_F(RefreshFileTableTest, backslashAndNonShiftJisNamesListAndKeepTheirNames)
     EXPECT_EQ(m.Grid1.cell(3, 3), u"1 ");
 }
 
+TEST_F(RefreshFileTableTest, anEntryThatCannotBeAskedAboutIsListedWithEmptyCellsAndSortsFirst)
+{
+    // A link to nothing: the directory names it, but asking about it fails,
+    // as for a file that vanished after the directory was read.
+    file(u"a.txt", 3, 2001);
+    std::filesystem::create_symlink("/nonexistent/target", drives.host(u"C:\\work") + "/gone.txt");
+    Form1Model& m = load();
+    ASSERT_EQ(m.Grid1.fileCount(), 2);
+    EXPECT_EQ(m.Grid1.cell(2, 0), u" gone.txt");
+    EXPECT_EQ(m.Grid1.cell(2, 1), u"");
+    EXPECT_EQ(m.Grid1.cell(2, 2), u"");
+    EXPECT_EQ(m.Grid1.cell(2, 3), u"");
+    m.RefreshFileTable(u'v');
+    EXPECT_EQ(m.Grid1.fileName(1), u"gone.txt");
+    m.RefreshFileTable(u'd');
+    EXPECT_EQ(m.Grid1.fileName(1), u"gone.txt");
+    EXPECT_TRUE(ui.messages().empty());
+}
+
 TEST_F(RefreshFileTableTest, unreadableDirectoryGivesAnEmptyTableWithoutMessages)
 {
     file(u"a", 1, 2001);
