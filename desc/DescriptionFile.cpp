@@ -1,11 +1,13 @@
 #include "desc/DescriptionFile.h"
 
+#include "desc/Cp932RoundTrip.h"
 #include "desc/FieldReader.h"
+#include "desc/LineScan.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 namespace sorvik {
@@ -278,91 +280,60 @@ void appendLine(u16& out, u16view path, u16view coment, bool escapeUnencodable)
     }
 }
 
-// Where a line ends (at its CR or LF, or the end of the bytes), its first
-// comma, and whether it is plain: no double quote and no "&", so nothing in it
-// is quoted or escaped. Every byte looked for lies below "-", which code page
-// 932 never uses inside a pair, so eight bytes are looked at together: with
-// each lane's top bit set first, a lane below 0x2D (other than a space) is one
-// whose top bit the subtraction clears, and no lane borrows from the next.
-struct LineScan {
-    std::size_t end;
-    std::size_t comma = std::string_view::npos;
-    bool plain = true;
-};
-
-LineScan scanLine(std::string_view bytes, std::size_t pos)
+// A plain line of kept bytes: only its fields are found, as readPlainLine()
+// finds them, and the key hashed. A path of printable ASCII is hashed from its
+// bytes; any other is decoded into scratch space for it.
+void keepPlainLine(std::string_view bytes, std::size_t pos, const LineScan& scan, DescriptionStore& store, u16& path,
+    u16& key)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kTops = 0x80 * kOnes;
-    const char* const p = bytes.data();
-    const std::size_t n = bytes.size();
-    LineScan scan{n};
-    std::size_t i = pos;
-    while (i < n) {
-        if (i + 8 <= n) {
-            std::uint64_t w;
-            std::memcpy(&w, p + i, 8);
-            // Most words have no byte below "-" at all, which a borrow shows.
-            if (((w - 0x2D * kOnes) & ~w & kTops) == 0) {
-                i += 8;
-                continue;
-            }
-            const std::uint64_t below = ~((w | kTops) - 0x2D * kOnes) & ~w & kTops;
-            const std::uint64_t x = w ^ (' ' * kOnes);
-            const std::uint64_t space = ~(((x & ~kTops) + ~kTops) | x) & kTops;
-            const std::uint64_t found = below & ~space;
-            if (found == 0) {
-                i += 8;
-                continue;
-            }
-            i += static_cast<std::size_t>(std::countr_zero(found)) / 8;
+    const std::string_view line = bytes.substr(pos, scan.end - pos);
+    const std::size_t comma = scan.comma - pos;
+    const std::size_t start = line.find_first_not_of(' ');
+    const std::string_view rest = line.substr(comma + 1);
+    const std::size_t lead = std::min(rest.find_first_not_of(' '), rest.size());
+    const std::string_view pathBytes = line.substr(start, comma - start);
+    std::uint32_t hash;
+    if (!DescriptionStore::hashOfAscii(pathBytes, hash)) {
+        platform::decodeCp932(pathBytes, path);
+        if (!DescriptionStore::hashOfPath(path, hash)) {
+            clsComent::keyOf(path, key);
+            hash = DescriptionStore::hashOf(key);
         }
-        const char c = p[i];
-        if (c == '\n' || c == '\r') {
-            scan.end = i;
-            return scan;
-        }
-        if (c == ',') {
-            if (scan.comma == std::string_view::npos)
-                scan.comma = i;
-        } else if (c == '"' || c == '&') {
-            scan.plain = false;
-        }
-        ++i;
     }
-    return scan;
-}
-
-// An estimate of the number of lines from the first part of the bytes, so
-// that a large file is read without counting its lines first. The store grows
-// past it when it falls short; an opening of short lines does not reserve room
-// for more than one record per 16 bytes.
-std::size_t estimateLines(std::string_view bytes)
-{
-    constexpr std::size_t kSample = 65536;
-    const std::string_view sample = bytes.substr(0, kSample);
-    std::size_t lines = 1;
-    for (std::size_t at = sample.find('\n'); at != std::string_view::npos; at = sample.find('\n', at + 1))
-        ++lines;
-    if (bytes.size() <= kSample)
-        return lines;
-    const double estimate = static_cast<double>(lines) * (static_cast<double>(bytes.size()) / kSample) * 1.05;
-    return std::min(static_cast<std::size_t>(estimate), bytes.size() / 16) + 16;
+    store.appendLoadedUnindexed(pos + start, comma - start, pos + comma + 1 + lead, rest.size() - lead, hash);
 }
 
 }
 
 void DescriptionFile::read(std::string_view bytes, DescriptionStore& store)
 {
+    readLines(bytes, store, false);
+}
+
+void DescriptionFile::readKeeping(std::string bytes, DescriptionStore& store)
+{
+    // Places in the bytes are kept in 32 bits.
+    if (bytes.size() >= std::numeric_limits<std::uint32_t>::max()) {
+        readLines(bytes, store, false);
+        return;
+    }
+    readLines(store.keepBytes(std::move(bytes)), store, true);
+}
+
+void DescriptionFile::readLines(std::string_view bytes, DescriptionStore& store, bool keep)
+{
     store.reserve(store.count() + estimateLines(bytes));
     u16 scratch;
+    u16 key;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         // A CR, a LF or a CR LF ends the line; an empty line holds no record.
         const LineScan scan = scanLine(bytes, pos);
         const std::string_view line = bytes.substr(pos, scan.end - pos);
         if (scan.plain) {
-            if (scan.comma != std::string_view::npos)
+            if (scan.comma != std::string_view::npos && keep)
+                keepPlainLine(bytes, pos, scan, store, scratch, key);
+            else if (scan.comma != std::string_view::npos)
                 readPlainLine(line, scan.comma - pos, store);
         } else {
             readLine(line, store, scratch);
@@ -456,11 +427,27 @@ std::string DescriptionFile::write(const DescriptionStore& store)
     // and CR LF. Nearly every record goes out as it is, encoded straight onto
     // the bytes; only the odd one is formatted into a line first.
     std::size_t size = 0;
-    store.forEach([&](const clsComent& r) { size += 2 * (r.Path.size() + r.Coment.size()) + 5; });
+    store.forEachOrBytes([&](const clsComent& r) { size += 2 * (r.Path.size() + r.Coment.size()) + 5; },
+        [&](std::string_view path, std::string_view coment) {
+            size += path.size() + coment.size() + 3;
+            return true;
+        });
     std::string bytes;
     bytes.reserve(size);
     u16 line;
-    store.forEach([&](const clsComent& r) {
+    // A record still undecoded is a plain line, its path and description
+    // without the spaces before them and without comma, quote, "&", CR or LF:
+    // exactly what goes out for it, if its bytes read back as themselves.
+    const auto asItCame = [&](std::string_view path, std::string_view coment) {
+        if (!roundTripsCp932(path) || !roundTripsCp932(coment))
+            return false;
+        bytes += path;
+        bytes += ',';
+        bytes += coment;
+        bytes += "\r\n";
+        return true;
+    };
+    store.forEachOrBytes([&](const clsComent& r) {
         const std::size_t lineStart = bytes.size();
         if (goesOutAsItIs(r.Path, true) && goesOutAsItIs(r.Coment, false) && platform::appendCp932(r.Path, bytes)) {
             bytes += ',';
@@ -480,7 +467,7 @@ std::string DescriptionFile::write(const DescriptionStore& store)
         appendLine(line, r.Path, r.Coment, true);
         line += u"\r\n";
         platform::appendCp932(line, bytes);
-    });
+    }, asItCame);
     return bytes;
 }
 

@@ -31,6 +31,10 @@ public:
     // Appends the records of a file's bytes to the store; of two records with
     // the same key the first wins.
     static void read(std::string_view bytes, DescriptionStore& store);
+    // The same, keeping the bytes in the store: plain lines stay undecoded
+    // until their record is used, and go out again as they came when saved
+    // untouched, if that is what writing their record would give.
+    static void readKeeping(std::string bytes, DescriptionStore& store);
     static void parse(u16view text, DescriptionStore& store);
 
     // The bytes of the whole file for the store, in store order. Never fails:
@@ -42,6 +46,7 @@ public:
     static u16 formatLine(u16view path, u16view coment, bool escapeUnencodable = true);
 
 private:
+    static void readLines(std::string_view bytes, DescriptionStore& store, bool keep);
     static void readLine(std::string_view line, DescriptionStore& store, u16& scratch);
     static void readPlainLine(std::string_view line, std::size_t comma, DescriptionStore& store);
     static void parseUnindexed(u16view text, DescriptionStore& store);

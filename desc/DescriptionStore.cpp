@@ -15,6 +15,7 @@ constexpr std::size_t kMinIndexSize = 16;
 
 DescriptionStore::DescriptionStore(const DescriptionStore& other)
     : m_slots(other.m_slots.begin(), other.m_slots.begin() + static_cast<std::ptrdiff_t>(other.m_used))
+    , m_bytes(other.m_bytes)
     , m_index(other.m_index)
     , m_pending(other.m_pending)
     , m_used(other.m_used)
@@ -39,6 +40,7 @@ void DescriptionStore::clear()
     m_index.assign(m_index.size(), Bucket{});
     m_count = 0;
     m_gaps = 0;
+    m_bytes.reset();
 }
 
 void DescriptionStore::releaseSpares()
@@ -75,14 +77,161 @@ std::uint32_t DescriptionStore::hashOf(u16view key)
     return static_cast<std::uint32_t>(h >> 32);
 }
 
+// The same steps on bytes widened to code units and upper-cased on the way,
+// so a loaded record is filed without decoding its path. Eight bytes are
+// upper-cased together, then each half is spread into four code units.
+bool DescriptionStore::hashOfAscii(std::string_view path, std::uint32_t& hash)
+{
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
+    constexpr std::uint64_t kBytes = 0x0101010101010101ULL;
+    const char* p = path.data();
+    const std::size_t n = path.size();
+    // Only printable ASCII: code page 932 turns some control bytes into
+    // other characters. Adding one takes 0x7F to the top bit, subtracting
+    // 0x20 borrows into it.
+    std::uint64_t outside = 0;
+    for (std::size_t i = 0; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        outside |= (w + kBytes) | (w - 0x20 * kBytes) | w;
+    }
+    for (std::size_t k = n & ~std::size_t{7}; k < n; ++k) {
+        const std::uint64_t c = static_cast<unsigned char>(p[k]);
+        outside |= (c + 1) | (c - 0x20) | c;
+    }
+    if ((outside & (0x80 * kBytes)) != 0)
+        return false;
+
+    const auto spread = [](std::uint64_t x) {
+        x = (x | x << 16) & 0x0000FFFF0000FFFFULL;
+        return (x | x << 8) & 0x00FF00FF00FF00FFULL;
+    };
+    std::uint64_t h = n;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        // As in clsComent::keyOf, with byte lanes: "a" to "z" lose 0x20.
+        w -= ((w + (0x80 - 'a') * kBytes) & ~(w + (0x80 - '{') * kBytes) & (0x80 * kBytes)) >> 2;
+        h = std::rotl(h, 23) ^ (spread(w & 0xFFFFFFFF) * kMul);
+        h = std::rotl(h, 23) ^ (spread(w >> 32) * kMul);
+    }
+    std::uint64_t w = 0;
+    const auto unit = [&](std::size_t k) -> std::uint64_t {
+        const auto c = static_cast<unsigned char>(p[k]);
+        return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+    };
+    if (i + 4 <= n) {
+        w = unit(i) | unit(i + 1) << 16 | unit(i + 2) << 32 | unit(i + 3) << 48;
+        h = std::rotl(h, 23) ^ (w * kMul);
+        i += 4;
+        w = 0;
+    }
+    for (; i < n; ++i)
+        w = w << 16 | unit(i);
+    h = std::rotl(h, 23) ^ (w * kMul);
+    h = (h ^ (h >> 31)) * kMul;
+    hash = static_cast<std::uint32_t>(h >> 32);
+    return true;
+}
+
+// Units clsComent::keyOf() upper-cases without the platform's mapping: ASCII
+// and the caseless CJK ranges. Their upper-case form is hashed as it is
+// formed, four units a step as in hashOf().
+bool DescriptionStore::hashOfPath(u16view path, std::uint32_t& hash)
+{
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
+    constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
+    const auto upper = [](char16_t c, std::uint64_t& unit) {
+        if (c < 0x80)
+            unit = c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c;
+        else if ((c >= 0x3000 && c <= 0x9FFF) || (c >= 0xFF61 && c <= 0xFF9F))
+            unit = c;
+        else
+            return false;
+        return true;
+    };
+    const char16_t* p = path.data();
+    const std::size_t n = path.size();
+    std::uint64_t h = n;
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if ((w & (0xFF80 * kOnes)) == 0) {
+            w -= ((w + (0x80 - u'a') * kOnes) & ~(w + (0x80 - u'{') * kOnes) & (0x80 * kOnes)) >> 2;
+        } else {
+            w = 0;
+            for (int k = 3; k >= 0; --k) {
+                std::uint64_t unit;
+                if (!upper(p[i + k], unit))
+                    return false;
+                w = w << 16 | unit;
+            }
+        }
+        h = std::rotl(h, 23) ^ (w * kMul);
+    }
+    std::uint64_t w = 0;
+    for (; i < n; ++i) {
+        std::uint64_t unit;
+        if (!upper(p[i], unit))
+            return false;
+        w = w << 16 | unit;
+    }
+    h = std::rotl(h, 23) ^ (w * kMul);
+    h = (h ^ (h >> 31)) * kMul;
+    hash = static_cast<std::uint32_t>(h >> 32);
+    return true;
+}
+
 std::size_t DescriptionStore::probe(u16view key, std::uint32_t hash) const
 {
     const std::size_t mask = m_index.size() - 1;
     for (std::size_t pos = hash & mask;; pos = (pos + 1) & mask) {
         const Bucket& b = m_index[pos];
-        if (b.slot == kEmpty || (b.hash == hash && m_slots[b.slot].record.Key == key))
+        if (b.slot == kEmpty || (b.hash == hash && record(b.slot).Key == key))
             return pos;
     }
+}
+
+void DescriptionStore::decode(std::size_t slot) const
+{
+    Slot& s = m_slots[slot];
+    const std::string_view bytes = *m_bytes;
+    platform::decodeCp932(bytes.substr(s.pathAt, s.pathSize), s.record.Path);
+    platform::decodeCp932(bytes.substr(s.comentAt, s.comentSize), s.record.Coment);
+    clsComent::keyOf(s.record.Path, s.record.Key);
+    s.loaded = false;
+}
+
+void DescriptionStore::decodeAll() const
+{
+    for (std::size_t i = 0; i < m_used; ++i) {
+        if (m_slots[i].loaded && m_slots[i].live)
+            decode(i);
+    }
+}
+
+std::string_view DescriptionStore::keepBytes(std::string bytes)
+{
+    decodeAll();
+    m_bytes = std::make_shared<const std::string>(std::move(bytes));
+    return *m_bytes;
+}
+
+void DescriptionStore::appendLoadedUnindexed(
+    std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize, std::uint32_t keyHash)
+{
+    spare();
+    Slot& slot = m_slots[m_used];
+    slot.pathAt = static_cast<std::uint32_t>(pathAt);
+    slot.pathSize = static_cast<std::uint32_t>(pathSize);
+    slot.comentAt = static_cast<std::uint32_t>(comentAt);
+    slot.comentSize = static_cast<std::uint32_t>(comentSize);
+    slot.loaded = true;
+    slot.live = true;
+    m_pending.push_back(keyHash);
+    ++m_used;
 }
 
 void DescriptionStore::growIndex(std::size_t records)
@@ -123,6 +272,7 @@ bool DescriptionStore::appendSpare()
     indexAppended();
     spare();
     Slot& slot = m_slots[m_used];
+    slot.loaded = false;
     growIndex(m_count + 1);
     const std::uint32_t hash = hashOf(slot.record.Key);
     const std::size_t pos = probe(slot.record.Key, hash);
@@ -142,6 +292,7 @@ void DescriptionStore::appendSpareUnindexed()
     // Hashed now, while the Key just written is still in the cache.
     m_pending.push_back(hashOf(m_slots[m_used].record.Key));
     m_slots[m_used].live = true;
+    m_slots[m_used].loaded = false;
     ++m_used;
 }
 
@@ -171,7 +322,7 @@ void DescriptionStore::indexAppended()
         // The record's Key is read only on a hash match, not for every record.
         std::size_t pos = b.hash & mask;
         while (m_index[pos].slot != kEmpty
-            && (m_index[pos].hash != b.hash || m_slots[m_index[pos].slot].record.Key != m_slots[b.slot].record.Key))
+            && (m_index[pos].hash != b.hash || record(m_index[pos].slot).Key != record(b.slot).Key))
             pos = (pos + 1) & mask;
         if (m_index[pos].slot != kEmpty) {
             m_slots[b.slot].live = false;
@@ -195,7 +346,7 @@ const clsComent* DescriptionStore::findByKey(u16view key) const
     if (m_count == 0)
         return nullptr;
     const Bucket& b = m_index[probe(key, hashOf(key))];
-    return b.slot == kEmpty ? nullptr : &m_slots[b.slot].record;
+    return b.slot == kEmpty ? nullptr : &record(b.slot);
 }
 
 bool DescriptionStore::remove(u16view key)

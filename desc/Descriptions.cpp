@@ -38,7 +38,7 @@ bool Descriptions::LocalComentGet(u16view dir)
     m_store.clear();
     const u16 file = from + kDescriptionFile;
     if (auto bytes = m_fs.readFile(file)) {
-        DescriptionFile::read(*bytes, m_store);
+        DescriptionFile::readKeeping(std::move(*bytes), m_store);
         ComentLocal = !samePath(from, m_dataDir);
         m_source = file;
         m_partial = false;
@@ -134,7 +134,7 @@ bool Descriptions::mergeInto(const u16& file, const DescriptionStore& records)
 {
     DescriptionStore merged;
     if (auto bytes = m_fs.readFile(file))
-        DescriptionFile::read(*bytes, merged);
+        DescriptionFile::readKeeping(std::move(*bytes), merged);
     else if (m_fs.exists(file))
         return false;   // unreadable: writing would lose its records
     records.forEach([&](const clsComent& record) {
