@@ -141,7 +141,6 @@ bool DescriptionStore::hashOfAscii(std::string_view path, std::uint32_t& hash)
 bool DescriptionStore::hashOfPath(u16view path, std::uint32_t& hash)
 {
     constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
-    constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
     const auto upper = [](char16_t c, std::uint64_t& unit) {
         if (c < 0x80)
             unit = c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c;
@@ -158,8 +157,8 @@ bool DescriptionStore::hashOfPath(u16view path, std::uint32_t& hash)
     for (; i + 4 <= n; i += 4) {
         std::uint64_t w;
         std::memcpy(&w, p + i, 8);
-        if ((w & (0xFF80 * kOnes)) == 0) {
-            w -= ((w + (0x80 - u'a') * kOnes) & ~(w + (0x80 - u'{') * kOnes) & (0x80 * kOnes)) >> 2;
+        if (asciiUnits(w)) {
+            w = upperAsciiUnits(w);
         } else {
             w = 0;
             for (int k = 3; k >= 0; --k) {

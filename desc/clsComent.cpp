@@ -57,16 +57,13 @@ void clsComent::keyOf(u16view path, u16& key)
     const char16_t* src = path.data();
     char16_t* dst = key.data();
     // Four characters at a time, each group written in one store, so that
-    // hashing the key next reads it straight back. In a group of ASCII
-    // characters, a lane from "a" to "z" has bit 7 set after adding 0x80 -
-    // "a" but not after adding 0x80 - "{", and loses 0x20.
-    constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
+    // hashing the key next reads it straight back.
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         std::uint64_t w;
         std::memcpy(&w, src + i, 8);
-        if ((w & (0xFF80 * kOnes)) == 0) {
-            w -= ((w + (0x80 - u'a') * kOnes) & ~(w + (0x80 - u'{') * kOnes) & (0x80 * kOnes)) >> 2;
+        if (asciiUnits(w)) {
+            w = upperAsciiUnits(w);
         } else {
             std::uint64_t upper = 0;
             for (int k = 0; k < 4; ++k) {

@@ -2,7 +2,24 @@
 
 #include "platform/Text.h"
 
+#include <cstdint>
+
 namespace sorvik {
+
+// Four UTF-16 units in one word, as keys are upper-cased and hashed a word at
+// a time. True when all four are ASCII.
+inline bool asciiUnits(std::uint64_t w)
+{
+    return (w & 0xFF80FF80FF80FF80ULL) == 0;
+}
+
+// Upper-cases "a" to "z" in four ASCII units: a lane from "a" to "z" has bit 7
+// set after adding 0x80 - "a" but not after adding 0x80 - "{", and loses 0x20.
+inline std::uint64_t upperAsciiUnits(std::uint64_t w)
+{
+    constexpr std::uint64_t kOnes = 0x0001000100010001ULL;
+    return w - (((w + (0x80 - u'a') * kOnes) & ~(w + (0x80 - u'{') * kOnes) & (0x80 * kOnes)) >> 2);
+}
 
 // One description: the file it belongs to and its one-line text.
 class clsComent {
