@@ -54,27 +54,47 @@ void DescriptionStore::reserve(std::size_t records)
     growIndex(records);
 }
 
+namespace {
+
+// The one mixing of every key hash: the length, then four code units a step,
+// then the last partial group. The three ways of hashing a key below must
+// agree exactly, so they share it.
+class KeyHash {
+public:
+    explicit KeyHash(std::size_t units) : m_h(units) {}
+    void step(std::uint64_t fourUnits) { m_h = std::rotl(m_h, 23) ^ (fourUnits * kMul); }
+    std::uint32_t finish(std::uint64_t lastUnits)
+    {
+        step(lastUnits);
+        const std::uint64_t h = (m_h ^ (m_h >> 31)) * kMul;
+        return static_cast<std::uint32_t>(h >> 32);
+    }
+
+private:
+    static constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t m_h;
+};
+
+}
+
 // Four characters a step. The products do not wait on each other, so a long
 // key costs little more than its loads; the last product mixes every bit into
 // the high half.
 std::uint32_t DescriptionStore::hashOf(u16view key)
 {
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
     const char16_t* p = key.data();
     const std::size_t n = key.size();
-    std::uint64_t h = n;
+    KeyHash h(n);
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         std::uint64_t w;
         std::memcpy(&w, p + i, 8);
-        h = std::rotl(h, 23) ^ (w * kMul);
+        h.step(w);
     }
     std::uint64_t w = 0;
     for (std::size_t k = i; k < n; ++k)
         w = w << 16 | p[k];
-    h = std::rotl(h, 23) ^ (w * kMul);
-    h = (h ^ (h >> 31)) * kMul;
-    return static_cast<std::uint32_t>(h >> 32);
+    return h.finish(w);
 }
 
 // The same steps on bytes widened to code units and upper-cased on the way,
@@ -82,7 +102,6 @@ std::uint32_t DescriptionStore::hashOf(u16view key)
 // upper-cased together, then each half is spread into four code units.
 bool DescriptionStore::hashOfAscii(std::string_view path, std::uint32_t& hash)
 {
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
     constexpr std::uint64_t kBytes = 0x0101010101010101ULL;
     const char* p = path.data();
     const std::size_t n = path.size();
@@ -106,15 +125,15 @@ bool DescriptionStore::hashOfAscii(std::string_view path, std::uint32_t& hash)
         x = (x | x << 16) & 0x0000FFFF0000FFFFULL;
         return (x | x << 8) & 0x00FF00FF00FF00FFULL;
     };
-    std::uint64_t h = n;
+    KeyHash h(n);
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         std::uint64_t w;
         std::memcpy(&w, p + i, 8);
         // As in clsComent::keyOf, with byte lanes: "a" to "z" lose 0x20.
         w -= ((w + (0x80 - 'a') * kBytes) & ~(w + (0x80 - '{') * kBytes) & (0x80 * kBytes)) >> 2;
-        h = std::rotl(h, 23) ^ (spread(w & 0xFFFFFFFF) * kMul);
-        h = std::rotl(h, 23) ^ (spread(w >> 32) * kMul);
+        h.step(spread(w & 0xFFFFFFFF));
+        h.step(spread(w >> 32));
     }
     std::uint64_t w = 0;
     const auto unit = [&](std::size_t k) -> std::uint64_t {
@@ -123,15 +142,13 @@ bool DescriptionStore::hashOfAscii(std::string_view path, std::uint32_t& hash)
     };
     if (i + 4 <= n) {
         w = unit(i) | unit(i + 1) << 16 | unit(i + 2) << 32 | unit(i + 3) << 48;
-        h = std::rotl(h, 23) ^ (w * kMul);
+        h.step(w);
         i += 4;
         w = 0;
     }
     for (; i < n; ++i)
         w = w << 16 | unit(i);
-    h = std::rotl(h, 23) ^ (w * kMul);
-    h = (h ^ (h >> 31)) * kMul;
-    hash = static_cast<std::uint32_t>(h >> 32);
+    hash = h.finish(w);
     return true;
 }
 
@@ -140,7 +157,6 @@ bool DescriptionStore::hashOfAscii(std::string_view path, std::uint32_t& hash)
 // formed, four units a step as in hashOf().
 bool DescriptionStore::hashOfPath(u16view path, std::uint32_t& hash)
 {
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
     const auto upper = [](char16_t c, std::uint64_t& unit) {
         if (c < 0x80)
             unit = c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c;
@@ -152,7 +168,7 @@ bool DescriptionStore::hashOfPath(u16view path, std::uint32_t& hash)
     };
     const char16_t* p = path.data();
     const std::size_t n = path.size();
-    std::uint64_t h = n;
+    KeyHash h(n);
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         std::uint64_t w;
@@ -168,7 +184,7 @@ bool DescriptionStore::hashOfPath(u16view path, std::uint32_t& hash)
                 w = w << 16 | unit;
             }
         }
-        h = std::rotl(h, 23) ^ (w * kMul);
+        h.step(w);
     }
     std::uint64_t w = 0;
     for (; i < n; ++i) {
@@ -177,9 +193,7 @@ bool DescriptionStore::hashOfPath(u16view path, std::uint32_t& hash)
             return false;
         w = w << 16 | unit;
     }
-    h = std::rotl(h, 23) ^ (w * kMul);
-    h = (h ^ (h >> 31)) * kMul;
-    hash = static_cast<std::uint32_t>(h >> 32);
+    hash = h.finish(w);
     return true;
 }
 
