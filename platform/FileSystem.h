@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/DriveTable.h"
+#include "platform/Error.h"
+#include "platform/Faults.h"
 #include "platform/Text.h"
 
 #include <cstdint>
@@ -43,51 +45,95 @@ struct ListedEntry {
     std::optional<FileInfo> info;
 };
 
+// Whether a copy or move may replace an existing destination.
+enum class Replace { Never, Existing };
+
+// Told after every chunk a copy writes; returning false cancels the copy,
+// which then removes what it wrote and fails with ErrorKind::Cancelled.
+class CopyObserver {
+public:
+    virtual ~CopyObserver() = default;
+    virtual bool copied(std::int64_t bytes) = 0;
+};
+
 // The file services, on Windows paths ("C:\dir\name" or a bare relative name).
 // Linux keeps Windows semantics where they protect data: read-only files are
 // never replaced, renames never overwrite, data files are written atomically.
+// Every call that can fail says why.
 class FileSystem {
 public:
+    // Readers refuse files larger than this, so a link to an endless device
+    // cannot grow memory without limit.
+    static constexpr std::size_t kMaxReadBytes = std::size_t(1) << 30;
+
     explicit FileSystem(DriveTable drives = {});
 
     const DriveTable& drives() const { return m_drives; }
     void setDrives(DriveTable drives) { m_drives = std::move(drives); }
+
+    // Tests make chosen calls fail through this; nullptr for none.
+    void setFaults(FaultInjector* faults) { m_faults = faults; }
 
     // Host path of a Windows path: drive paths through the drive table, bare
     // relative paths relative to the process's working directory.
     std::optional<std::string> hostPath(u16view path) const;
 
     std::optional<u16> currentDirectory() const;          // with trailing "\"
-    bool setCurrentDirectory(u16view dir);
-    bool createDirectory(u16view dir);
+    Status setCurrentDirectory(u16view dir);
+    Status createDirectory(u16view dir);
     bool directoryExists(u16view dir) const;
 
-    // Every entry but "." and ".."; nothing when the directory cannot be read.
-    std::optional<std::vector<DirEntry>> listDirectory(u16view dir) const;
+    // Every entry but "." and ".."; an error when the directory cannot be read.
+    Result<std::vector<DirEntry>> listDirectory(u16view dir) const;
     // The same with length, time and attributes of every entry, asked
     // relative to the open directory so a large directory lists fast.
-    std::optional<std::vector<ListedEntry>> listDirectoryWithInfo(u16view dir) const;
+    Result<std::vector<ListedEntry>> listDirectoryWithInfo(u16view dir) const;
 
     // One query for length, last-write time and attributes (links followed).
-    std::optional<FileInfo> fileInfo(u16view path) const;
-    std::optional<std::uint32_t> attributes(u16view path) const;
+    Result<FileInfo> fileInfo(u16view path) const;
+    Result<std::uint32_t> attributes(u16view path) const;
     // Read-only clears every write bit; clearing it gives the owner write back.
-    // Hidden and system live in user.DOSATTRIB; false when that is refused.
-    bool setAttributes(u16view path, std::uint32_t attributes);
+    // Hidden and system live in user.DOSATTRIB; refused when that is refused.
+    Status setAttributes(u16view path, std::uint32_t attributes);
 
-    // Never replaces an existing target.
-    bool rename(u16view from, u16view to);
-    bool remove(u16view path);
+    // Never replaces an existing target; a change of letter case only works.
+    Status rename(u16view from, u16view to);
+    // Refuses a read-only file (ErrorKind::ReadOnly), as Windows does.
+    Status remove(u16view path);
     bool canOpenForRead(u16view path) const;
     bool exists(u16view path) const;
+    // Both paths name the same file (the same inode, also through links or a
+    // second path to the same directory).
+    bool sameFile(u16view a, u16view b) const;
 
-    std::optional<std::string> readFile(u16view path) const;
+    // Regular files only, opened without blocking, at most `maxBytes`.
+    Result<std::string> readFile(u16view path, std::size_t maxBytes = kMaxReadBytes) const;
     // Temporary file in the same directory, then renamed over the old one; an
-    // existing read-only target is refused and left as it was.
-    bool writeFileAtomic(u16view path, std::string_view bytes);
+    // existing read-only or unwritable target is refused and left as it was.
+    // The old file's permissions and attributes are kept.
+    Status writeFileAtomic(u16view path, std::string_view bytes);
+
+    // Copies a regular file (links followed) as the Windows copy does: the
+    // destination keeps the source's last-write time, permissions and
+    // attributes. The bytes go to a temporary file in the destination
+    // directory that is renamed over the destination only when complete, so
+    // a failure or cancel leaves an existing destination whole and no partial
+    // file behind. A read-only destination is never replaced. Copying a file
+    // onto itself does nothing and succeeds.
+    Status copyFile(u16view from, u16view to, Replace replace, CopyObserver* observer = nullptr);
+    // A rename within one file system; across file systems a copy, checked
+    // complete and synced, after which the source is removed. A failed move
+    // leaves the source whole, and a replacing move never leaves both names
+    // missing. A read-only destination is never replaced. Moving a file onto
+    // itself does nothing and succeeds.
+    Status moveFile(u16view from, u16view to, Replace replace, CopyObserver* observer = nullptr);
 
 private:
+    // The errno a test wants this call to fail with, 0 to run it.
+    int fault(FsCall call, const std::string& host) const;
+
     DriveTable m_drives;
+    FaultInjector* m_faults = nullptr;
 };
 
 enum class WriteResult { Ok, Unencodable, Failed };
