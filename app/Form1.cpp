@@ -88,10 +88,12 @@ void Form1::buildControls()
     m_cmdHiddn = button("cmdHiddn", "SysFile(&G)", 10140, 1035);
     m_cmdAssoc = button("cmd関連", "関連付(&R)", 11220, 1095);
     connect(m_command3, &QPushButton::clicked, this, [this] {
-        if (showHelp)
-            showHelp();
+        runCommand(CommandId::Help);
         m_grid->setFocus();
     });
+    connect(m_command1, &QPushButton::clicked, this, [this] { runCommand(CommandId::FilterSettings); });
+    connect(m_cmdHiddn, &QPushButton::clicked, this, [this] { runCommand(CommandId::DisplayKinds); });
+    connect(m_cmdAssoc, &QPushButton::clicked, this, [this] { runCommand(CommandId::Associations); });
 
     m_dir = new Dir1(m_model.Dir1, this);
     m_dir->setFont(designFont("ＭＳ ゴシック", 9.75));
@@ -281,18 +283,16 @@ bool Form1::windowKey(int code, int shift)
     case WindowCommand::None:
         return false;
     case WindowCommand::Help:
-        if (showHelp)
-            showHelp();
+        runCommand(CommandId::Help);
         return true;
     case WindowCommand::OpenJumpFolder:
-        if (OpenJumpFolder && OpenJumpFolder() == u"完了") {
+        if (runCommand(CommandId::OpenJumpFolder) == CommandResult::Done) {
             m_model.GoToFirstRow();
             m_grid->setFocus();
         }
         return true;
     case WindowCommand::RegisterJumpFolder:
-        if (RegisterJumpFolder)
-            RegisterJumpFolder();
+        runCommand(CommandId::RegisterJumpFolder);
         return true;
     case WindowCommand::SelectFilter:
         m_model.SelectFilter(r.digit);
@@ -351,8 +351,8 @@ int Form1::tableKey(int code, int shift)
     case TableCommand::DoubleClick:
         if (t.col() == 4)
             m_text1->startEdit();
-        else if (t.col() == 0 && fileCommand)
-            fileCommand(TableCommand::DoubleClick);
+        else if (t.col() == 0)
+            runCommand(CommandId::OpenFile);
         break;
     case TableCommand::ToggleMark:
         m_model.toggleMarkAtCursor();
@@ -366,11 +366,25 @@ int Form1::tableKey(int code, int shift)
         break;
     default:
         // Copy, move, delete, rename, attributes, compress and extract.
-        if (fileCommand)
-            fileCommand(r.command);
+        if (const std::optional<CommandId> id = commandOfTableKey(r.command)) {
+            const std::optional<CommandResult> result = runCommand(*id);
+            // The archive commands leave the refresh to the key, and only after success.
+            if ((*id == CommandId::Compress || *id == CommandId::Extract) && result == CommandResult::Done) {
+                m_model.PushTablePosition();
+                m_model.RefreshFileTable(u'n');
+                m_model.PopTablePosition();
+            }
+        }
         break;
     }
     return r.outcome.code;
+}
+
+std::optional<CommandResult> Form1::runCommand(CommandId id)
+{
+    const std::optional<CommandResult> result = m_commands.run(id, m_model);
+    showFileCount();
+    return result;
 }
 
 int Form1::treeKey(int code, int shift)

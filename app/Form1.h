@@ -2,6 +2,7 @@
 
 #include "app/Form1Model.h"
 #include "desc/Text1.h"
+#include "table/Commands.h"
 #include "table/TableKeys.h"
 
 #include <QLabel>
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace sorvik {
 
@@ -45,11 +47,10 @@ public:
     // Runs when the close sequence has written its files; the program ends there.
     std::function<void()> onEnded;
 
-    // Entry points of commands that later subsystems fill in.
-    std::function<void()> showHelp;
-    std::function<u16()> OpenJumpFolder;
-    std::function<void()> RegisterJumpFolder;
-    std::function<void(TableCommand)> fileCommand;
+    // The commands that keys and buttons share; filled where the program is
+    // put together. A command nobody registered does nothing.
+    CommandRegistry& commands() { return m_commands; }
+    std::optional<CommandResult> runCommand(CommandId id);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +77,7 @@ private:
     void label2DoubleClicked();
 
     Form1Model m_model;
+    CommandRegistry m_commands;
     Grid1* m_grid = nullptr;
     Dir1* m_dir = nullptr;
     DriveButtons* m_drives = nullptr;

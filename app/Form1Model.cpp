@@ -173,6 +173,11 @@ void Form1Model::RefreshFileTable(char16_t sortKind)
     }
 }
 
+u16 Form1Model::currentDir() const
+{
+    return AddBackslash(File1.path());
+}
+
 u16 Form1Model::fileCountText() const
 {
     return fromUtf8(std::to_string(m_fileCount));

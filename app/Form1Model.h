@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Program.h"
 #include "table/FileListing.h"
+#include "table/Commands.h"
 #include "table/FileTable.h"
 #include "table/PositionStack.h"
 
@@ -22,7 +23,7 @@ struct WindowGeometry {
 // Everything `Form1` decides, without a screen: start-up and close, the
 // directory change, the file table and its refresh. The window shows it and
 // turns its events into these calls.
-class Form1Model {
+class Form1Model : public CommandContext {
     // First, so the members below can be built from them.
     platform::FileSystem& m_fs;
     platform::ProgramInfo m_program;
@@ -38,11 +39,11 @@ public:
     void Close(const WindowGeometry& geometry);
 
     // --- the file table ---
-    void RefreshFileTable(char16_t sortKind);
+    void RefreshFileTable(char16_t sortKind) override;
     void GoToFirstRow();
-    int CountMarkedRows();
-    void PushTablePosition();
-    void PopTablePosition();
+    int CountMarkedRows() override;
+    void PushTablePosition() override;
+    void PopTablePosition() override;
     u16 fileCountText() const;
 
     // --- keys built so far ---
@@ -71,7 +72,13 @@ public:
     void AssocTableLoad();
     void OpenFirstDirectory();
 
-    platform::FileSystem& fs() { return m_fs; }
+    // --- what commands run against ---
+    platform::FileSystem& fs() override { return m_fs; }
+    FileTable& table() override { return Grid1; }
+    u16 currentDir() const override;
+    void ComentSet(u16view path, u16view text) override { descriptions.ComentSet(path, text); }
+    void ComentMove(u16view oldPath, u16view newPath) override { descriptions.ComentMove(oldPath, newPath); }
+
     const platform::ProgramInfo& program() const { return m_program; }
 
     u16 ProgramDir;

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Form4.h"
+#include "app/ProgramCommands.h"
 #include "platform/QtConvert.h"
 #include "platform/QtUi.h"
 
@@ -37,6 +38,7 @@ std::unique_ptr<Form1> Main(platform::FileSystem& fs, const platform::ProgramInf
     QApplication::processEvents();
 
     auto form = std::make_unique<Form1>(fs, program);
+    installCommands(*form);
     u16 start = fs.currentDirectory().value_or(program.directory);
     form->Load(start);
     form->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "jump/JumpList.h"
+#include "platform/DataFileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -11,7 +12,7 @@
 namespace sorvik {
 
 // The settings file in DataDir.
-inline constexpr char16_t kSettingsFileName[] = u"黑黑黑黑.ini";
+inline constexpr const char16_t* kSettingsFileName = kSettingsFile;
 
 inline constexpr std::size_t kFilterCount = 10;
 

@@ -1,6 +1,6 @@
 #include "desc/Descriptions.h"
 
-#include "app/DataFiles.h"
+#include "platform/DataFileNames.h"
 #include "desc/DescriptionFile.h"
 #include "platform/Paths.h"
 #include "platform/Ui.h"
@@ -114,7 +114,7 @@ void Descriptions::LocalComentSave(u16view dir)
 
 bool Descriptions::writeRecords(const u16& file, const DescriptionStore& records, bool partial)
 {
-    const bool written = partial ? mergeInto(file, records) : m_fs.writeFileAtomic(file, DescriptionFile::write(records));
+    const bool written = partial ? mergeInto(file, records) : bool(m_fs.writeFileAtomic(file, DescriptionFile::write(records)));
     const u16 key = clsComent::keyOf(file);
     if (written) {
         m_unsaved.erase(key);
@@ -141,7 +141,7 @@ bool Descriptions::mergeInto(const u16& file, const DescriptionStore& records)
         merged.remove(record.Key);
         merged.append(record);
     });
-    return m_fs.writeFileAtomic(file, DescriptionFile::write(merged));
+    return bool(m_fs.writeFileAtomic(file, DescriptionFile::write(merged)));
 }
 
 void Descriptions::retryUnsaved(const u16& except)

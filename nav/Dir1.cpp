@@ -2,7 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/QtConvert.h"
-#include "table/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -43,21 +43,8 @@ void Dir1::rebuild()
 void Dir1::keyPressEvent(QKeyEvent* event)
 {
     const WinKey key = winKeyOf(event);
-    const int code = onKey ? onKey(key.code, key.shift) : key.code;
-    if (code == 0) {
-        event->accept();
-        return;
-    }
-    if (code == keys::kEsc) {
-        event->ignore();
-        return;
-    }
-    if (code != key.code) {
-        QKeyEvent replaced(QEvent::KeyPress, qtKeyOf(code), Qt::NoModifier);
-        QListWidget::keyPressEvent(&replaced);
-        return;
-    }
-    QListWidget::keyPressEvent(event);
+    applyKeyOutcome(event, onKey ? onKey(key.code, key.shift) : key.code,
+        [this](QKeyEvent* e) { QListWidget::keyPressEvent(e); });
 }
 
 void Dir1::focusInEvent(QFocusEvent* event)

@@ -3,7 +3,7 @@
 #include "nav/DriveList.h"
 #include "platform/DriveTable.h"
 #include "platform/QtConvert.h"
-#include "table/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -39,21 +39,15 @@ cmdHdd::cmdHdd(int index, QWidget* parent)
 void cmdHdd::keyPressEvent(QKeyEvent* event)
 {
     const WinKey key = winKeyOf(event);
-    if (key.code == keys::kEsc) {
-        event->ignore();   // the window's cancel button
-        return;
-    }
-    const int code = onKey ? onKey(m_index, key.code, key.shift) : key.code;
-    if (code == 0) {
-        event->accept();
-        return;
-    }
-    if (code == keys::kLeft || code == keys::kRight) {
+    // Esc belongs to the window's cancel button before any button key.
+    const int code = key.code == keys::kEsc ? key.code : onKey ? onKey(m_index, key.code, key.shift) : key.code;
+    applyKeyOutcome(event, code, [this](QKeyEvent* e) {
         // The default for buttons: the focus moves to the previous or next control.
-        focusNextPrevChild(code == keys::kRight);
-        return;
-    }
-    QPushButton::keyPressEvent(event);
+        if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right)
+            focusNextPrevChild(e->key() == Qt::Key_Right);
+        else
+            QPushButton::keyPressEvent(e);
+    });
 }
 
 void cmdHdd::focusInEvent(QFocusEvent* event)

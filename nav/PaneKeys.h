@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 namespace sorvik {
 

@@ -361,6 +361,14 @@ u16 hostNameToWin(std::string_view hostName)
             ++i;
             continue;
         }
+        if (cp == kMappedBackslash) {
+            // A real U+F05C would read back as a backslash; its bytes are
+            // carried raw instead, so the two host names stay apart.
+            for (std::size_t k = 0; k < length; ++k)
+                out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(hostName[i + k]));
+            i += length;
+            continue;
+        }
         i += length;
         if (cp == '\\') {
             out += kMappedBackslash;

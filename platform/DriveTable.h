@@ -69,7 +69,9 @@ private:
 inline constexpr char16_t kMappedBackslash = 0xF05C;
 
 // One host file-name component <-> one Windows file-name component. Bytes that
-// are not valid UTF-8 map to U+DC80..U+DCFF and back, so every name round-trips.
+// are not valid UTF-8 map to U+DC80..U+DCFF and back, and so do the bytes of a
+// real U+F05C, which would otherwise read as a mapped backslash: every name
+// round-trips and no two host names share a Windows name.
 u16 hostNameToWin(std::string_view hostName);
 std::string winNameToHost(u16view winName);
 

@@ -6,6 +6,7 @@
 #include "platform/Text.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,8 @@ public:
     virtual ~CopyObserver() = default;
     virtual bool copied(std::int64_t bytes) = 0;
 };
+
+class TempSweep;
 
 // The file services, on Windows paths ("C:\dir\name" or a bare relative name).
 // Linux keeps Windows semantics where they protect data: read-only files are
@@ -134,6 +137,8 @@ private:
 
     DriveTable m_drives;
     FaultInjector* m_faults = nullptr;
+    // Directories already cleared of stale temporary files.
+    std::shared_ptr<TempSweep> m_sweep;
 };
 
 enum class WriteResult { Ok, Unencodable, Failed };

@@ -1,29 +1,21 @@
 #include "platform/FileSystem.h"
 
 #include "platform/Paths.h"
+#include "platform/PosixFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <limits>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 namespace sorvik::platform {
 
 namespace {
 
-constexpr const char* kDosAttribName = "user.DOSATTRIB";
 constexpr std::uint32_t kDosAttribBits = kAttrHidden | kAttrSystem | kAttrArchive;
-
-bool isReadOnlyMode(mode_t mode)
-{
-    return (mode & S_IWUSR) == 0;
-}
 
 // Samba and Wine keep the attributes as text "0x<hex>"; Samba may append a
 // binary block after it, which carries nothing we need.
@@ -48,16 +40,6 @@ std::optional<std::uint32_t> readDosAttrib(const std::string& host)
     if (i == 2)
         return std::nullopt;
     return value;
-}
-
-// Errno of a failed write, 0 on success.
-int writeDosAttrib(const std::string& host, std::uint32_t value)
-{
-    char text[16];
-    int n = std::snprintf(text, sizeof text, "0x%x", value);
-    if (::setxattr(host.c_str(), kDosAttribName, text, static_cast<std::size_t>(n), 0) != 0)
-        return errno;
-    return 0;
 }
 
 bool startsWithDot(u16view name)
@@ -99,25 +81,39 @@ DateTime localDateTime(std::time_t t)
     return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-bool writeAll(int fd, std::string_view bytes)
+FileInfo infoOf(const std::string& host, const struct stat& st, u16view winPath)
 {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
+    FileInfo info;
+    info.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::int64_t>(st.st_size);
+    info.lastWrite = localDateTime(st.st_mtime);
+    info.attributes = attributesOf(host, st, winPath);
+    return info;
 }
 
-mode_t currentUmask()
+// Calls `visit(dirFd, entry)` for every entry but "." and ".."; the errno
+// that stopped the reading, 0 when the whole directory was read.
+template<class Visit>
+int forEachEntry(const std::string& host, Visit visit)
 {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    DIR* d = ::opendir(host.c_str());
+    if (!d)
+        return errno;
+    int err = 0;
+    for (;;) {
+        errno = 0;
+        struct dirent* e = ::readdir(d);
+        if (!e) {
+            err = errno;
+            break;
+        }
+        std::string_view name = e->d_name;
+        if (name != "." && name != "..")
+            visit(::dirfd(d), *e);
+    }
+    ::closedir(d);
+    return err;
+}
+
 }
 
 std::string hostDirectoryOf(const std::string& host)
@@ -130,11 +126,14 @@ std::string hostDirectoryOf(const std::string& host)
     return host.substr(0, slash);
 }
 
+FileSystem::FileSystem(DriveTable drives)
+    : m_drives(std::move(drives)), m_sweep(std::make_shared<TempSweep>())
+{
 }
 
-FileSystem::FileSystem(DriveTable drives)
-    : m_drives(std::move(drives))
+int FileSystem::fault(FsCall call, const std::string& host) const
 {
+    return m_faults ? m_faults->before(call, host) : 0;
 }
 
 std::optional<std::string> FileSystem::hostPath(u16view path) const
@@ -160,62 +159,42 @@ std::optional<u16> FileSystem::currentDirectory() const
     return AddBackslash(*win);
 }
 
-bool FileSystem::setCurrentDirectory(u16view dir)
+Status FileSystem::setCurrentDirectory(u16view dir)
 {
     std::optional<std::string> host = hostPath(dir);
-    return host && ::chdir(host->c_str()) == 0;
+    if (!host)
+        return noHostPath();
+    if (::chdir(host->c_str()) != 0)
+        return lastError();
+    return Status::ok();
 }
 
-bool FileSystem::createDirectory(u16view dir)
+Status FileSystem::createDirectory(u16view dir)
 {
     std::optional<std::string> host = hostPath(dir);
-    return host && ::mkdir(host->c_str(), 0777) == 0;
+    if (!host)
+        return noHostPath();
+    if (SystemCalls(m_faults).mkdir(*host, 0777) != 0)
+        return lastError();
+    return Status::ok();
 }
 
 bool FileSystem::directoryExists(u16view dir) const
 {
     std::optional<std::string> host = hostPath(dir);
     struct stat st;
-    return host && ::stat(host->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return host && SystemCalls(m_faults).stat(*host, st) == 0 && S_ISDIR(st.st_mode);
 }
 
-namespace {
-
-// Calls `visit(dirFd, name)` for every entry but "." and ".."; false when
-// the directory cannot be opened.
-template<class Visit>
-bool forEachEntry(const std::string& host, Visit visit)
-{
-    DIR* d = ::opendir(host.c_str());
-    if (!d)
-        return false;
-    while (struct dirent* e = ::readdir(d)) {
-        std::string_view name = e->d_name;
-        if (name != "." && name != "..")
-            visit(::dirfd(d), *e);
-    }
-    ::closedir(d);
-    return true;
-}
-
-FileInfo infoOf(const std::string& host, const struct stat& st, u16view winPath)
-{
-    FileInfo info;
-    info.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::int64_t>(st.st_size);
-    info.lastWrite = localDateTime(st.st_mtime);
-    info.attributes = attributesOf(host, st, winPath);
-    return info;
-}
-
-}
-
-std::optional<std::vector<DirEntry>> FileSystem::listDirectory(u16view dir) const
+Result<std::vector<DirEntry>> FileSystem::listDirectory(u16view dir) const
 {
     std::optional<std::string> host = hostPath(dir);
     if (!host)
-        return std::nullopt;
+        return noHostPath();
+    if (int err = fault(FsCall::Open, *host))
+        return errorFromErrno(err);
     std::vector<DirEntry> entries;
-    const bool opened = forEachEntry(*host, [&](int dirFd, const struct dirent& e) {
+    const int err = forEachEntry(*host, [&](int dirFd, const struct dirent& e) {
         bool isDir = e.d_type == DT_DIR;
         if (e.d_type == DT_UNKNOWN || e.d_type == DT_LNK) {
             struct stat st;
@@ -223,28 +202,30 @@ std::optional<std::vector<DirEntry>> FileSystem::listDirectory(u16view dir) cons
         }
         entries.push_back(DirEntry{hostNameToWin(e.d_name), isDir});
     });
-    if (!opened)
-        return std::nullopt;
+    if (err != 0)
+        return errorFromErrno(err);
     return entries;
 }
 
-std::optional<std::vector<ListedEntry>> FileSystem::listDirectoryWithInfo(u16view dir) const
+Result<std::vector<ListedEntry>> FileSystem::listDirectoryWithInfo(u16view dir) const
 {
     std::optional<std::string> host = hostPath(dir);
     if (!host)
-        return std::nullopt;
+        return noHostPath();
+    if (int err = fault(FsCall::Open, *host))
+        return errorFromErrno(err);
     std::string hostChild = *host;
     if (hostChild.empty() || hostChild.back() != '/')
         hostChild += '/';
     const std::size_t prefix = hostChild.size();
     std::vector<ListedEntry> entries;
-    const bool opened = forEachEntry(*host, [&](int dirFd, const struct dirent& e) {
+    const int err = forEachEntry(*host, [&](int dirFd, const struct dirent& e) {
         ListedEntry entry;
         entry.name = hostNameToWin(e.d_name);
+        hostChild.resize(prefix);
+        hostChild += e.d_name;
         struct stat st;
-        if (::fstatat(dirFd, e.d_name, &st, 0) == 0) {
-            hostChild.resize(prefix);
-            hostChild += e.d_name;
+        if (fault(FsCall::Stat, hostChild) == 0 && ::fstatat(dirFd, e.d_name, &st, 0) == 0) {
             entry.isDirectory = S_ISDIR(st.st_mode);
             entry.info = infoOf(hostChild, st, entry.name);
         } else {
@@ -252,39 +233,46 @@ std::optional<std::vector<ListedEntry>> FileSystem::listDirectoryWithInfo(u16vie
         }
         entries.push_back(std::move(entry));
     });
-    if (!opened)
-        return std::nullopt;
+    if (err != 0)
+        return errorFromErrno(err);
     return entries;
 }
 
-std::optional<FileInfo> FileSystem::fileInfo(u16view path) const
+Result<FileInfo> FileSystem::fileInfo(u16view path) const
 {
     std::optional<std::string> host = hostPath(path);
+    if (!host)
+        return noHostPath();
     struct stat st;
-    if (!host || ::stat(host->c_str(), &st) != 0)
-        return std::nullopt;
+    if (SystemCalls(m_faults).stat(*host, st) != 0)
+        return lastError();
     return infoOf(*host, st, path);
 }
 
-std::optional<std::uint32_t> FileSystem::attributes(u16view path) const
+Result<std::uint32_t> FileSystem::attributes(u16view path) const
 {
     std::optional<std::string> host = hostPath(path);
+    if (!host)
+        return noHostPath();
     struct stat st;
-    if (!host || ::stat(host->c_str(), &st) != 0)
-        return std::nullopt;
+    if (SystemCalls(m_faults).stat(*host, st) != 0)
+        return lastError();
     return attributesOf(*host, st, path);
 }
 
-bool FileSystem::setAttributes(u16view path, std::uint32_t attributes)
+Status FileSystem::setAttributes(u16view path, std::uint32_t attributes)
 {
+    const SystemCalls sys(m_faults);
     std::optional<std::string> host = hostPath(path);
+    if (!host)
+        return noHostPath();
     struct stat st;
-    if (!host || ::stat(host->c_str(), &st) != 0)
-        return false;
+    if (sys.stat(*host, st) != 0)
+        return lastError();
     bool dotName = startsWithDot(lastName(path));
     // A leading dot hides whatever the attribute says; that cannot be undone here.
     if (dotName && !(attributes & kAttrHidden))
-        return false;
+        return Error{ErrorKind::AccessDenied, EPERM};
 
     // What user.DOSATTRIB must say; the dot already tells hidden.
     std::uint32_t wanted = attributes & kDosAttribBits & ~(dotName ? kAttrHidden : 0u);
@@ -300,11 +288,14 @@ bool FileSystem::setAttributes(u16view path, std::uint32_t attributes)
     mode_t inEffect = mode;
     if (needXattr && isReadOnlyMode(mode)) {
         inEffect = mode | S_IWUSR;
-        if (::chmod(host->c_str(), inEffect) != 0)
-            return false;
+        if (sys.chmod(*host, inEffect) != 0)
+            return lastError();
     }
     if (needXattr) {
-        if (int err = writeDosAttrib(*host, wanted); err != 0) {
+        char text[16];
+        int n = std::snprintf(text, sizeof text, "0x%x", wanted);
+        if (sys.setxattr(*host, kDosAttribName, text, static_cast<std::size_t>(n)) != 0) {
+            const int err = errno;
             // Without extended attributes hidden follows the dot alone and
             // system cannot be kept; archive means nothing else here.
             bool unsupported = err == ENOTSUP || err == EOPNOTSUPP;
@@ -312,168 +303,137 @@ bool FileSystem::setAttributes(u16view path, std::uint32_t attributes)
             if (!unsupported || lost) {
                 if (inEffect != mode)
                     ::chmod(host->c_str(), mode);
-                return false;
+                return errorFromErrno(err);
             }
         }
     }
-    if (finalMode != inEffect && ::chmod(host->c_str(), finalMode) != 0)
-        return false;
-    return true;
+    if (finalMode != inEffect && sys.chmod(*host, finalMode) != 0)
+        return lastError();
+    return Status::ok();
 }
 
-bool FileSystem::rename(u16view from, u16view to)
+Status FileSystem::rename(u16view from, u16view to)
 {
+    const SystemCalls sys(m_faults);
     std::optional<std::string> hostFrom = hostPath(from);
     std::optional<std::string> hostTo = hostPath(to);
     if (!hostFrom || !hostTo)
-        return false;
+        return noHostPath();
     struct stat src, dst;
-    if (::lstat(hostFrom->c_str(), &src) != 0)
-        return false;
+    if (sys.lstat(*hostFrom, src) != 0)
+        return lastError();
     if (*hostFrom == *hostTo)
-        return true;
-    if (::lstat(hostTo->c_str(), &dst) == 0) {
+        return Status::ok();
+    if (sys.lstat(*hostTo, dst) == 0) {
         // On a case-insensitive file system the new spelling finds the file itself.
-        if (src.st_dev == dst.st_dev && src.st_ino == dst.st_ino)
-            return ::rename(hostFrom->c_str(), hostTo->c_str()) == 0;
-        return false;
+        if (!sameInode(src, dst))
+            return Error{ErrorKind::Exists, EEXIST};
+        if (sys.rename(*hostFrom, *hostTo) != 0)
+            return lastError();
+        return Status::ok();
     }
-    if (::renameat2(AT_FDCWD, hostFrom->c_str(), AT_FDCWD, hostTo->c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return false;
-    // No RENAME_NOREPLACE here: a hard link fails on an existing name, for files.
-    if (S_ISREG(src.st_mode)) {
-        if (::link(hostFrom->c_str(), hostTo->c_str()) == 0)
-            return ::unlink(hostFrom->c_str()) == 0;
-        if (errno == EEXIST)
-            return false;
-    }
-    if (::lstat(hostTo->c_str(), &dst) == 0)
-        return false;
-    return ::rename(hostFrom->c_str(), hostTo->c_str()) == 0;
+    if (errno != ENOENT)
+        return lastError();
+    if (renameWithoutReplacing(sys, *hostFrom, *hostTo, S_ISREG(src.st_mode)) != 0)
+        return lastError();
+    return Status::ok();
 }
 
-bool FileSystem::remove(u16view path)
+Status FileSystem::remove(u16view path)
 {
+    const SystemCalls sys(m_faults);
     std::optional<std::string> host = hostPath(path);
-    struct stat lst, st;
-    if (!host || ::lstat(host->c_str(), &lst) != 0)
-        return false;
-    if (S_ISLNK(lst.st_mode))
-        return ::unlink(host->c_str()) == 0;
-    if (::stat(host->c_str(), &st) != 0 || isReadOnlyMode(st.st_mode))
-        return false;
-    if (S_ISDIR(st.st_mode))
-        return ::rmdir(host->c_str()) == 0;
-    return ::unlink(host->c_str()) == 0;
+    if (!host)
+        return noHostPath();
+    struct stat st;
+    if (sys.lstat(*host, st) != 0)
+        return lastError();
+    // A link is removed itself, whatever it points at.
+    if (!S_ISLNK(st.st_mode) && isReadOnlyMode(st.st_mode))
+        return Error{ErrorKind::ReadOnly, EACCES};
+    const int rc = S_ISDIR(st.st_mode) ? sys.rmdir(*host) : sys.unlink(*host);
+    if (rc != 0)
+        return lastError();
+    return Status::ok();
 }
 
 bool FileSystem::canOpenForRead(u16view path) const
 {
+    const SystemCalls sys(m_faults);
     std::optional<std::string> host = hostPath(path);
     if (!host)
         return false;
-    int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    // Without O_NONBLOCK opening a pipe waits for a writer.
+    Fd fd(sys.open(*host, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    ::close(fd);
-    return ok;
+    return fd.valid() && sys.fstat(fd.get(), *host, st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FileSystem::exists(u16view path) const
 {
     std::optional<std::string> host = hostPath(path);
     struct stat st;
-    return host && ::lstat(host->c_str(), &st) == 0;
+    return host && SystemCalls(m_faults).lstat(*host, st) == 0;
 }
 
-std::optional<std::string> FileSystem::readFile(u16view path) const
+bool FileSystem::sameFile(u16view a, u16view b) const
 {
+    const SystemCalls sys(m_faults);
+    std::optional<std::string> hostA = hostPath(a);
+    std::optional<std::string> hostB = hostPath(b);
+    struct stat stA, stB;
+    return hostA && hostB && sys.stat(*hostA, stA) == 0 && sys.stat(*hostB, stB) == 0 && sameInode(stA, stB);
+}
+
+Result<std::string> FileSystem::readFile(u16view path, std::size_t maxBytes) const
+{
+    const SystemCalls sys(m_faults);
     std::optional<std::string> host = hostPath(path);
     if (!host)
-        return std::nullopt;
-    int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    // Sized once from fstat and read in one go; a file that grows meanwhile
-    // (or reports no size, like /proc) is read on until its end.
+        return noHostPath();
+    // Not blocking on a pipe's open; the type is checked before any read, so
+    // a device or pipe is refused at once.
+    Fd fd(sys.open(*host, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
+        return lastError();
     struct stat st;
-    std::size_t expected = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        expected = static_cast<std::size_t>(st.st_size);
+    if (sys.fstat(fd.get(), *host, st) != 0)
+        return lastError();
+    if (!S_ISREG(st.st_mode))
+        return notARegularFile(st);
+    maxBytes = std::min(maxBytes, std::numeric_limits<std::size_t>::max() - 1);
+    const auto expected = static_cast<std::size_t>(st.st_size);
+    if (expected > maxBytes)
+        return Error{ErrorKind::TooLarge, EFBIG};
+    // One byte more than the size, so the usual read ends at the first zero
+    // return; a file that grows meanwhile is read on, up to the limit.
     std::string bytes(expected + 1, '\0');
     std::size_t size = 0;
     for (;;) {
-        if (size == bytes.size())
-            bytes.resize(bytes.size() < 65536 ? 65536 : bytes.size() * 2);
-        ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
+        if (size == bytes.size()) {
+            if (size > maxBytes)
+                return Error{ErrorKind::TooLarge, EFBIG};
+            bytes.resize(std::min(maxBytes + 1, std::max<std::size_t>(65536, bytes.size() * 2)));
+        }
+        ssize_t n = sys.read(fd.get(), *host, bytes.data() + size, bytes.size() - size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ::close(fd);
-            return std::nullopt;
+            return lastError();
         }
         if (n == 0)
             break;
         size += static_cast<std::size_t>(n);
     }
-    ::close(fd);
+    if (size > maxBytes)
+        return Error{ErrorKind::TooLarge, EFBIG};
     bytes.resize(size);
     return bytes;
 }
 
-bool FileSystem::writeFileAtomic(u16view path, std::string_view bytes)
-{
-    std::optional<std::string> host = hostPath(path);
-    if (!host)
-        return false;
-    std::string target = *host;
-    struct stat old;
-    bool replacing = ::stat(target.c_str(), &old) == 0;
-    if (replacing) {
-        if (!S_ISREG(old.st_mode) || isReadOnlyMode(old.st_mode))
-            return false;
-        // Replace what a link points at, not the link.
-        if (char* real = ::realpath(target.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-
-    std::string temp = target + ".tmpXXXXXX";
-    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, bytes);
-    if (replacing) {
-        ok = ok && ::fchmod(fd, old.st_mode & 07777) == 0;
-        if (ok && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            // Keeping the owner is a courtesy; a foreign owner is not ours to give.
-        }
-    } else {
-        ok = ok && ::fchmod(fd, 0666 & ~currentUmask()) == 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    int dirFd = ::open(hostDirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
-}
-
 std::optional<std::vector<u16>> readTextFile(const FileSystem& fs, u16view path)
 {
-    std::optional<std::string> bytes = fs.readFile(path);
+    Result<std::string> bytes = fs.readFile(path);
     if (!bytes)
         return std::nullopt;
     return splitLines(decodeCp932(*bytes));

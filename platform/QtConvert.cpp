@@ -1,6 +1,6 @@
 #include "platform/QtConvert.h"
 
-#include "table/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -61,6 +61,24 @@ WinKey winKeyOf(const QKeyEvent* event)
         }
     }
     return k;
+}
+
+void applyKeyOutcome(QKeyEvent* event, int code, const std::function<void(QKeyEvent*)>& ownHandling)
+{
+    if (code == keys::kNone) {
+        event->accept();
+        return;
+    }
+    if (code == keys::kEsc) {
+        event->ignore();
+        return;
+    }
+    if (code != winKeyOf(event).code) {
+        QKeyEvent replaced(QEvent::KeyPress, qtKeyOf(code), Qt::NoModifier);
+        ownHandling(&replaced);
+        return;
+    }
+    ownHandling(event);
 }
 
 int qtKeyOf(int code)

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include <functional>
+
 namespace sorvik {
 
 // Conversions between Qt and the Windows forms the core works in.
@@ -14,6 +16,11 @@ struct WinKey {
 WinKey winKeyOf(const QKeyEvent* event);
 // The Qt key for a code a dispatcher handed back (a replaced arrow key).
 int qtKeyOf(int code);
+
+// Carries out a dispatcher's answer `code` for a key event: 0 consumes it,
+// Esc is left to the window's cancel button, a replaced code goes to the
+// control's own handling as that key, and the key itself goes there unchanged.
+void applyKeyOutcome(QKeyEvent* event, int code, const std::function<void(QKeyEvent*)>& ownHandling);
 
 // Twips and pixels at the screen's dpi (15 twips a pixel at 96 dpi).
 int twipsToPx(double twips);

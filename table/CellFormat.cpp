@@ -75,7 +75,8 @@ u16 AttributeText(std::optional<std::uint32_t> attributes)
 
 u16 AttributeText(const platform::FileSystem& fs, u16view path)
 {
-    return AttributeText(fs.attributes(path));
+    auto attributes = fs.attributes(path);
+    return AttributeText(attributes ? std::optional<std::uint32_t>(*attributes) : std::nullopt);
 }
 
 }

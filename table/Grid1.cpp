@@ -1,7 +1,7 @@
 #include "table/Grid1.h"
 
 #include "platform/QtConvert.h"
-#include "table/KeyCodes.h"
+#include "platform/KeyCodes.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -89,21 +89,9 @@ void Grid1::scrollContentsBy(int dx, int dy)
 void Grid1::keyPressEvent(QKeyEvent* event)
 {
     const WinKey key = winKeyOf(event);
-    int code = onKey ? onKey(key.code, key.shift) : key.code;
-    if (code == 0) {
-        event->accept();
-        return;
-    }
-    if (code == keys::kEsc) {
-        event->ignore();   // left to the window's cancel button
-        return;
-    }
-    if (code != key.code) {
-        QKeyEvent replaced(QEvent::KeyPress, qtKeyOf(code), Qt::NoModifier);
-        QTableView::keyPressEvent(&replaced);
-        return;
-    }
-    QTableView::keyPressEvent(event);
+    // Esc is left to the window's cancel button.
+    applyKeyOutcome(event, onKey ? onKey(key.code, key.shift) : key.code,
+        [this](QKeyEvent* e) { QTableView::keyPressEvent(e); });
 }
 
 void Grid1::focusInEvent(QFocusEvent* event)

@@ -118,6 +118,7 @@ TEST(HostNames, MapReversiblyOntoWindowsNames)
         {"cut\xE6\x97", u"cut\xDCE6\xDC97"},                // truncated sequence
         {"\xC0\xAF", u"\xDCC0\xDCAF"},                      // overlong "/"
         {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},            // encoded surrogate
+        {"a\xEF\x81\x9C" "b", u"a\xDCEF\xDC81\xDC9C" "b"},   // a real U+F05C, apart from "a\\b"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.host);

@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "tests/platform/FsTestSupport.h"
 #include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 
 namespace sorvik::platform {
 namespace {
+
+using test::kindOf;
+using test::valueOf;
 
 class FileSystemTest : public ::testing::Test {
 protected:
@@ -112,7 +116,7 @@ TEST_F(FileSystemTest, ListingGivesWindowsNamesAndFollowsLinksToDirectories)
     // Names from the listing lead back to the same files.
     EXPECT_TRUE(fs.exists(u16(u"C:\\list\\back") + kMappedBackslash + u"slash"));
     EXPECT_TRUE(fs.canOpenForRead(u"C:\\list\\bad\xDCFF"));
-    EXPECT_EQ(fs.listDirectory(u"C:\\missing"), std::nullopt);
+    EXPECT_EQ(kindOf(fs.listDirectory(u"C:\\missing")), ErrorKind::NotFound);
     EXPECT_EQ(fs.listDirectory(u"C:\\list\\sub")->size(), 0u);
 }
 
@@ -128,8 +132,8 @@ TEST_F(FileSystemTest, FileInfoGivesSizeLocalTimeAndAttributes)
 
     drives.makeDir(u"C:\\d");
     EXPECT_EQ(fs.fileInfo(u"C:\\d")->attributes & kAttrDirectory, kAttrDirectory);
-    EXPECT_EQ(fs.fileInfo(u"C:\\nothing"), std::nullopt);
-    EXPECT_EQ(fs.attributes(u"C:\\nothing"), std::nullopt);
+    EXPECT_EQ(kindOf(fs.fileInfo(u"C:\\nothing")), ErrorKind::NotFound);
+    EXPECT_EQ(kindOf(fs.attributes(u"C:\\nothing")), ErrorKind::NotFound);
 }
 
 TEST_F(FileSystemTest, ReadOnlyAndDotHiddenComeFromTheHost)
@@ -143,11 +147,11 @@ TEST_F(FileSystemTest, ReadOnlyAndDotHiddenComeFromTheHost)
     drives.writeBytes(u"C:\\group-only-write", "");
     chmodWin(u"C:\\group-only-write", 0464);
 
-    EXPECT_EQ(fs.attributes(u"C:\\ro.txt"), kAttrReadOnly | kAttrArchive);
-    EXPECT_EQ(fs.attributes(u"C:\\.hidden"), kAttrHidden | kAttrArchive);
-    EXPECT_EQ(fs.attributes(u"C:\\.both"), kAttrReadOnly | kAttrHidden | kAttrArchive);
-    EXPECT_EQ(fs.attributes(u"C:\\.dir\\"), kAttrHidden | kAttrDirectory);
-    EXPECT_EQ(fs.attributes(u"C:\\group-only-write"), kAttrReadOnly | kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\ro.txt")), kAttrReadOnly | kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\.hidden")), kAttrHidden | kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\.both")), kAttrReadOnly | kAttrHidden | kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\.dir\\")), kAttrHidden | kAttrDirectory);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\group-only-write")), kAttrReadOnly | kAttrArchive);
     EXPECT_EQ(fs.attributes(u"C:\\").value_or(0) & kAttrHidden, 0u);
 }
 
@@ -157,10 +161,10 @@ TEST_F(FileSystemTest, ReadOnlyClearsEveryWriteBitAndGivesTheOwnerWriteBack)
     chmodWin(u"C:\\f.txt", 0666);
     ASSERT_TRUE(fs.setAttributes(u"C:\\f.txt", kAttrReadOnly | kAttrArchive));
     EXPECT_EQ(modeOf(u"C:\\f.txt"), 0444u);
-    EXPECT_EQ(fs.attributes(u"C:\\f.txt"), kAttrReadOnly | kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\f.txt")), kAttrReadOnly | kAttrArchive);
     ASSERT_TRUE(fs.setAttributes(u"C:\\f.txt", kAttrArchive));
     EXPECT_EQ(modeOf(u"C:\\f.txt"), 0644u);
-    EXPECT_EQ(fs.attributes(u"C:\\f.txt"), kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\f.txt")), kAttrArchive);
     EXPECT_FALSE(fs.setAttributes(u"C:\\missing", 0));
 }
 
@@ -170,21 +174,21 @@ TEST_F(FileSystemTest, HiddenSystemAndArchiveLiveInTheDosAttribute)
         GTEST_SKIP() << "the temporary file system keeps no extended attributes";
     drives.writeBytes(u"C:\\f.txt", "");
     ASSERT_TRUE(fs.setAttributes(u"C:\\f.txt", kAttrHidden | kAttrSystem));
-    EXPECT_EQ(fs.attributes(u"C:\\f.txt"), kAttrHidden | kAttrSystem);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\f.txt")), kAttrHidden | kAttrSystem);
     char buf[64] = {};
     ssize_t n = getxattr(drives.host(u"C:\\f.txt").c_str(), "user.DOSATTRIB", buf, sizeof buf);
     EXPECT_EQ(std::string(buf, n > 0 ? n : 0), "0x6");
 
     // Read-only together with the others: the mode changes after the attribute.
     ASSERT_TRUE(fs.setAttributes(u"C:\\f.txt", kAttrReadOnly | kAttrHidden | kAttrArchive));
-    EXPECT_EQ(fs.attributes(u"C:\\f.txt"), kAttrReadOnly | kAttrHidden | kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\f.txt")), kAttrReadOnly | kAttrHidden | kAttrArchive);
     ASSERT_TRUE(fs.setAttributes(u"C:\\f.txt", kAttrArchive));
-    EXPECT_EQ(fs.attributes(u"C:\\f.txt"), kAttrArchive);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\f.txt")), kAttrArchive);
 
     drives.writeBytes(u"C:\\.dot", "");
     EXPECT_FALSE(fs.setAttributes(u"C:\\.dot", kAttrArchive));   // the dot cannot be un-hidden
     EXPECT_TRUE(fs.setAttributes(u"C:\\.dot", kAttrHidden | kAttrSystem));
-    EXPECT_EQ(fs.attributes(u"C:\\.dot"), kAttrHidden | kAttrSystem);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\.dot")), kAttrHidden | kAttrSystem);
 }
 
 TEST_F(FileSystemTest, HiddenChangesOnAReadOnlyFileOfAnOrdinaryUser)
@@ -208,7 +212,7 @@ TEST_F(FileSystemTest, HiddenChangesOnAReadOnlyFileOfAnOrdinaryUser)
             },
             ::testing::ExitedWithCode(0), "");
     }
-    EXPECT_EQ(fs.attributes(u"C:\\ro.txt"), kAttrReadOnly | kAttrHidden);
+    EXPECT_EQ(valueOf(fs.attributes(u"C:\\ro.txt")), kAttrReadOnly | kAttrHidden);
     EXPECT_EQ(modeOf(u"C:\\ro.txt"), 0444u);
 }
 
@@ -227,7 +231,7 @@ TEST_F(FileSystemTest, ReadsTheDosAttributeSambaWrites)
         SCOPED_TRACE(value.c_str());
         drives.writeBytes(u"C:\\s.txt", "");
         ASSERT_EQ(setxattr(drives.host(u"C:\\s.txt").c_str(), "user.DOSATTRIB", value.data(), value.size(), 0), 0);
-        EXPECT_EQ(fs.attributes(u"C:\\s.txt"), attrs);
+        EXPECT_EQ(valueOf(fs.attributes(u"C:\\s.txt")), attrs);
         removexattr(drives.host(u"C:\\s.txt").c_str(), "user.DOSATTRIB");
     }
 }
@@ -292,9 +296,9 @@ TEST_F(FileSystemTest, OpensOnlyExistingFilesForReading)
     EXPECT_TRUE(fs.canOpenForRead(u"C:\\a.txt"));
     EXPECT_FALSE(fs.canOpenForRead(u"C:\\dir"));
     EXPECT_FALSE(fs.canOpenForRead(u"C:\\b.txt"));
-    EXPECT_EQ(fs.readFile(u"C:\\a.txt"), std::string("abc"));
-    EXPECT_EQ(fs.readFile(u"C:\\dir"), std::nullopt);
-    EXPECT_EQ(fs.readFile(u"C:\\b.txt"), std::nullopt);
+    EXPECT_EQ(valueOf(fs.readFile(u"C:\\a.txt")), std::string("abc"));
+    EXPECT_EQ(kindOf(fs.readFile(u"C:\\dir")), ErrorKind::IsDirectory);
+    EXPECT_EQ(kindOf(fs.readFile(u"C:\\b.txt")), ErrorKind::NotFound);
     EXPECT_TRUE(fs.exists(u"c:\\A.TXT") == false);
     EXPECT_TRUE(fs.exists(u"C:\\a.txt"));
 }

@@ -1,7 +1,9 @@
 #include "tests/support/TempDrive.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -86,6 +88,31 @@ bool TempDrives::exists(const std::u16string& winPath) const
 {
     std::error_code ec;
     return std::filesystem::exists(host(winPath), ec);
+}
+
+std::vector<std::string> TempDrives::allNames(const std::u16string& winDir) const
+{
+    std::vector<std::string> names;
+    DIR* d = opendir(host(winDir).c_str());
+    if (!d)
+        throw std::runtime_error("cannot list " + host(winDir));
+    while (struct dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> TempDrives::tempFilesIn(const std::u16string& winDir) const
+{
+    std::vector<std::string> temps;
+    for (const std::string& name : allNames(winDir))
+        if (name.rfind(".~sorvik-", 0) == 0)
+            temps.push_back(name);
+    return temps;
 }
 
 void TempDrives::setTime(const std::u16string& winPath, int y, int mo, int d, int h, int mi, int s) const

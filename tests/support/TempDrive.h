@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 
 #include <string>
+#include <vector>
 
 namespace sorvik::test {
 
@@ -27,6 +28,10 @@ public:
     std::string readBytes(const std::u16string& winPath) const;
     void makeDir(const std::u16string& winPath) const;
     bool exists(const std::u16string& winPath) const;
+    // Every host name in a directory, dot files included, sorted.
+    std::vector<std::string> allNames(const std::u16string& winDir) const;
+    // The temporary files of our atomic writes left in a directory.
+    std::vector<std::string> tempFilesIn(const std::u16string& winDir) const;
     // Sets a file's last-write time (local time).
     void setTime(const std::u16string& winPath, int y, int mo, int d, int h, int mi, int s) const;
 

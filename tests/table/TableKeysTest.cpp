@@ -1,4 +1,4 @@
-#include "table/KeyCodes.h"
+#include "platform/KeyCodes.h"
 #include "table/TableKeys.h"
 #include "table/WindowKeys.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Form1.h"
+#include "app/ProgramCommands.h"
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "platform/Ui.h"
@@ -29,6 +30,7 @@ protected:
     Form1& start(u16view startPath = u"C:\\work")
     {
         form = std::make_unique<Form1>(drives.fs(), programIn(u"C:\\prog\\"));
+        installCommands(*form);
         form->Load(startPath);
         form->show();
         QApplication::setActiveWindow(form.get());

@@ -205,9 +205,9 @@ TEST_F(KeyboardScenario, digitsAndJumpKeysReachTheirEntryPoints)
 {
     Form1& f = start();
     int jumps = 0, registrations = 0, helps = 0;
-    f.OpenJumpFolder = [&] { ++jumps; return u16(u"失敗"); };
-    f.RegisterJumpFolder = [&] { ++registrations; };
-    f.showHelp = [&] { ++helps; };
+    f.commands().add(CommandId::OpenJumpFolder, [&](CommandContext&) { ++jumps; return CommandResult::Failed; });
+    f.commands().add(CommandId::RegisterJumpFolder, [&](CommandContext&) { ++registrations; return CommandResult::Done; });
+    f.commands().add(CommandId::Help, [&](CommandContext&) { ++helps; return CommandResult::Done; });
     model().settings.FilterList[3] = u"*.txt";
     press(Qt::Key_5);
     EXPECT_EQ(table().fileCount(), 3) << "an empty entry changes nothing";

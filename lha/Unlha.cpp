@@ -1,0 +1,223 @@
+#include "lha/Unlha.h"
+
+#include "lha/Crc16.h"
+#include "lha/ErrorCodes.h"
+#include "lha/LzDecoder.h"
+#include "lha/Session.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+namespace sorvik::lha {
+
+namespace {
+
+// One command at a time, as with the classic library; the settings below
+// are read under the same lock.
+std::mutex g_lock;
+platform::FileSystem* g_fs = nullptr;
+platform::FaultInjector* g_faults = nullptr;
+
+platform::FileSystem& fileSystem()
+{
+    if (g_fs)
+        return *g_fs;
+    static platform::FileSystem machine(platform::DriveTable::detect());
+    return machine;
+}
+
+// Code page 932 text of the report, character by character so that one
+// unmappable character becomes "?" instead of losing the line.
+std::string reportBytes(const std::vector<u16>& lines)
+{
+    std::string out;
+    for (const u16& line : lines) {
+        if (!platform::appendCp932(line, out)) {
+            for (char16_t c : line)
+                if (!platform::appendCp932(u16view(&c, 1), out))
+                    out.push_back('?');
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+// Copies at most size-1 bytes, never cutting a two-byte character in half.
+void copyReport(const std::string& text, char* buffer, unsigned long size)
+{
+    if (!buffer || size == 0)
+        return;
+    std::size_t n = 0;
+    while (n < text.size()) {
+        const auto c = static_cast<unsigned char>(text[n]);
+        const std::size_t w = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+        if (n + w > size - 1)
+            break;
+        n += w;
+    }
+    std::memcpy(buffer, text.data(), std::min<std::size_t>(n, text.size()));
+    buffer[n] = '\0';
+}
+
+class CrcSink : public ByteSink {
+public:
+    bool write(const std::uint8_t* data, std::size_t size) override
+    {
+        crc = crc16(crc, data, size);
+        return true;
+    }
+    std::uint16_t crc = 0;
+};
+
+}
+
+void setFileSystem(platform::FileSystem* fs)
+{
+    std::lock_guard lock(g_lock);
+    g_fs = fs;
+}
+
+void setFaults(platform::FaultInjector* faults)
+{
+    std::lock_guard lock(g_lock);
+    g_faults = faults;
+}
+
+u16 hex(int code)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    u16 s = u"0x";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        s.push_back(static_cast<char16_t>(digits[(code >> shift) & 15]));
+    return s;
+}
+
+int Session::fail(int code, u16view what, u16view why)
+{
+    u16 line(what);
+    line += u": ";
+    line += why;
+    line += u" (";
+    line += hex(code);
+    line += u")";
+    say(std::move(line));
+    return code;
+}
+
+std::ptrdiff_t RangeSource::read(std::uint8_t* data, std::size_t count)
+{
+    if (m_left == 0)
+        return 0;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_left));
+    const std::ptrdiff_t got = m_src.readAt(m_offset, data, n);
+    if (got <= 0) {
+        m_failed = true;
+        return -1;
+    }
+    m_offset += static_cast<std::uint64_t>(got);
+    m_left -= static_cast<std::uint64_t>(got);
+    return got;
+}
+
+int writeErrorCode(const platform::Error& e)
+{
+    switch (e.kind) {
+    case platform::ErrorKind::DiskFull:
+        return kErrDiskSpace;
+    case platform::ErrorKind::ReadOnly:
+        return kErrReadOnly;
+    default:
+        return kErrCannotWrite;
+    }
+}
+
+int readAllHeaders(ArchiveSource& src, std::vector<MemberHeader>& out)
+{
+    std::uint64_t offset = 0;
+    for (;;) {
+        HeaderRead r = readHeader(src, offset);
+        if (r.kind == HeaderRead::Kind::EndMark)
+            return kOk;
+        if (r.kind == HeaderRead::Kind::Error)
+            return r.error;
+        offset = r.header.endOffset();
+        out.push_back(std::move(r.header));
+    }
+}
+
+bool checkArchive(Session& s, const std::string& host, bool decodeAll)
+{
+    auto file = s.io.openInput(host);
+    if (!file)
+        return false;
+    FileSource src(**file);
+    std::uint64_t offset = 0;
+    for (int n = 0; decodeAll || n < 3; ++n) {
+        HeaderRead r = readHeader(src, offset);
+        if (r.kind == HeaderRead::Kind::EndMark)
+            return n > 0 || src.size() == 1;
+        if (r.kind == HeaderRead::Kind::Error)
+            return false;
+        const MemberHeader& h = r.header;
+        if (decodeAll && !h.isDirectory()) {
+            RangeSource data(src, h.dataOffset(), h.compressedSize);
+            CrcSink sink;
+            const char* m = h.method.data();
+            if (std::memcmp(m, "-lh0-", 5) == 0) {
+                if (h.compressedSize != h.originalSize)
+                    return false;
+                std::vector<std::uint8_t> buf(1 << 16);
+                for (std::ptrdiff_t got; (got = data.read(buf.data(), buf.size())) > 0;)
+                    sink.write(buf.data(), static_cast<std::size_t>(got));
+                if (data.failed())
+                    return false;
+            } else if (const unsigned bits = windowBitsOf(m)) {
+                if (decodeLz(data, h.compressedSize, h.originalSize, bits, sink) != DecodeStatus::Ok)
+                    return false;
+            } else {
+                return false;
+            }
+            if (sink.crc != h.dataCrc)
+                return false;
+        }
+        offset = h.endOffset();
+    }
+    return true;
+}
+
+}
+
+using namespace sorvik;
+
+extern "C" int Unlha(void* /*hwnd*/, const char* cmdLine, char* outputBuffer, unsigned long bufferSize)
+{
+    std::lock_guard lock(lha::g_lock);
+    lha::Session s{lha::fileSystem(), platform::ArchiveIo(lha::g_faults), {}};
+    int result = lha::kErrCommandName;
+    const lha::ParsedCommand parsed = lha::parseCommandLine(cmdLine ? platform::decodeCp932(cmdLine) : u16());
+    if (parsed.error) {
+        s.fail(parsed.error, u"コマンド", u"この形式のコマンドラインは受け付けません");
+    } else if (parsed.line.command == lha::Command::Update) {
+        result = lha::runUpdate(s, parsed.line);
+    } else {
+        result = lha::runExtract(s, parsed.line);
+    }
+    if (result == lha::kOk && s.report.empty())
+        s.say(u"完了");
+    lha::copyReport(lha::reportBytes(s.report), outputBuffer, bufferSize);
+    return result;
+}
+
+extern "C" int UnlhaCheckArchive(const char* path, int mode)
+{
+    std::lock_guard lock(lha::g_lock);
+    if (!path)
+        return 0;
+    lha::Session s{lha::fileSystem(), platform::ArchiveIo(lha::g_faults), {}};
+    const auto host = s.fs.hostPath(platform::decodeCp932(path));
+    if (!host)
+        return 0;
+    return lha::checkArchive(s, *host, mode == 2) ? 1 : 0;
+}

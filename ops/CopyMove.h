@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ops/Operation.h"
+#include "platform/FileSystem.h"
+#include "table/Commands.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace sorvik {
+
+// How an existing destination of the same name is treated.
+enum class OverwriteRule {
+    ReplaceIfNewer = 0,   // `Option1`, marked files: replace only with a newer source
+    ReplaceAlways = 1,    // `Option2`, marked files
+    AskUnlessNewer = 2,   // the single current entry: a newer source replaces, else ask
+};
+
+// Told how a long copy or move goes; the copy loop asks it after every chunk
+// whether to go on.
+class OperationProgress : public platform::CopyObserver {
+public:
+    virtual void begin(int files, std::int64_t bytes) = 0;
+    virtual void startFile(u16view name, std::int64_t bytes) = 0;
+    virtual void fileDone() = 0;
+    virtual void end() = 0;
+    // True once the user asked to stop.
+    virtual bool cancelRequested() const = 0;
+};
+
+// A file that could not be copied or moved, and why.
+struct FailedFile {
+    u16 name;
+    platform::Error error;
+};
+
+// True (after the message) when a file the command would take is protected.
+bool CheckProtectedFiles(CommandContext& context, u16view word);
+
+// One run of the copy or move loop of the operation dialog.
+class CopyMoveRun {
+public:
+    CopyMoveRun(CommandContext& context, Operation operation, OperationProgress* progress = nullptr);
+
+    // The marked rows under `markedRule`, or the current entry under
+    // AskUnlessNewer when none is marked; then one message for every file
+    // that failed. `sourceDir` and `destinationDir` end in "\".
+    CommandResult CopyMarkedOrCurrent(u16view sourceDir, u16view destinationDir, OverwriteRule markedRule);
+
+    // One file under a rule; false when it failed (the failure is recorded).
+    bool CopyOneFile(u16view source, u16view destination, OverwriteRule rule);
+
+    const std::vector<FailedFile>& failures() const { return m_failures; }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    void CarryDescription(int row, u16view destinationDir);
+    void reportFailures();
+
+    CommandContext& m_context;
+    Operation m_operation;
+    OperationProgress* m_progress;
+    std::vector<FailedFile> m_failures;
+    bool m_cancelled = false;
+};
+
+// The question for a destination that is not older than its source.
+u16 overwriteQuestion(const platform::DateTime& source, const platform::DateTime& destination);
+
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "table/Commands.h"
+
+namespace sorvik {
+
+// Shortcuts and the program's own data files are never deleted.
+bool isRefusedForDelete(u16view name);
+
+// D: the marked files after one question, or the current entry after its
+// own question; every refusal and every failure is told, then the table is
+// refreshed in name order with the cursor on the same cell.
+CommandResult DeleteFiles(CommandContext& context);
+
+// Deletes `name` in CurrentDir, asking first when `ask`; false when it was
+// refused, declined or failed.
+bool DeleteOneFile(CommandContext& context, u16view name, bool ask);
+
+}

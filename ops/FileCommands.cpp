@@ -1,0 +1,112 @@
+#include "ops/FileCommands.h"
+
+#include "ops/Attributes.h"
+#include "ops/Delete.h"
+#include "ops/Form5.h"
+#include "ops/FrmCopy.h"
+#include "ops/ProgressWindow.h"
+#include "ops/Rename.h"
+#include "ops/frmRename.h"
+#include "platform/QtUi.h"
+#include "platform/Ui.h"
+
+namespace sorvik {
+
+namespace {
+
+CommandResult copyOrMove(CommandContext& context, QWidget* mainWindow, Operation operation)
+{
+    FileTable& t = context.table();
+    if (t.col() != 0)
+        return CommandResult::Failed;
+    if (CheckProtectedFiles(context, protectionWord(operation)))
+        return CommandResult::Failed;
+
+    context.PushTablePosition();
+    FrmCopy dialog(context.fs(), mainWindow);
+    dialog.configure(operation, context.currentDir());
+    dialog.SetForm();
+    if (context.CountMarkedRows() != 0) {
+        dialog.showMarked();
+    } else {
+        const u16 name = t.fileName(t.row());
+        dialog.showCurrent(name, name, true, false);
+    }
+    CommandResult result = CommandResult::Failed;
+    dialog.setExecutor(operation, [&](FrmCopy& d) {
+        ProgressWindow progress(QString::fromStdU16String(captionsOf(operation).caption), &d);
+        CopyMoveRun run(context, operation, &progress);
+        const auto [sourceDir, destinationDir] = d.GetOperationDirs();
+        result = run.CopyMarkedOrCurrent(sourceDir, destinationDir,
+            d.option1Selected() ? OverwriteRule::ReplaceIfNewer : OverwriteRule::ReplaceAlways);
+    });
+    platform::execDialog(dialog);
+    context.RefreshFileTable(u'n');
+    context.PopTablePosition();
+    return result;
+}
+
+}
+
+CommandResult CopyFiles(CommandContext& context, QWidget* mainWindow)
+{
+    return copyOrMove(context, mainWindow, Operation::Copy);
+}
+
+CommandResult MoveFiles(CommandContext& context, QWidget* mainWindow)
+{
+    return copyOrMove(context, mainWindow, Operation::Move);
+}
+
+CommandResult RenameFile(CommandContext& context, QWidget* mainWindow)
+{
+    FileTable& t = context.table();
+    if (t.col() != 0)
+        return CommandResult::Failed;
+    if (context.CountMarkedRows() >= 1) {
+        platform::ui().showMessage(u"名前の変更は複数同時には出来ません");
+        return CommandResult::Failed;
+    }
+    context.PushTablePosition();
+    CommandResult result = CommandResult::Failed;
+    {
+        frmRename dialog(mainWindow);
+        dialog.setNames(t.fileName(t.row()));
+        platform::execDialog(dialog);
+        if (dialog.RtCode != 0)
+            result = renameInCurrentDir(context, dialog.oldName(), dialog.newName());
+    }
+    context.PopTablePosition();
+    return result;
+}
+
+CommandResult ChangeAttributes(CommandContext& context, QWidget* mainWindow)
+{
+    const u16 path = attributePath(context);
+    const std::optional<std::uint32_t> attributes = presetAttributes(context, path);
+    if (!attributes)
+        return CommandResult::Failed;   // told why; no dialog for a file that cannot be asked about
+    bool applied = false;
+    bool accepted = false;
+    {
+        Form5 dialog(mainWindow);
+        dialog.setWindowTitle(QStringLiteral("ﾌｧｲﾙ属性変更"));
+        dialog.preset(*attributes);
+        accepted = platform::execDialog(dialog) == QDialog::Accepted;
+        if (accepted)
+            applied = applyAttributes(context, path, dialog.chosen());
+    }
+    rewriteAttributeCell(context, path);
+    return accepted && applied ? CommandResult::Done : CommandResult::Failed;
+}
+
+void registerFileCommands(CommandRegistry& registry, QWidget* mainWindow)
+{
+    registry.add(CommandId::Copy, [mainWindow](CommandContext& c) { return CopyFiles(c, mainWindow); });
+    registry.add(CommandId::Move, [mainWindow](CommandContext& c) { return MoveFiles(c, mainWindow); });
+    registry.add(CommandId::Delete, [](CommandContext& c) { return DeleteFiles(c); });
+    registry.add(CommandId::Rename, [mainWindow](CommandContext& c) { return RenameFile(c, mainWindow); });
+    registry.add(CommandId::Attribute, [mainWindow](CommandContext& c) { return ChangeAttributes(c, mainWindow); });
+}
+
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ops/CopyMove.h"
+#include "table/Commands.h"
+
+class QWidget;
+
+namespace sorvik {
+
+// The file commands with their dialogs: C, M, D, R and A of the table.
+// `mainWindow` places the dialogs and owns them while they are open.
+void registerFileCommands(CommandRegistry& registry, QWidget* mainWindow);
+
+CommandResult CopyFiles(CommandContext& context, QWidget* mainWindow);
+CommandResult MoveFiles(CommandContext& context, QWidget* mainWindow);
+CommandResult RenameFile(CommandContext& context, QWidget* mainWindow);
+CommandResult ChangeAttributes(CommandContext& context, QWidget* mainWindow);
+
+}

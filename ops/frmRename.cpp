@@ -1,0 +1,82 @@
+#include "ops/frmRename.h"
+
+#include "platform/QtConvert.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace sorvik {
+
+namespace {
+
+constexpr int kWidth = 5355, kHeight = 1800;   // twips
+
+void place(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+}
+
+}
+
+frmRename::frmRename(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName("frmRename");
+    setWindowTitle(QStringLiteral("名前の変更"));
+    setModal(true);
+    setFixedSize(twipsToPx(kWidth), twipsToPx(kHeight));
+
+    auto* label1 = new QLabel(QStringLiteral("変更前"), this);
+    label1->setObjectName("Label1");
+    place(label1, 120, 150, 800, 300);
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName("Text1");
+    m_text1->setReadOnly(true);
+    m_text1->setFocusPolicy(Qt::ClickFocus);
+    place(m_text1, 960, 120, 4215, 330);
+    auto* label2 = new QLabel(QStringLiteral("新名称"), this);
+    label2->setObjectName("Label2");
+    place(label2, 120, 600, 800, 300);
+    m_text2 = new QLineEdit(this);
+    m_text2->setObjectName("Text2");
+    place(m_text2, 960, 570, 4215, 330);
+    m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    m_cmdCan->setObjectName("cmdCan");
+    m_cmdCan->setAutoDefault(false);
+    place(m_cmdCan, 2520, 1110, 1215, 435);
+    m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    m_cmdOK->setObjectName("cmdOK");
+    m_cmdOK->setDefault(true);
+    place(m_cmdOK, 3960, 1110, 1215, 435);
+    setTabOrder(m_text2, m_cmdCan);
+    setTabOrder(m_cmdCan, m_cmdOK);
+
+    connect(m_cmdOK, &QPushButton::clicked, this, [this] {
+        RtCode = -1;
+        accept();
+    });
+    connect(m_cmdCan, &QPushButton::clicked, this, [this] {
+        RtCode = 0;
+        reject();
+    });
+    connect(this, &QDialog::rejected, this, [this] { RtCode = 0; });
+
+    // Centred across the screen, a quarter of the way down.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        const int left = int(pxToTwips(s.width()) + 0.5) - kWidth;
+        const int top = int(pxToTwips(s.height()) + 0.5) - kHeight;
+        move(twipsToPx(left / 2), twipsToPx(top / 4));
+    }
+}
+
+void frmRename::setNames(u16view oldName)
+{
+    const QString name = QString::fromStdU16String(u16(oldName));
+    m_text1->setText(name);
+    m_text2->setText(name);
+    m_text2->setSelection(0, 1000);
+    m_text2->setFocus();
+}
+
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+#include "table/FileTable.h"
+#include "table/TableKeys.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+
+namespace sorvik {
+
+// What a command did. "完了" and "失敗" are made from it only where they are shown.
+enum class CommandResult { Done, Failed };
+u16 resultText(CommandResult result);
+
+// The commands that keys and buttons share.
+enum class CommandId {
+    Attribute,
+    Copy,
+    Move,
+    Delete,
+    Rename,
+    Compress,
+    Extract,
+    OpenFile,            // the table's double-click action in column 0
+    FilterSettings,      // "ﾌｨﾙﾀ設定(&F)"
+    DisplayKinds,        // "SysFile(&G)"
+    Associations,        // "関連付(&R)"
+    Help,
+    OpenJumpFolder,
+    RegisterJumpFolder,
+};
+
+// The command a table key leads to, when it is one of the shared commands.
+std::optional<CommandId> commandOfTableKey(TableCommand command);
+
+// What a command runs against: the main window's table and the services
+// beside it. The main window's model provides it.
+class CommandContext {
+public:
+    virtual ~CommandContext() = default;
+
+    virtual platform::FileSystem& fs() = 0;
+    virtual FileTable& table() = 0;
+    // The listed directory with a trailing "\".
+    virtual u16 currentDir() const = 0;
+    virtual void PushTablePosition() = 0;
+    virtual void PopTablePosition() = 0;
+    virtual void RefreshFileTable(char16_t sortKind) = 0;
+    virtual int CountMarkedRows() = 0;
+    virtual void ComentSet(u16view path, u16view text) = 0;
+    virtual void ComentMove(u16view oldPath, u16view newPath) = 0;
+};
+
+// One registry of named commands, filled where the program is put together.
+class CommandRegistry {
+public:
+    using Command = std::function<CommandResult(CommandContext&)>;
+
+    void add(CommandId id, Command command) { m_commands[id] = std::move(command); }
+    bool has(CommandId id) const { return m_commands.count(id) != 0; }
+    // Nothing when no command of that name is registered.
+    std::optional<CommandResult> run(CommandId id, CommandContext& context) const;
+
+private:
+    std::map<CommandId, Command> m_commands;
+};
+
+}

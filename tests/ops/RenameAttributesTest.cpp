@@ -1,0 +1,104 @@
+#include "ops/Attributes.h"
+#include "ops/Rename.h"
+#include "tests/ops/OpsFixture.h"
+
+namespace sorvik {
+namespace {
+
+class RenameTest : public test::OpsFixture {};
+
+TEST_F(RenameTest, theDescriptionMovesWithTheFile)
+{
+    file(u"C:\\work\\a.txt", "a");
+    load();
+    model->ComentSet(u"C:\\work\\a.txt", u"説明");
+    EXPECT_EQ(renameInCurrentDir(*model, u"a.txt", u"b.txt"), CommandResult::Done);
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\b.txt"), "a");
+    EXPECT_FALSE(drives.exists(u"C:\\work\\a.txt"));
+    EXPECT_EQ(model->descriptions.lookup(u"C:\\work\\a.txt"), nullptr);
+    ASSERT_NE(model->descriptions.lookup(u"C:\\work\\b.txt"), nullptr);
+    EXPECT_EQ(model->Grid1.fileName(1), u"b.txt") << "refreshed";
+}
+
+TEST_F(RenameTest, anExistingNameIsRefusedAndNothingMoves)
+{
+    file(u"C:\\work\\a.txt", "a");
+    file(u"C:\\work\\b.txt", "b");
+    load();
+    model->ComentSet(u"C:\\work\\a.txt", u"説明 a");
+    EXPECT_EQ(renameInCurrentDir(*model, u"a.txt", u"B.txt"), CommandResult::Done)
+        << "B.txt is another name on this file system";
+    EXPECT_EQ(renameInCurrentDir(*model, u"B.txt", u"b.txt"), CommandResult::Failed);
+    EXPECT_EQ(ui.messages(), std::vector<u16>{u"C:\\work\\B.txtの名前をb.txtに変更できません\r\n同じ名前のファイルがあります"});
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\b.txt"), "b");
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\B.txt"), "a");
+    ASSERT_NE(model->descriptions.lookup(u"C:\\work\\B.txt"), nullptr) << "the description stays with the file";
+}
+
+TEST_F(RenameTest, aCaseOnlyRenameWorks)
+{
+    file(u"C:\\work\\readme.txt", "r");
+    load();
+    EXPECT_EQ(renameInCurrentDir(*model, u"readme.txt", u"README.TXT"), CommandResult::Done);
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\README.TXT"), "r");
+    EXPECT_FALSE(drives.exists(u"C:\\work\\readme.txt"));
+}
+
+TEST_F(RenameTest, namesAFileNameCannotHoldAreRefused)
+{
+    file(u"C:\\work\\a.txt", "a");
+    load();
+    for (const char16_t* bad : {u"", u"..", u"x\\y", u"x/y", u"a:b", u"a*b", u"a?b", u"a|b", u"a<b", u"a>b", u"a\"b", u"a\tb"}) {
+        ui.clear();
+        EXPECT_EQ(renameInCurrentDir(*model, u"a.txt", bad), CommandResult::Failed) << toUtf8(bad);
+        EXPECT_EQ(ui.messages().size(), 1u);
+    }
+    EXPECT_EQ(hostNames(u"C:\\work"), std::vector<std::string>{"a.txt"});
+}
+
+class AttributesTest : public test::OpsFixture {};
+
+TEST_F(AttributesTest, presetShowsTheFourBitsOfTheFile)
+{
+    file(u"C:\\work\\a.txt", "a");
+    ASSERT_TRUE(drives.fs().setAttributes(u"C:\\work\\a.txt", platform::kAttrReadOnly | platform::kAttrArchive));
+    load();
+    cursorOn(u"a.txt");
+    const u16 path = attributePath(*model);
+    EXPECT_EQ(path, u"C:\\work\\a.txt");
+    EXPECT_EQ(presetAttributes(*model, path), 33u);
+    EXPECT_TRUE(applyAttributes(*model, path, 33));
+    EXPECT_EQ(*drives.fs().attributes(path) & 0x37, 33u) << "unchanged";
+}
+
+TEST_F(AttributesTest, exactlyTheChosenBitsAreWrittenAndTheCellRewrittenInPlace)
+{
+    file(u"C:\\work\\a.txt", "a");
+    file(u"C:\\work\\b.txt", "b");
+    ASSERT_TRUE(drives.fs().setAttributes(u"C:\\work\\a.txt", platform::kAttrReadOnly | platform::kAttrArchive));
+    load();
+    cursorOn(u"a.txt");
+    const u16 path = attributePath(*model);
+    EXPECT_TRUE(applyAttributes(*model, path, 0));
+    EXPECT_EQ(*drives.fs().attributes(path) & 0x37, 0u);
+    EXPECT_TRUE(applyAttributes(*model, path, platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem));
+    rewriteAttributeCell(*model, path);
+    EXPECT_EQ(model->Grid1.cell(rowOf(u"a.txt"), 1), u"RHS");
+    EXPECT_EQ(model->Grid1.col(), 0);
+    EXPECT_EQ(model->Grid1.fileCount(), 2) << "the row stays until the next refresh";
+}
+
+TEST_F(AttributesTest, aFileThatVanishedIsToldAndNotChanged)
+{
+    file(u"C:\\work\\a.txt", "a");
+    load();
+    cursorOn(u"a.txt");
+    std::remove(drives.host(u"C:\\work\\a.txt").c_str());
+    EXPECT_EQ(presetAttributes(*model, u"C:\\work\\a.txt"), std::nullopt);
+    EXPECT_FALSE(applyAttributes(*model, u"C:\\work\\a.txt", 1));
+    ASSERT_EQ(ui.messages().size(), 2u);
+    EXPECT_EQ(ui.messages()[1], u"C:\\work\\a.txtの属性を変更できません\r\nファイルが見つかりません");
+}
+
+}
+}
