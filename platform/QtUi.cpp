@@ -39,6 +39,9 @@ int execDialog(QDialog& dialog)
         DialogHook hook = std::move(h.queue.front());
         h.queue.pop_front();
         QTimer::singleShot(0, &dialog, [&dialog, hook = std::move(hook)] {
+            // The hook types into the dialog as a person would, so it must have the keyboard.
+            QApplication::setActiveWindow(&dialog);
+            QCoreApplication::processEvents();
             hook(dialog);
             if (dialog.isVisible()) {
                 ++hooks().leftOpen;

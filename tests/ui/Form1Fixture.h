@@ -48,6 +48,10 @@ protected:
 
     void press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
+        // The offscreen platform has no window manager to give the main
+        // window the keyboard back when a dialog closes; a person's would.
+        if (!QApplication::activeWindow() && form)
+            QApplication::setActiveWindow(form.get());
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr);
         QTest::keyClick(target, Qt::Key(key), mods);
