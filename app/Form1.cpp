@@ -20,13 +20,18 @@ namespace sorvik {
 
 namespace {
 
-constexpr int kDesignClientWidth = 12495;
-constexpr int kDesignClientHeight = 6720;
-constexpr int kTableRightMargin = 150;
+constexpr int kDesignClientWidth = Form1Layout::kDesignClientWidth;
+constexpr int kDesignClientHeight = Form1Layout::kDesignClientHeight;
+constexpr int kTableRightMargin = Form1Layout::kTableRightMargin;
 
-void place(QWidget* w, int left, int top, int width, int height)
+void place(QWidget* w, const TwipsRect& r)
 {
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+    w->setGeometry(twipsToPx(r.left), twipsToPx(r.top), twipsToPx(r.width), twipsToPx(r.height));
+}
+
+void place(QWidget* w, LayoutControl control)
+{
+    place(w, Form1Layout::design(control));
 }
 
 QFont designFont(const char* family, double points)
@@ -73,37 +78,40 @@ void Form1::buildControls()
     m_label2->setAlignment(Qt::AlignCenter);
     m_label2->setAutoFillBackground(true);
     m_label2->setStyleSheet("background-color: rgb(192,255,255);");
-    place(m_label2, 5940, 120, 1515, 315);
+    place(m_label2, LayoutControl::Label2);
     m_label2->installEventFilter(this);
 
-    auto button = [this](const char* name, const char* caption, int left, int width) {
+    auto button = [this](const char* name, const char* caption, LayoutControl control) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
         b->setObjectName(QString::fromUtf8(name));
         b->setAutoDefault(false);
-        place(b, left, 120, width, 315);
+        place(b, control);
         return b;
     };
-    m_command3 = button("Command3", "Help(F1)", 7800, 1095);
-    m_command1 = button("Command1", "ﾌｨﾙﾀ設定(&F)", 8940, 1155);
-    m_cmdHiddn = button("cmdHiddn", "SysFile(&G)", 10140, 1035);
-    m_cmdAssoc = button("cmd関連", "関連付(&R)", 11220, 1095);
+    m_command3 = button("Command3", "Help(F1)", LayoutControl::Command3);
+    m_command1 = button("Command1", "ﾌｨﾙﾀ設定(&F)", LayoutControl::Command1);
+    m_cmdHiddn = button("cmdHiddn", "SysFile(&G)", LayoutControl::cmdHiddn);
+    m_cmdAssoc = button("cmd関連", "関連付(&R)", LayoutControl::cmdAssoc);
     connect(m_command3, &QPushButton::clicked, this, [this] {
         runCommand(CommandId::Help);
         m_grid->setFocus();
     });
     connect(m_command1, &QPushButton::clicked, this, [this] { runCommand(CommandId::FilterSettings); });
     connect(m_cmdHiddn, &QPushButton::clicked, this, [this] { runCommand(CommandId::DisplayKinds); });
-    connect(m_cmdAssoc, &QPushButton::clicked, this, [this] { runCommand(CommandId::Associations); });
+    connect(m_cmdAssoc, &QPushButton::clicked, this, [this] {
+        runCommand(CommandId::Associations);
+        m_grid->setFocus();
+    });
 
     m_dir = new Dir1(m_model.Dir1, this);
     m_dir->setFont(designFont("ＭＳ ゴシック", 9.75));
-    place(m_dir, 120, 480, 1935, 5715);
+    place(m_dir, LayoutControl::Dir1);
     m_dir->onKey = [this](int code, int shift) { return treeKey(code, shift); };
     m_dir->onFocusIn = [this] { SetFocusMode(QStringLiteral("Dir1")); };
 
     m_grid = new Grid1(m_model.Grid1, this);
     m_grid->setFont(designFont("ＭＳ ゴシック", 9));
-    place(m_grid, 2160, 480, 10215, 5655);
+    place(m_grid, LayoutControl::Grid1);
     m_grid->onKey = [this](int code, int shift) { return tableKey(code, shift); };
     m_grid->onFocusIn = [this] {
         m_model.tableGotFocus();
@@ -112,32 +120,33 @@ void Form1::buildControls()
     };
     m_grid->onFocusOut = [this] { m_model.tableLostFocus(); };
     m_grid->onClicked = [this] { m_text1->clear(); };
+    m_grid->onDoubleClicked = [this] { Grid1_DblClick(); };
     m_grid->onMouseReleased = [this] { m_model.Grid1.setColumnWidth(4, m_model.Grid1.GridCol4()); };
 
     m_label4 = new QLabel(this);
     m_label4->setObjectName("Label4");
     m_label4->setStyleSheet("background-color: white;");
     m_label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(m_label4, 120, 6240, 795, 315);
+    place(m_label4, LayoutControl::Label4);
 
     m_label1 = new QLabel(QStringLiteral("説明記入欄"), this);
     m_label1->setObjectName("Label1");
     m_label1->setFont(designFont("ＭＳ ゴシック", 11.25));
     m_label1->setStyleSheet("background-color: white;");
-    place(m_label1, 960, 6300, 1155, 255);
+    place(m_label1, LayoutControl::Label1);
 
     m_text1 = new Text1(m_model.Grid1, m_model.descriptions, m_model.CurrentDir, this);
     // Esc belongs to the field while it is being edited.
     m_text1->onFocusIn = [this] { m_escPressesQuit = false; };
     m_text1->backToTable = [this] { m_grid->setFocus(); };
     m_text1->setFont(designFont("ＭＳ Ｐゴシック", 11.25));
-    place(m_text1, 2160, 6240, 7455, 375);
+    place(m_text1, LayoutControl::Text1);
 
     m_command2 = new QPushButton(QStringLiteral("終了(Esc)"), this);
     m_command2->setObjectName("Command2");
     m_command2->setFont(designFont("ＭＳ Ｐゴシック", 11.25));
     m_command2->setAutoDefault(false);
-    place(m_command2, 11040, 6240, 1335, 375);
+    place(m_command2, LayoutControl::Command2);
     connect(m_command2, &QPushButton::clicked, this, &QWidget::close);
 
     m_drives = new DriveButtons(m_model.Drive1, this);
@@ -149,9 +158,6 @@ void Form1::buildControls()
             QApplication::restoreOverrideCursor();
     };
     m_model.onFileCountChanged = [this] { showFileCount(); };
-
-    m_lastClientWidth = kDesignClientWidth;
-    m_lastClientHeight = kDesignClientHeight;
 }
 
 void Form1::Load(u16view startPath)
@@ -177,13 +183,19 @@ void Form1::Load(u16view startPath)
 
 void Form1::placeCommandRow()
 {
-    int left = m_drives->rightEdgeTwips() + 15;
-    for (QWidget* w : {static_cast<QWidget*>(m_label2), static_cast<QWidget*>(m_command3),
-             static_cast<QWidget*>(m_command1), static_cast<QWidget*>(m_cmdHiddn),
-             static_cast<QWidget*>(m_cmdAssoc)}) {
-        w->move(twipsToPx(left), w->y());
-        left += int(pxToTwips(w->width())) + 15;
-    }
+    m_layout.placeCommandRow(m_drives->rightEdgeTwips());
+    applyLayout();
+}
+
+void Form1::applyLayout()
+{
+    using C = LayoutControl;
+    const std::pair<C, QWidget*> controls[] = {{C::Label2, m_label2}, {C::Command3, m_command3},
+        {C::Command1, m_command1}, {C::cmdHiddn, m_cmdHiddn}, {C::cmdAssoc, m_cmdAssoc}, {C::Dir1, m_dir},
+        {C::Grid1, m_grid}, {C::Label4, m_label4}, {C::Label1, m_label1}, {C::Text1, m_text1},
+        {C::Command2, m_command2}};
+    for (const auto& [control, widget] : controls)
+        place(widget, m_layout[control]);
 }
 
 void Form1::restoreGeometry()
@@ -218,25 +230,12 @@ void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     const int clientWidth = int(pxToTwips(width()));
-    const int clientHeight = int(pxToTwips(height()));
-    if (clientWidth > 10000) {
-        const int d = m_lastClientWidth - clientWidth;
-        const int gridWidth = clientWidth - int(pxToTwips(m_grid->x())) - kTableRightMargin;
-        m_grid->resize(twipsToPx(gridWidth), m_grid->height());
-        m_model.Grid1.setTableWidth(gridWidth);
+    m_layout.resize(clientWidth, int(pxToTwips(height())));
+    applyLayout();
+    if (clientWidth > Form1Layout::kWidthThreshold) {
+        // The description column takes what the table's new width leaves.
+        m_model.Grid1.setTableWidth(m_layout[LayoutControl::Grid1].width);
         m_model.Grid1.setColumnWidth(4, m_model.Grid1.GridCol4());
-        m_text1->resize(m_text1->width() - twipsToPx(d), m_text1->height());
-        m_command2->move(m_command2->x() - twipsToPx(d), m_command2->y());
-        m_lastClientWidth = clientWidth;
-    }
-    if (clientHeight > 5000) {
-        const int d = twipsToPx(m_lastClientHeight - clientHeight);
-        for (QWidget* w : {static_cast<QWidget*>(m_command2), static_cast<QWidget*>(m_text1),
-                 static_cast<QWidget*>(m_label1), static_cast<QWidget*>(m_label4)})
-            w->move(w->x(), w->y() - d);
-        m_grid->resize(m_grid->width(), m_grid->height() - d);
-        m_dir->resize(m_dir->width(), m_grid->height());
-        m_lastClientHeight = clientHeight;
     }
 }
 
@@ -349,10 +348,7 @@ int Form1::tableKey(int code, int shift)
         m_text1->startEdit();
         break;
     case TableCommand::DoubleClick:
-        if (t.col() == 4)
-            m_text1->startEdit();
-        else if (t.col() == 0)
-            runCommand(CommandId::OpenFile);
+        Grid1_DblClick();
         break;
     case TableCommand::ToggleMark:
         m_model.toggleMarkAtCursor();
@@ -454,6 +450,18 @@ void Form1::SetFocusMode(const QString& name)
         m_grid->setColors(kAttentionBackColor, kAttentionForeColor);
         setLabel2(kTableMode.text, kTableMode.labelColor);
     }
+}
+
+void Form1::Grid1_DblClick()
+{
+    const FileTable& t = m_model.Grid1;
+    // The heading and the trailing row hold no file.
+    if (!t.isFileRow(t.row()))
+        return;
+    if (t.col() == 4)
+        m_text1->startEdit();
+    else if (t.col() == 0)
+        runCommand(CommandId::OpenFile);
 }
 
 void Form1::label2DoubleClicked()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Form1Layout.h"
 #include "app/Form1Model.h"
 #include "desc/Text1.h"
 #include "table/Commands.h"
@@ -37,6 +38,7 @@ public:
     DriveButtons* driveButtons() const { return m_drives; }
     Text1* text1() const { return m_text1; }
     QLabel* label4() const { return m_label4; }
+    const Form1Layout& layout() const { return m_layout; }
 
     // Drive buttons: focus to the listed drive's button, or to one by index.
     void cmdHddSetFocus();
@@ -61,6 +63,7 @@ protected:
 private:
     void buildControls();
     void placeCommandRow();
+    void applyLayout();
     void restoreGeometry();
     void showFileCount();
     void goToTable();
@@ -75,6 +78,8 @@ private:
 
     void setLabel2(const char16_t* text, unsigned color);
     void label2DoubleClicked();
+    // The table's double-click action, also run by Shift+Enter.
+    void Grid1_DblClick();
 
     Form1Model m_model;
     CommandRegistry m_commands;
@@ -92,8 +97,7 @@ private:
     QPushButton* m_cmdAssoc = nullptr;
     bool m_escPressesQuit = true;
     bool m_closing = false;
-    int m_lastClientWidth = 0;    // twips
-    int m_lastClientHeight = 0;
+    Form1Layout m_layout;   // where the controls stand, in twips
 };
 
 }

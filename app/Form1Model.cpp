@@ -33,11 +33,14 @@ void Form1Model::Load(u16view startPath, int tableWidthTwips)
         Drive1.setDrive(Dir1.path()[0]);
 
     settings = SettingsValues{};
+    displayKinds = DisplayKinds{};
+    FilterList = sorvik::FilterList{};
+    JumpList = sorvik::JumpList{};
     descriptions.DescriptionDir = DataDir;
     EnterDataDir();
     SetupFileTable(tableWidthTwips);
     MigrateOldDataFiles();
-    LoadSettings(m_fs, DataDir, ProgramDir, settings);
+    LoadSettings(m_fs, DataDir, ProgramDir, settings, {displayKinds, JumpList, FilterList});
     descriptions.ComentLocal = true;
     ApplyDisplayKinds();
     AssocTableLoad();
@@ -73,7 +76,7 @@ void Form1Model::MigrateOldDataFiles()
 
 void Form1Model::AssocTableLoad()
 {
-    // The association table arrives with the launching commands.
+    AssocTable.AssocTableLoad(m_fs, DataDir);
 }
 
 void Form1Model::OpenFirstDirectory()
@@ -102,25 +105,14 @@ void Form1Model::Close(const WindowGeometry& geometry)
     snapshot.Left = geometry.left;
     snapshot.ClientWidth = geometry.clientWidth;
     snapshot.ClientHeight = geometry.clientHeight;
-    snapshot.ShowReadOnly = settings.ShowReadOnly;
-    snapshot.ShowHidden = settings.ShowHidden;
-    snapshot.ShowSystem = settings.ShowSystem;
-    snapshot.ShowArchive = settings.ShowArchive;
     snapshot.ListedDirectory = File1.path();
-    snapshot.JumpList = settings.JumpList;
-    snapshot.FilterList = settings.FilterList;
-    SaveSettings(m_fs, DataDir, ProgramDir, snapshot);
+    SaveSettings(m_fs, DataDir, ProgramDir, snapshot, displayKinds, JumpList, FilterList);
     descriptions.LocalComentSave(AddBackslash(descriptions.DescriptionDir));
 }
 
 void Form1Model::ApplyDisplayKinds()
 {
-    FileListing::Switches s;
-    s.readOnly = settings.ShowReadOnly != 0;
-    s.hidden = settings.ShowHidden != 0;
-    s.system = settings.ShowSystem != 0;
-    s.archive = true;
-    File1.setSwitches(s);
+    sorvik::ApplyDisplayKinds(displayKinds, File1);
 }
 
 void Form1Model::RefreshFileTable(char16_t sortKind)
@@ -247,9 +239,9 @@ void Form1Model::changeCursorColumnWidth(int deltaTwips)
 
 bool Form1Model::SelectFilter(int digit)
 {
-    if (digit < 0 || digit > 9 || settings.FilterList[digit].empty())
+    if (digit < 0 || digit >= int(sorvik::FilterList::kCount) || FilterList[digit].empty())
         return false;
-    File1.setPattern(settings.FilterList[digit]);
+    File1.setPattern(FilterList[digit]);
     RefreshFileTable(u'n');
     return true;
 }

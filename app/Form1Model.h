@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "assoc/AssociationTable.h"
 #include "desc/Descriptions.h"
 #include "nav/DirTree.h"
 #include "nav/DriveList.h"
@@ -85,7 +86,11 @@ public:
     u16 DataDir;
     const u16 LineBreak = u"\r\n";
     u16 CurrentDir;
-    SettingsValues settings;   // display kinds, start directory, jump and filter lists
+    SettingsValues settings;   // geometry and start directory as the settings file held them
+    DisplayKinds displayKinds;
+    sorvik::FilterList FilterList;
+    sorvik::JumpList JumpList;
+    AssociationTable AssocTable;   // pattern -> program, used when the desktop cannot open a file
     FileTable Grid1;
     FileListing File1;
     DriveList Drive1;

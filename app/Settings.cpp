@@ -168,7 +168,7 @@ void storeKind(std::int16_t& target, double value)
         target = static_cast<std::int16_t>(value);
 }
 
-void readInitLine(u16view line, SettingsValues& values)
+void readInitLine(u16view line, SettingsValues& values, DisplayKinds& kinds)
 {
     double number = 0;
     if (FindKey(line, u"Top=", number))
@@ -180,29 +180,29 @@ void readInitLine(u16view line, SettingsValues& values)
     if (FindKey(line, u"Width=", number))
         storeGeometry(values.SavedWidth, number);
     if (FindKey(line, u"ReadOnly=", number))
-        storeKind(values.ShowReadOnly, number);
+        storeKind(kinds.ShowReadOnly, number);
     if (FindKey(line, u"Hidden=", number))
-        storeKind(values.ShowHidden, number);
+        storeKind(kinds.ShowHidden, number);
     if (FindKey(line, u"System=", number))
-        storeKind(values.ShowSystem, number);
+        storeKind(kinds.ShowSystem, number);
     if (FindKey(line, u"Archive=", number))
-        storeKind(values.ShowArchive, number);
+        storeKind(kinds.ShowArchive, number);
 }
 
-void readJumpLine(u16view line, SettingsValues& values)
+void readJumpLine(u16view line, JumpList& jumps)
 {
     std::size_t comma = line.find(u',');
     if (comma == u16view::npos)
         return;
-    values.JumpList.append(u16(line.substr(0, comma)), u16(trimSpaces(line.substr(comma + 1))));
+    jumps.append(u16(line.substr(0, comma)), u16(trimSpaces(line.substr(comma + 1))));
 }
 
-void readFilterLine(u16view line, SettingsValues& values)
+void readFilterLine(u16view line, FilterList& filters)
 {
     std::size_t index = 0;
     if (!line.empty() && line[0] >= u'0' && line[0] <= u'9')
         index = static_cast<std::size_t>(line[0] - u'0');
-    values.FilterList[index] = line.size() > 2 ? u16(line.substr(2)) : u16();
+    filters[index] = line.size() > 2 ? u16(line.substr(2)) : u16();
 }
 
 // The settings file's bytes, built line by line so one line that cannot be
@@ -260,7 +260,7 @@ u16 settingsNumberText(double value)
 }
 
 void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    SettingsValues& values)
+    SettingsValues& values, const SettingsLists& lists)
 {
     auto bytes = fs.readFile(AddBackslash(dataDir) + kSettingsFileName);
     if (!bytes)
@@ -287,15 +287,15 @@ void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
             if (lineNumber == sectionFirstLine + 1)
                 values.StartDirectory = line;
             else if (afterHeader)
-                readJumpLine(line, values);
+                readJumpLine(line, lists.jumpList);
             break;
         case Section::Init:
             if (afterHeader)
-                readInitLine(line, values);
+                readInitLine(line, values, lists.displayKinds);
             break;
         case Section::Filter:
             if (afterHeader)
-                readFilterLine(line, values);
+                readFilterLine(line, lists.filterList);
             break;
         case Section::None:
             break;
@@ -313,35 +313,36 @@ void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
 }
 
 void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    const SettingsSnapshot& snapshot)
+    const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
+    const FilterList& filterList)
 {
     SettingsWriter out;
     out.put(u"[Init]");
-    out.put(u"Top=" + settingsNumberText(snapshot.Top));
-    out.put(u"Left=" + settingsNumberText(snapshot.Left));
-    out.put(u"Width=" + settingsNumberText(snapshot.ClientWidth));
-    out.put(u"Height=" + settingsNumberText(snapshot.ClientHeight));
-    out.put(u"ReadOnly= " + settingsNumberText(snapshot.ShowReadOnly));
-    out.put(u"Hidden= " + settingsNumberText(snapshot.ShowHidden));
-    out.put(u"System= " + settingsNumberText(snapshot.ShowSystem));
-    out.put(u"Archive= " + settingsNumberText(snapshot.ShowArchive));
+    out.put(u"Top=" + settingsNumberText(window.Top));
+    out.put(u"Left=" + settingsNumberText(window.Left));
+    out.put(u"Width=" + settingsNumberText(window.ClientWidth));
+    out.put(u"Height=" + settingsNumberText(window.ClientHeight));
+    out.put(u"ReadOnly= " + settingsNumberText(displayKinds.ShowReadOnly));
+    out.put(u"Hidden= " + settingsNumberText(displayKinds.ShowHidden));
+    out.put(u"System= " + settingsNumberText(displayKinds.ShowSystem));
+    out.put(u"Archive= " + settingsNumberText(displayKinds.ShowArchive));
     out.put(u"");
     out.put(u"[Jump]");
-    if (!out.put(AddBackslash(snapshot.ListedDirectory)))
+    if (!out.put(AddBackslash(window.ListedDirectory)))
         out.put(u"");
-    for (const clsJump& entry : snapshot.JumpList) {
+    for (const clsJump& entry : jumpList) {
         u16 line = entry.Alias + u',' + entry.fPath;
         if (!headerSection(line))
             out.put(line);
     }
     out.put(u"");
     out.put(u"[Filter]");
-    for (std::size_t i = 0; i < kFilterCount; ++i) {
-        if (snapshot.FilterList[i].empty())
+    for (std::size_t i = 0; i < FilterList::kCount; ++i) {
+        if (filterList[i].empty())
             continue;
         u16 line(1, static_cast<char16_t>(u'0' + i));
         line += u' ';
-        line += trimSpaces(snapshot.FilterList[i]);
+        line += trimSpaces(filterList[i]);
         out.put(line);
     }
 

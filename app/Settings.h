@@ -1,11 +1,12 @@
 #pragma once
 
 #include "jump/JumpList.h"
+#include "table/DisplayKinds.h"
+#include "table/FilterList.h"
 #include "platform/DataFileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -14,38 +15,33 @@ namespace sorvik {
 // The settings file in DataDir.
 inline constexpr const char16_t* kSettingsFileName = kSettingsFile;
 
-inline constexpr std::size_t kFilterCount = 10;
-
-// What LoadSettings fills; the member initialisers are the defaults that stay
-// in force for everything the file does not set.
+// What LoadSettings fills that belongs to the settings file alone; the member
+// initialisers are the defaults that stay in force for everything the file
+// does not set.
 struct SettingsValues {
     // Window geometry in twips as last written; absent until a line sets it.
     std::optional<double> SavedTop;
     std::optional<double> SavedLeft;
     std::optional<double> SavedWidth;    // client area
     std::optional<double> SavedHeight;   // client area
-    std::int16_t ShowReadOnly = 1;
-    std::int16_t ShowHidden = 0;
-    std::int16_t ShowSystem = 0;
-    std::int16_t ShowArchive = 1;
     u16 StartDirectory;
-    sorvik::JumpList JumpList;
-    std::array<u16, kFilterCount> FilterList;
 };
 
-// The state SaveSettings writes, taken at the moment of the main window's close.
+// The values the file carries for other parts of the program. The main
+// window's model owns them; the file only reads into them and writes them out.
+struct SettingsLists {
+    DisplayKinds& displayKinds;
+    JumpList& jumpList;
+    FilterList& filterList;
+};
+
+// The window's state at the moment of the main window's close.
 struct SettingsSnapshot {
     double Top = 0;            // window's outer top and left edge, twips
     double Left = 0;
     double ClientWidth = 0;    // client area, twips
     double ClientHeight = 0;
-    std::int16_t ShowReadOnly = 1;
-    std::int16_t ShowHidden = 0;
-    std::int16_t ShowSystem = 0;
-    std::int16_t ShowArchive = 1;
     u16 ListedDirectory;       // the hidden file list's path; "\" is appended when missing
-    sorvik::JumpList JumpList;
-    std::array<u16, kFilterCount> FilterList;
 };
 
 // True when key occurs in line ignoring letter case. out is then the text
@@ -54,11 +50,12 @@ struct SettingsSnapshot {
 // caller can leave its value unchanged. False with out = -1 when absent.
 bool FindKey(u16view line, u16view key, double& out);
 
-// Reads DataDir's settings file into values. Without a readable file nothing
-// changes; otherwise a StartDirectory that cannot be entered becomes
-// programDir, and the working directory is the same afterwards as before.
+// Reads DataDir's settings file into values and lists; jump entries are
+// appended to the list as it is. Without a readable file nothing changes;
+// otherwise a StartDirectory that cannot be entered becomes programDir, and
+// the working directory is the same afterwards as before.
 void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    SettingsValues& values);
+    SettingsValues& values, const SettingsLists& lists);
 
 // Writes the settings file through a temporary file, so a failed write leaves
 // the old file as it was. An entry whose line cannot be stored faithfully (a
@@ -67,7 +64,8 @@ void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
 // A listed directory that cannot be stored is written as an empty line, which
 // the next start reads as a directory it cannot enter (so ProgramDir).
 void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    const SettingsSnapshot& snapshot);
+    const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
+    const FilterList& filterList);
 
 // A number as the settings file holds it: one sign position (blank or "-"),
 // the general decimal form with up to 15 significant digits (no zero before

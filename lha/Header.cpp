@@ -248,6 +248,11 @@ std::string writeLevel2Header(const NewMember& m)
         extension(exts, 0x01, m.name);
         if (!m.directory.empty())
             extension(exts, 0x02, m.directory);
+        // The code page of the names, so readers that convert names (libarchive)
+        // know them as Shift_JIS.
+        std::string codePage;
+        put32(codePage, 932);
+        extension(exts, 0x46, codePage);
         if (m.largeSizes) {
             std::string sizes;
             put64(sizes, m.compressedSize);

@@ -36,7 +36,11 @@ struct MemberHeader {
     std::uint64_t headerSize = 0;       // header bytes, including extended headers
     std::uint64_t dataOffset() const { return offset + headerSize; }
     std::uint64_t endOffset() const { return dataOffset() + compressedSize; }
-    bool isDirectory() const { return std::string_view(method.data(), 5) == "-lhd-"; }
+    // Directory members: method -lhd-, or at level 0 the directory attribute.
+    bool isDirectory() const
+    {
+        return std::string_view(method.data(), 5) == "-lhd-" || (level == 0 && (attribute & 0x10) && originalSize == 0);
+    }
 };
 
 // Result of reading the bytes at one offset: a member, the end mark, or an

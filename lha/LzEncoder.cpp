@@ -1,64 +1,56 @@
 #include "lha/LzEncoder.h"
 
+#include "lha/MatchBytes.h"
+#include "lha/Worker.h"
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace sorvik::lha {
 
 namespace {
 
-constexpr unsigned kWindowBits = 13;
-// One short of the 8 KiB window: every reader's history holds this much.
-constexpr std::uint32_t kMaxDistance = (1u << kWindowBits) - 1;
-constexpr std::uint32_t kChainMask = (1u << kWindowBits) - 1;
-constexpr unsigned kHashBits = 15;
+// Chains link positions with equal 4-byte hashes, so a walk meets few
+// candidates that match only 3 bytes; 3-byte matches come from a table of
+// each 3-byte hash's last position.
+constexpr unsigned kHashBits = 16;
+constexpr unsigned kHash3Bits = 14;
 constexpr std::uint32_t kBufferSize = 1u << 18;
 // Bytes past the end that 8-byte comparisons may read.
 constexpr std::uint32_t kSlack = 16;
 // Chains hold absolute positions; this start keeps the zeroed heads out of reach.
 constexpr std::uint32_t kFirstPosition = 1u << 16;
-constexpr unsigned kNP = 14;
-constexpr unsigned kPBit = 4;
 
-inline std::uint32_t load32(const std::uint8_t* p)
+// Optimal parsing enters a whole segment into the chains before searching
+// it; with room for the window and a segment, no link a search follows has
+// been overwritten by then.
+std::uint32_t chainSlots(unsigned windowBits)
 {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
+    return std::bit_ceil((1u << windowBits) + kOptimalSegment);
 }
 
-inline std::uint64_t load64(const std::uint8_t* p)
+inline std::uint32_t hash4(const std::uint8_t* p)
 {
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
+    return (load32(p) * 2654435761u) >> (32 - kHashBits);
 }
 
 inline std::uint32_t hash3(const std::uint8_t* p)
 {
-    return ((load32(p) & 0xFFFFFFu) * 2654435761u) >> (32 - kHashBits);
+    return ((load32(p) & 0xFFFFFFu) * 2654435761u) >> (32 - kHash3Bits);
 }
 
-// Length of the common prefix of a and b, at most `limit`.
-inline unsigned commonLength(const std::uint8_t* a, const std::uint8_t* b, unsigned limit)
-{
-    unsigned n = 0;
-    while (n < limit) {
-        const std::uint64_t x = load64(a + n) ^ load64(b + n);
-        if (x != 0) {
-            n += static_cast<unsigned>(__builtin_ctzll(x)) / 8;
-            return std::min(n, limit);
-        }
-        n += 8;
-    }
-    return limit;
-}
 
 }
 
 LzEncoder::LzEncoder(ByteSink& out, EncoderTuning tuning)
-    : m_tuning(tuning), m_bits(out), m_block(m_bits, kNP, kPBit),
-      m_buf(kBufferSize + kSlack, 0), m_head(1u << kHashBits, 0), m_prev(kChainMask + 1, 0),
+    : m_tuning(tuning), m_bits(out),
+      m_block(m_bits, tuning.windowBits + 1, tuning.windowBits >= 15 ? 5 : 4),
+      m_buf(kBufferSize + kSlack, 0), m_head(1u << kHashBits, 0), m_last3(1u << kHash3Bits, 0),
+      m_prev(chainSlots(tuning.windowBits), 0),
+      // One short of the window: every reader's history holds this much.
+      m_maxDistance((1u << tuning.windowBits) - 1),
+      m_chainMask(chainSlots(tuning.windowBits) - 1),
       m_base(kFirstPosition)
 {
 }
@@ -98,7 +90,7 @@ void LzEncoder::slide()
 {
     // Keep the window behind the next position (and the byte a pending match
     // starts at).
-    const std::uint32_t keepFrom = m_cur > kMaxDistance + 1 ? m_cur - kMaxDistance - 1 : 0;
+    const std::uint32_t keepFrom = m_cur > m_maxDistance + 1 ? m_cur - m_maxDistance - 1 : 0;
     std::memmove(m_buf.data(), m_buf.data() + keepFrom, m_end - keepFrom);
     m_base += keepFrom;
     m_cur -= keepFrom;
@@ -107,10 +99,14 @@ void LzEncoder::slide()
 
 void LzEncoder::insert(std::uint32_t index)
 {
-    const std::uint32_t h = hash3(m_buf.data() + index);
+    const std::uint8_t* p = m_buf.data() + index;
     const std::uint32_t abs = m_base + index;
-    m_prev[abs & kChainMask] = m_head[h];
-    m_head[h] = abs;
+    const std::uint32_t h = hash4(p);
+    m_prev[abs & m_chainMask] = m_head[h];
+    m_head[h] = static_cast<std::uint16_t>(abs);
+    std::uint16_t& last = m_last3[hash3(p)];
+    m_near3 = last;
+    last = static_cast<std::uint16_t>(abs);
 }
 
 unsigned LzEncoder::longestMatch(std::uint32_t index, unsigned prevLength, unsigned& distance) const
@@ -128,11 +124,22 @@ unsigned LzEncoder::longestMatch(std::uint32_t index, unsigned prevLength, unsig
     unsigned bestDistance = 0;
     const std::uint8_t* here = m_buf.data() + index;
     const std::uint32_t abs = m_base + index;
-    std::uint32_t cand = m_prev[abs & kChainMask];   // insert() already put `index` at the head
-    while (chain-- > 0) {
-        const std::uint32_t dist = abs - cand;
-        if (dist == 0 || dist > kMaxDistance)
-            break;
+    if (best < kMinMatch) {
+        const std::uint32_t dist = distanceTo(abs, m_near3);
+        const std::uint8_t* there = here - dist;
+        if (dist != 0 && dist <= m_maxDistance && there[0] == here[0] && there[1] == here[1] && there[2] == here[2]) {
+            best = commonLength(here, there, maxLength);
+            bestDistance = dist;
+            if (best >= nice) {
+                distance = bestDistance;
+                return best;
+            }
+        }
+    }
+    // insert() already put `index` at the head of its chain.
+    for (std::uint32_t dist = distanceTo(abs, m_prev[abs & m_chainMask]), last = 0; chain-- > 0;) {
+        if (dist <= last || dist > m_maxDistance)
+            break;   // the chain went stale or out of the window
         const std::uint8_t* there = here - dist;
         // The byte that would make the match longer first: most candidates fail there.
         if (there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
@@ -144,7 +151,8 @@ unsigned LzEncoder::longestMatch(std::uint32_t index, unsigned prevLength, unsig
                     break;
             }
         }
-        cand = m_prev[cand & kChainMask];
+        last = dist;
+        dist = distanceTo(abs, m_prev[(abs - dist) & m_chainMask]);
     }
     distance = bestDistance;
     return bestDistance ? best : 0;
@@ -172,6 +180,10 @@ void LzEncoder::emitMatch(unsigned length, unsigned distance)
 
 void LzEncoder::compress(bool final)
 {
+    if (m_tuning.parse == Parse::Optimal) {
+        compressOptimal(final);
+        return;
+    }
     const std::uint32_t limit = final ? m_end : (m_end > kMaxMatch ? m_end - kMaxMatch : 0);
     while (m_cur < limit) {
         unsigned length = 0, distance = 0;

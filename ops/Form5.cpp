@@ -90,10 +90,6 @@ Form5::Form5(QWidget* mainWindow)
     connect(m_command1, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
 
-    if (mainWindow) {
-        const QRect m = mainWindow->frameGeometry();
-        move(m.left() + (m.width() - width()) / 2, m.top() + int((m.height() - height()) * 0.4));
-    }
     for (int i = 0; i < 4; ++i)
         colourFrame(i, false);
 }
@@ -128,6 +124,13 @@ void Form5::colourFrame(int index, bool focused)
     const QString style = focused ? QStringLiteral("background-color: rgb(255,255,192);")
                                   : QStringLiteral("background-color: palette(button);");
     m_frames[index]->setStyleSheet(QStringLiteral("QGroupBox, QRadioButton { %1 }").arg(style));
+}
+
+void Form5::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Placed once shown, when the frame's size is known.
+    placeOver(this, parentWidget(), 0.4);
 }
 
 }

@@ -25,6 +25,9 @@ public:
     // The bits whose Yes is selected.
     std::uint32_t chosen() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     int key(int code, int shift);
     void colourFrame(int index, bool focused);

@@ -35,11 +35,6 @@ FrmCopy::FrmCopy(const platform::FileSystem& fs, QWidget* mainWindow)
     setModal(true);
     setFixedSize(twipsToPx(kWidth), twipsToPx(kHeight));
     buildControls();
-    // Centred across the main window, somewhat above its middle.
-    if (mainWindow) {
-        const QRect m = mainWindow->frameGeometry();
-        move(m.left() + (m.width() - width()) / 2, m.top() + int((m.height() - height()) * 0.4));
-    }
 }
 
 void FrmCopy::buildControls()
@@ -248,6 +243,13 @@ void FrmCopy::execute()
             it->second(*this);
     }
     accept();
+}
+
+void FrmCopy::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Placed once shown, when the frame's size is known.
+    placeOver(this, parentWidget(), 0.4);
 }
 
 }

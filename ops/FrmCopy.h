@@ -46,6 +46,9 @@ public:
 
     OperationChooser& chooser() { return m_chooser; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildControls();
     int key(ChooserControl control, int code, int shift);

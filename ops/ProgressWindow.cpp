@@ -38,6 +38,11 @@ ProgressWindow::ProgressWindow(const QString& title, QWidget* parent)
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_cancel = true; });
 }
 
+void ProgressWindow::setCancellable(bool cancellable)
+{
+    m_cancelButton->setVisible(cancellable);
+}
+
 void ProgressWindow::begin(int files, std::int64_t bytes)
 {
     m_totalFiles = files;
@@ -46,7 +51,7 @@ void ProgressWindow::begin(int files, std::int64_t bytes)
     m_doneBytes = 0;
     m_cancel = false;
     m_started.start();
-    m_lastUpdate.start();
+    m_lastUpdate.invalidate();
 }
 
 void ProgressWindow::startFile(u16view name, std::int64_t)
@@ -84,7 +89,11 @@ void ProgressWindow::update(bool force)
     if (isVisible()) {
         m_files->setText(QStringLiteral("%1 / %2 ﾌｧｲﾙ").arg(m_doneFiles).arg(m_totalFiles));
         m_bytes->setText(QStringLiteral("%1 / %2 ﾊﾞｲﾄ").arg(sizeText(m_doneBytes), sizeText(m_totalBytes)));
-        m_bar->setValue(m_totalBytes > 0 ? int(m_doneBytes * 1000 / m_totalBytes) : 0);
+        // Without a byte total the bar only shows that work goes on.
+        if (m_totalBytes > 0)
+            m_bar->setValue(int(m_doneBytes * 1000 / m_totalBytes));
+        else
+            m_bar->setRange(0, 0);
     }
     // Until the window shows (and blocks the others), keys must not reach the
     // dialog underneath, or they could start a second operation.

@@ -29,6 +29,8 @@ public:
     // How long the work runs before the window shows (tests set 0).
     void setShowDelay(int ms) { m_showDelay = ms; }
     void requestCancel() { m_cancel = true; }
+    // Work that cannot stop halfway shows no cancel button.
+    void setCancellable(bool cancellable);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -103,6 +103,15 @@ double pxToTwips(int px)
     return std::round(px * 1440.0 / dpi());
 }
 
+void placeOver(QWidget* dialog, const QWidget* window, double down)
+{
+    if (!window)
+        return;
+    const QRect w = window->frameGeometry();
+    const QRect d = dialog->frameGeometry();
+    dialog->move(w.left() + (w.width() - d.width()) / 2, w.top() + int((w.height() - d.height()) * down));
+}
+
 QString cssColor(unsigned bgr)
 {
     return QStringLiteral("rgb(%1,%2,%3)").arg(bgr & 0xFF).arg((bgr >> 8) & 0xFF).arg((bgr >> 16) & 0xFF);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeyEvent>
+#include <QWidget>
 
 #include <functional>
 
@@ -21,6 +22,10 @@ int qtKeyOf(int code);
 // Esc is left to the window's cancel button, a replaced code goes to the
 // control's own handling as that key, and the key itself goes there unchanged.
 void applyKeyOutcome(QKeyEvent* event, int code, const std::function<void(QKeyEvent*)>& ownHandling);
+
+// Places a dialog over a window as the program's dialogs sit: centred across
+// it and `down` (0.4) of the height difference from its top, frames included.
+void placeOver(QWidget* dialog, const QWidget* window, double down);
 
 // Twips and pixels at the screen's dpi (15 twips a pixel at 96 dpi).
 int twipsToPx(double twips);

@@ -30,6 +30,8 @@ bool FileListing::listed(std::uint32_t attributes) const
         return false;
     if ((attributes & platform::kAttrSystem) && !m_switches.system)
         return false;
+    if ((attributes & platform::kAttrArchive) && !m_switches.archive)
+        return false;
     return true;
 }
 

@@ -122,6 +122,14 @@ void Grid1::mouseReleaseEvent(QMouseEvent* event)
         onMouseReleased();
 }
 
+void Grid1::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first press has already moved the cursor to the clicked cell.
+    QTableView::mouseDoubleClickEvent(event);
+    if (onDoubleClicked && event->button() == Qt::LeftButton)
+        onDoubleClicked();
+}
+
 void Grid1::setColors(unsigned back, unsigned fore)
 {
     setStyleSheet(QStringLiteral("QTableView { background-color: %1; color: %2; }").arg(cssColor(back), cssColor(fore)));

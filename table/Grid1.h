@@ -26,6 +26,7 @@ public:
     std::function<void()> onFocusOut;
     std::function<void()> onClicked;
     std::function<void()> onMouseReleased;
+    std::function<void()> onDoubleClicked;
 
     void syncFromTable();
     void applyColumnWidths();
@@ -38,6 +39,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void scrollContentsBy(int dx, int dy) override;
 

@@ -7,7 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libgl-dev
   libicu-dev libgtest-dev libgmock-dev
-  fonts-ipafont-gothic xvfb xauth x11-apps imagemagick
+  fonts-ipafont-gothic xvfb xauth x11-apps imagemagick xdotool
+  xdg-utils
+  lhasa libarchive-tools 7zip unar jlha-utils default-jre-headless
 )
 
 missing=()

@@ -10,6 +10,28 @@
 
 namespace sorvik::test {
 
+// One load's results side by side: the file's own values and what it fills in.
+struct LoadedSettings : SettingsValues, DisplayKinds {
+    sorvik::JumpList JumpList;
+    sorvik::FilterList FilterList;
+};
+
+// What one save is handed: the window's state, the kinds and the two lists.
+struct SavedSettings : SettingsSnapshot, DisplayKinds {
+    sorvik::JumpList JumpList;
+    sorvik::FilterList FilterList;
+};
+
+inline void loadInto(platform::FileSystem& fs, u16view dataDir, u16view programDir, LoadedSettings& values)
+{
+    LoadSettings(fs, dataDir, programDir, values, {values, values.JumpList, values.FilterList});
+}
+
+inline void saveFrom(platform::FileSystem& fs, u16view dataDir, u16view programDir, const SavedSettings& s)
+{
+    SaveSettings(fs, dataDir, programDir, s, s, s.JumpList, s.FilterList);
+}
+
 // A program directory C:\prog\ with its data directory, on fresh drives.
 class SettingsTest : public ::testing::Test {
 protected:
@@ -25,20 +47,20 @@ protected:
     void writeSettings(const std::string& bytes) { drives.writeBytes(SettingsPath, bytes); }
     std::string settingsBytes() const { return drives.readBytes(SettingsPath); }
 
-    SettingsValues load()
+    LoadedSettings load()
     {
-        SettingsValues values;
-        LoadSettings(drives.fs(), DataDir, ProgramDir, values);
+        LoadedSettings values;
+        loadInto(drives.fs(), DataDir, ProgramDir, values);
         return values;
     }
 
-    SettingsValues loadFrom(const std::string& bytes)
+    LoadedSettings loadFrom(const std::string& bytes)
     {
         writeSettings(bytes);
         return load();
     }
 
-    void save(const SettingsSnapshot& snapshot) { SaveSettings(drives.fs(), DataDir, ProgramDir, snapshot); }
+    void save(const SavedSettings& snapshot) { saveFrom(drives.fs(), DataDir, ProgramDir, snapshot); }
 
     static std::vector<std::pair<u16, u16>> entries(const JumpList& list)
     {

@@ -11,7 +11,7 @@ const std::string kSjisDocument = "\x95\xb6\x8f\x91";   // 文書
 
 TEST_F(SettingsTest, missingFileKeepsEveryDefaultAndSkipsTheStartDirectoryCheck)
 {
-    SettingsValues values = load();
+    LoadedSettings values = load();
     EXPECT_FALSE(values.SavedTop || values.SavedLeft || values.SavedWidth || values.SavedHeight);
     EXPECT_EQ(values.ShowReadOnly, 1);
     EXPECT_EQ(values.ShowHidden, 0);
@@ -19,14 +19,14 @@ TEST_F(SettingsTest, missingFileKeepsEveryDefaultAndSkipsTheStartDirectoryCheck)
     EXPECT_EQ(values.ShowArchive, 1);
     EXPECT_EQ(values.StartDirectory, u"");
     EXPECT_TRUE(values.JumpList.empty());
-    for (const u16& entry : values.FilterList)
+    for (const u16& entry : values.FilterList.entries())
         EXPECT_EQ(entry, u"");
 }
 
 TEST_F(SettingsTest, unreadableFileKeepsEveryDefault)
 {
     drives.makeDir(SettingsPath);   // a directory where the file should be
-    SettingsValues values = load();
+    LoadedSettings values = load();
     EXPECT_EQ(values.ShowReadOnly, 1);
     EXPECT_EQ(values.StartDirectory, u"");
     EXPECT_TRUE(values.JumpList.empty());
@@ -34,7 +34,7 @@ TEST_F(SettingsTest, unreadableFileKeepsEveryDefault)
 
 TEST_F(SettingsTest, fileWithoutStartDirectoryFallsBackToProgramDir)
 {
-    SettingsValues values = loadFrom("");
+    LoadedSettings values = loadFrom("");
     EXPECT_EQ(values.StartDirectory, ProgramDir);
     values = loadFrom("[Init]\r\nHidden=  1 \r\n");
     EXPECT_EQ(values.StartDirectory, ProgramDir);
@@ -44,7 +44,7 @@ TEST_F(SettingsTest, fileWithoutStartDirectoryFallsBackToProgramDir)
 TEST_F(SettingsTest, startDirectoryThatNoLongerExistsBecomesProgramDir)
 {
     drives.makeDir(u"C:\\kept");
-    SettingsValues values = loadFrom("[Jump]\r\nC:\\kept\\\r\n");
+    LoadedSettings values = loadFrom("[Jump]\r\nC:\\kept\\\r\n");
     EXPECT_EQ(values.StartDirectory, u"C:\\kept\\");
     values = loadFrom("[Jump]\r\nC:\\gone\\\r\ndoc,C:\\gone\\\r\n");
     EXPECT_EQ(values.StartDirectory, ProgramDir);
@@ -65,7 +65,7 @@ TEST_F(SettingsTest, probingTheStartDirectoryLeavesTheWorkingDirectory)
 TEST_F(SettingsTest, oldOneLineFormGivesTheDirectoryWithBackslashAndNothingElse)
 {
     drives.makeDir(u"C:\\old dir");
-    SettingsValues values = loadFrom("C:\\old dir\r\nTop= 5\r\n1 *.txt\r\n");
+    LoadedSettings values = loadFrom("C:\\old dir\r\nTop= 5\r\n1 *.txt\r\n");
     EXPECT_EQ(values.StartDirectory, u"C:\\old dir\\");
     EXPECT_FALSE(values.SavedTop);
     EXPECT_EQ(values.FilterList[1], u"");
@@ -78,7 +78,7 @@ TEST_F(SettingsTest, oldOneLineFormGivesTheDirectoryWithBackslashAndNothingElse)
 TEST_F(SettingsTest, oldFormIsOnlyRecognisedOnTheFirstLine)
 {
     drives.makeDir(u"C:\\old");
-    SettingsValues values = loadFrom("\r\nC:\\old\r\n");
+    LoadedSettings values = loadFrom("\r\nC:\\old\r\n");
     EXPECT_EQ(values.StartDirectory, ProgramDir);
 }
 
@@ -96,7 +96,7 @@ TEST_F(SettingsTest, headersAreRecognisedInAnyLetterCase)
     for (const auto& v : variants) {
         std::string file = std::string(v[0]) + "\r\nHidden= 1\r\n\r\n" + v[1]
             + "\r\nC:\\start\\\r\ndoc,C:\\doc\\\r\n\r\n" + v[2] + "\r\n4 *.lzh\r\n";
-        SettingsValues values = loadFrom(file);
+        LoadedSettings values = loadFrom(file);
         EXPECT_EQ(values.ShowHidden, 1) << v[0];
         EXPECT_EQ(values.StartDirectory, u"C:\\start\\") << v[1];
         EXPECT_EQ(entries(values.JumpList), (Entries{{u"doc", u"C:\\doc\\"}})) << v[1];
@@ -108,7 +108,7 @@ TEST_F(SettingsTest, onlyWholeBracketedLinesAreHeaders)
 {
     drives.makeDir(u"C:\\start");
     // Each of these once switched the section; now they are jump entries.
-    SettingsValues values = loadFrom(
+    LoadedSettings values = loadFrom(
         "[Jump]\r\nC:\\start\\\r\n"
         "aJUx,C:\\x\\\r\n"
         "xINy,C:\\y\\\r\n"
@@ -125,7 +125,7 @@ TEST_F(SettingsTest, onlyWholeBracketedLinesAreHeaders)
 
 TEST_F(SettingsTest, linesBeforeTheFirstHeaderAreIgnored)
 {
-    SettingsValues values = loadFrom("Top= 100\r\ndoc,C:\\doc\\\r\n[Init]\r\nLeft= 7\r\n");
+    LoadedSettings values = loadFrom("Top= 100\r\ndoc,C:\\doc\\\r\n[Init]\r\nLeft= 7\r\n");
     EXPECT_FALSE(values.SavedTop);
     EXPECT_EQ(values.SavedLeft, 7);
     EXPECT_TRUE(values.JumpList.empty());
@@ -133,7 +133,7 @@ TEST_F(SettingsTest, linesBeforeTheFirstHeaderAreIgnored)
 
 TEST_F(SettingsTest, initKeysComeInAnyOrderAndCase)
 {
-    SettingsValues values = loadFrom(
+    LoadedSettings values = loadFrom(
         "[Init]\r\nwidth=9000\r\nARCHIVE= 0\r\nheight= 6000 \r\nsystem=1\r\nLEFT=-30\r\ntop= 45 \r\n"
         "readonly=0\r\nhidden=1\r\n");
     EXPECT_EQ(values.SavedWidth, 9000);
@@ -148,7 +148,7 @@ TEST_F(SettingsTest, initKeysComeInAnyOrderAndCase)
 
 TEST_F(SettingsTest, laterInitLinesOverrideEarlierOnesAndNonNumbersChangeNothing)
 {
-    SettingsValues values = loadFrom("[Init]\r\nTop= 10\r\nTop= 20\r\nLeft= 5\r\nLeft= five\r\nHidden=\r\n");
+    LoadedSettings values = loadFrom("[Init]\r\nTop= 10\r\nTop= 20\r\nLeft= 5\r\nLeft= five\r\nHidden=\r\n");
     EXPECT_EQ(values.SavedTop, 20);
     EXPECT_EQ(values.SavedLeft, 5);
     EXPECT_EQ(values.ShowHidden, 0);
@@ -156,32 +156,32 @@ TEST_F(SettingsTest, laterInitLinesOverrideEarlierOnesAndNonNumbersChangeNothing
 
 TEST_F(SettingsTest, firstOfTwoAliasesThatDifferOnlyInCaseWins)
 {
-    SettingsValues values = loadFrom("[Jump]\r\nC:\\\r\nDoc,C:\\first\\\r\nDOC,C:\\second\\\r\ndoc,C:\\third\\\r\n");
+    LoadedSettings values = loadFrom("[Jump]\r\nC:\\\r\nDoc,C:\\first\\\r\nDOC,C:\\second\\\r\ndoc,C:\\third\\\r\n");
     EXPECT_EQ(entries(values.JumpList), (Entries{{u"Doc", u"C:\\first\\"}}));
 }
 
 TEST_F(SettingsTest, aliasKeepsItsBlanksAndPathLosesItsSurroundingBlanks)
 {
-    SettingsValues values = loadFrom("[Jump]\r\nC:\\\r\n doc ,  C:\\my doc\\  \r\n");
+    LoadedSettings values = loadFrom("[Jump]\r\nC:\\\r\n doc ,  C:\\my doc\\  \r\n");
     EXPECT_EQ(entries(values.JumpList), (Entries{{u" doc ", u"C:\\my doc\\"}}));
 }
 
 TEST_F(SettingsTest, jumpLineIsSplitAtItsFirstComma)
 {
-    SettingsValues values = loadFrom("[Jump]\r\nC:\\\r\na,b,C:\\x\\\r\n,C:\\noalias\\\r\n");
+    LoadedSettings values = loadFrom("[Jump]\r\nC:\\\r\na,b,C:\\x\\\r\n,C:\\noalias\\\r\n");
     EXPECT_EQ(entries(values.JumpList), (Entries{{u"a", u"b,C:\\x\\"}, {u"", u"C:\\noalias\\"}}));
 }
 
 TEST_F(SettingsTest, jumpLinesWithoutACommaAreIgnored)
 {
-    SettingsValues values = loadFrom("[Jump]\r\nC:\\\r\nno comma here\r\n\r\n   \r\nok,C:\\ok\\\r\n");
+    LoadedSettings values = loadFrom("[Jump]\r\nC:\\\r\nno comma here\r\n\r\n   \r\nok,C:\\ok\\\r\n");
     EXPECT_EQ(entries(values.JumpList), (Entries{{u"ok", u"C:\\ok\\"}}));
 }
 
 TEST_F(SettingsTest, japaneseTextIsReadFromShiftJis)
 {
     drives.makeDir(u"C:\\仕事");
-    SettingsValues values = loadFrom("[Jump]\r\nC:\\" + kSjisWork + "\\\r\n" + kSjisDocument + ",C:\\"
+    LoadedSettings values = loadFrom("[Jump]\r\nC:\\" + kSjisWork + "\\\r\n" + kSjisDocument + ",C:\\"
         + kSjisDocument + "\\\r\n[Filter]\r\n2 " + kSjisWork + "*.txt\r\n");
     EXPECT_EQ(values.StartDirectory, u"C:\\仕事\\");
     EXPECT_EQ(entries(values.JumpList), (Entries{{u"文書", u"C:\\文書\\"}}));
@@ -204,7 +204,7 @@ TEST_F(SettingsTest, filterEntryIsTheTextFromTheThirdCharacter)
         for (int i = 0; i < 10; ++i)
             file += std::to_string(i) + " old\r\n";
         file += c.line + std::string("\r\n");
-        SettingsValues values = loadFrom(file);
+        LoadedSettings values = loadFrom(file);
         for (std::size_t i = 0; i < 10; ++i) {
             if (i == c.index)
                 EXPECT_EQ(values.FilterList[i], c.entry) << c.line;
@@ -216,7 +216,7 @@ TEST_F(SettingsTest, filterEntryIsTheTextFromTheThirdCharacter)
 
 TEST_F(SettingsTest, displayKindsOutside16BitsAreNotRead)
 {
-    SettingsValues values = loadFrom(
+    LoadedSettings values = loadFrom(
         "[Init]\r\nReadOnly= 32768\r\nHidden= -32769\r\nSystem= 32767\r\nArchive= 99999999999999999999\r\n");
     EXPECT_EQ(values.ShowReadOnly, 1);
     EXPECT_EQ(values.ShowHidden, 0);
@@ -230,7 +230,7 @@ TEST_F(SettingsTest, displayKindsOutside16BitsAreNotRead)
 
 TEST_F(SettingsTest, geometryIsKeptAsReadUnlessItIsNoSensibleNumber)
 {
-    SettingsValues values = loadFrom("[Init]\r\nTop=-5000\r\nLeft= 1000000000\r\nWidth= 1e10\r\nHeight= 1e400\r\n");
+    LoadedSettings values = loadFrom("[Init]\r\nTop=-5000\r\nLeft= 1000000000\r\nWidth= 1e10\r\nHeight= 1e400\r\n");
     EXPECT_EQ(values.SavedTop, -5000);
     EXPECT_EQ(values.SavedLeft, 1e9);
     EXPECT_FALSE(values.SavedWidth);
@@ -247,7 +247,7 @@ TEST_F(SettingsTest, veryLongLinesAreReadWithoutHarmToTheOthers)
 {
     drives.makeDir(u"C:\\start");
     const std::string huge(1 << 20, 'x');
-    SettingsValues values = loadFrom(
+    LoadedSettings values = loadFrom(
         "[Init]\r\nTop= 100\r\n" + huge + "\r\nTop=" + std::string(1 << 20, '9') + "\r\nHidden= 1\r\n"
         "[Jump]\r\nC:\\start\\\r\n" + huge + "\r\n" + huge + ",C:\\long\\\r\nshort,C:\\short\\\r\n"
         "[Filter]\r\n5 " + huge + "\r\n6 *.txt\r\n");
@@ -264,7 +264,7 @@ TEST_F(SettingsTest, veryLongLinesAreReadWithoutHarmToTheOthers)
 TEST_F(SettingsTest, invalidShiftJisBytesSpoilOnlyTheirOwnLine)
 {
     drives.makeDir(u"C:\\start");
-    SettingsValues values = loadFrom(
+    LoadedSettings values = loadFrom(
         "[Init]\r\nHidden= 1\xff\r\nSystem= 1\r\n"
         "[Jump]\r\nC:\\start\\\r\n"
         "bad\x81,C:\\bad\\\r\n"
@@ -289,7 +289,7 @@ TEST_F(SettingsTest, invalidShiftJisBytesSpoilOnlyTheirOwnLine)
 TEST_F(SettingsTest, loneLineFeedsAndAMissingLastLineEndAreRead)
 {
     drives.makeDir(u"C:\\start");
-    SettingsValues values = loadFrom("[Init]\nTop= 3\n[Jump]\nC:\\start\\\ndoc,C:\\doc\\\n[Filter]\n1 *.c");
+    LoadedSettings values = loadFrom("[Init]\nTop= 3\n[Jump]\nC:\\start\\\ndoc,C:\\doc\\\n[Filter]\n1 *.c");
     EXPECT_EQ(values.SavedTop, 3);
     EXPECT_EQ(values.StartDirectory, u"C:\\start\\");
     EXPECT_EQ(entries(values.JumpList), (Entries{{u"doc", u"C:\\doc\\"}}));

@@ -12,9 +12,9 @@ const std::string kSjisWork = "\x8e\x64\x8e\x96";     // 仕事
 const std::string kSjisDocument = "\x95\xb6\x8f\x91";   // 文書
 const std::string kSjisTable = "\x95\x5c";             // 表
 
-SettingsSnapshot sampleSnapshot()
+SavedSettings sampleSnapshot()
 {
-    SettingsSnapshot s;
+    SavedSettings s;
     s.Top = 1200;
     s.Left = -150;
     s.ClientWidth = 9000;
@@ -55,9 +55,9 @@ const std::string kSampleBytes =
     "3 *.lzh;*.zip\r\n"
     "9 " + kSjisTable + "*\r\n";
 
-SettingsSnapshot snapshotOf(const SettingsValues& v, u16 listed)
+SavedSettings snapshotOf(const LoadedSettings& v, u16 listed)
 {
-    SettingsSnapshot s;
+    SavedSettings s;
     s.Top = v.SavedTop.value_or(0);
     s.Left = v.SavedLeft.value_or(0);
     s.ClientWidth = v.SavedWidth.value_or(0);
@@ -82,7 +82,7 @@ TEST_F(SettingsTest, roundTripGivesBackEveryValueAndTheSameBytes)
 {
     drives.makeDir(u"C:\\仕事\\表");
     save(sampleSnapshot());
-    SettingsValues values = load();
+    LoadedSettings values = load();
     EXPECT_EQ(values.SavedTop, 1200);
     EXPECT_EQ(values.SavedLeft, -150);
     EXPECT_EQ(values.SavedWidth, 9000);
@@ -105,7 +105,7 @@ TEST_F(SettingsTest, roundTripGivesBackEveryValueAndTheSameBytes)
 
 TEST_F(SettingsTest, emptyListsWriteOnlyTheirHeadersAndTheDirectory)
 {
-    SettingsSnapshot s;
+    SavedSettings s;
     s.ListedDirectory = u"C:\\";
     save(s);
     EXPECT_EQ(settingsBytes(),
@@ -116,7 +116,7 @@ TEST_F(SettingsTest, emptyListsWriteOnlyTheirHeadersAndTheDirectory)
 
 TEST_F(SettingsTest, fractionalGeometryIsWrittenInGeneralFormAndReadRoundedDown)
 {
-    SettingsSnapshot s;
+    SavedSettings s;
     s.Top = 1234.5;
     s.Left = 0.75;
     s.ListedDirectory = u"C:\\";
@@ -124,7 +124,7 @@ TEST_F(SettingsTest, fractionalGeometryIsWrittenInGeneralFormAndReadRoundedDown)
     const std::string bytes = settingsBytes();
     EXPECT_NE(bytes.find("\r\nTop= 1234.5 \r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nLeft= .75 \r\n"), std::string::npos);
-    SettingsValues values = load();
+    LoadedSettings values = load();
     EXPECT_EQ(values.SavedTop, 1234);
     EXPECT_EQ(values.SavedLeft, 0);
 }
@@ -132,7 +132,7 @@ TEST_F(SettingsTest, fractionalGeometryIsWrittenInGeneralFormAndReadRoundedDown)
 TEST_F(SettingsTest, aliasesThatLookLikeSectionTagsSurviveARoundTrip)
 {
     drives.makeDir(u"C:\\start");
-    SettingsSnapshot s;
+    SavedSettings s;
     s.ShowHidden = 1;
     s.ListedDirectory = u"C:\\start\\";
     for (const char16_t* alias : {u"aJUx", u"xINy", u"zfi", u"[Jump", u"bIN]", u"after"})
@@ -141,7 +141,7 @@ TEST_F(SettingsTest, aliasesThatLookLikeSectionTagsSurviveARoundTrip)
     s.FilterList[5] = u"*.lzh";
     save(s);
 
-    SettingsValues values = load();
+    LoadedSettings values = load();
     EXPECT_EQ(values.JumpList, s.JumpList);
     EXPECT_EQ(values.StartDirectory, u"C:\\start\\");
     EXPECT_EQ(values.ShowHidden, 1);
@@ -151,7 +151,7 @@ TEST_F(SettingsTest, aliasesThatLookLikeSectionTagsSurviveARoundTrip)
 
 TEST_F(SettingsTest, jumpEntryThatWouldReadBackAsAHeaderIsLeftOut)
 {
-    SettingsSnapshot s;
+    SavedSettings s;
     s.ListedDirectory = u"C:\\";
     s.JumpList.append(u"one", u"C:\\one\\");
     s.JumpList.append(u"[JUNK", u"x]");
@@ -166,7 +166,7 @@ TEST_F(SettingsTest, jumpEntryThatWouldReadBackAsAHeaderIsLeftOut)
 
 TEST_F(SettingsTest, entriesThatCannotBeStoredAreLeftOutAndTheRestIsWritten)
 {
-    SettingsSnapshot s;
+    SavedSettings s;
     s.ListedDirectory = u"C:\\";
     s.JumpList.append(u"one", u"C:\\one\\");
     s.JumpList.append(u"euro", u"C:\\€\\");           // not in code page 932
@@ -184,14 +184,14 @@ TEST_F(SettingsTest, entriesThatCannotBeStoredAreLeftOutAndTheRestIsWritten)
 
 TEST_F(SettingsTest, listedDirectoryThatCannotBeStoredLeadsToProgramDirNextTime)
 {
-    SettingsSnapshot s;
+    SavedSettings s;
     s.ListedDirectory = u"C:\\€";
     s.JumpList.append(u"doc", u"C:\\doc\\");
     save(s);
     const std::string bytes = settingsBytes();
     EXPECT_NE(bytes.find("[Jump]\r\n\r\ndoc,C:\\doc\\\r\n\r\n[Filter]\r\n"), std::string::npos);
 
-    SettingsValues values = load();
+    LoadedSettings values = load();
     EXPECT_EQ(values.StartDirectory, ProgramDir);
     EXPECT_EQ(entries(values.JumpList), (Entries{{u"doc", u"C:\\doc\\"}}));
 }
@@ -245,12 +245,12 @@ TEST_F(SettingsTest, unwritableLocationWritesNothingAndDoesNotFail)
     const u16 programDir = u"C:\\blocked\\";
     const u16 dataDir = programDir + u"SYSDAT\\";
     auto before = drives.fs().currentDirectory();
-    SaveSettings(drives.fs(), dataDir, programDir, sampleSnapshot());
+    saveFrom(drives.fs(), dataDir, programDir, sampleSnapshot());
     EXPECT_EQ(drives.readBytes(u"C:\\blocked"), "keep");
     EXPECT_EQ(drives.fs().currentDirectory(), before);
 
-    SettingsValues values;
-    LoadSettings(drives.fs(), dataDir, programDir, values);
+    LoadedSettings values;
+    loadInto(drives.fs(), dataDir, programDir, values);
     EXPECT_EQ(values.StartDirectory, u"");
 }
 

@@ -111,8 +111,8 @@ TEST_F(RefreshFileTableTest, listsOnlyFilesAndHonoursAttributeSwitches)
     Form1Model& m = load();
     EXPECT_EQ(names(), (std::vector<u16>{u"locked", u"plain"}));
     EXPECT_EQ(m.Grid1.cell(1, 1), u"R");
-    m.settings.ShowHidden = 1;
-    m.settings.ShowReadOnly = 0;
+    m.displayKinds.ShowHidden = 1;
+    m.displayKinds.ShowReadOnly = 0;
     m.ApplyDisplayKinds();
     m.RefreshFileTable(u'n');
     EXPECT_EQ(names(), (std::vector<u16>{u".hidden", u"plain"}));

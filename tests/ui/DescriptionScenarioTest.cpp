@@ -105,7 +105,7 @@ TEST_F(DescriptionScenario, digitsAndJAreTypedIntoTheField)
     Form1& f = start();
     int jumps = 0;
     f.commands().add(CommandId::OpenJumpFolder, [&](CommandContext&) { ++jumps; return CommandResult::Failed; });
-    model().settings.FilterList[1] = u"*.none";
+    model().FilterList[1] = u"*.none";
     toDescriptionColumn();
     press(Qt::Key_Return);
     type(QStringLiteral("J1"));

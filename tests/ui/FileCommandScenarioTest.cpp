@@ -198,6 +198,43 @@ TEST_F(FileCommandScenario, theDialogsCancelKeys)
     EXPECT_TRUE(drives.exists(u"C:\\work\\a.txt"));
 }
 
+TEST_F(FileCommandScenario, theListWithTheFocusIsPaleYellowAndTheDialogSitsOverTheWindow)
+{
+    Form1& f = start();
+    std::vector<QString> yellowAfter;
+    QPoint offset;
+    QSize size;
+    platform::queueDialogHook([&](QDialog& d) {
+        auto yellow = [&d] {
+            QString out;
+            for (const char* name : {"Drive1", "Dir1", "File1"})
+                if (d.findChild<QWidget*>(name)->styleSheet().contains(QStringLiteral("rgb(255,255,192)")))
+                    out += QString::fromLatin1(name);
+            return out;
+        };
+        offset = d.frameGeometry().topLeft() - f.frameGeometry().topLeft();
+        size = d.frameGeometry().size();
+        key(Qt::Key_Left);
+        yellowAfter.push_back(yellow());   // File1
+        key(Qt::Key_Left);
+        yellowAfter.push_back(yellow());   // Dir1
+        key(Qt::Key_Up);
+        key(Qt::Key_Up);                   // at the root: to Drive1
+        yellowAfter.push_back(yellow());
+        key(Qt::Key_Down);                 // back to Dir1
+        key(Qt::Key_Right);
+        key(Qt::Key_Right);                // File1 to Command1: no list is highlighted
+        yellowAfter.push_back(yellow());
+        EXPECT_EQ(focusName(), QStringLiteral("Command1"));
+        key(Qt::Key_Escape);
+    });
+    press(Qt::Key_C);
+    EXPECT_EQ(yellowAfter, (std::vector<QString>{"File1", "Dir1", "Drive1", ""}));
+    EXPECT_EQ(offset.x(), (f.frameGeometry().width() - size.width()) / 2);
+    EXPECT_EQ(offset.y(), int((f.frameGeometry().height() - size.height()) * 0.4));
+    EXPECT_FALSE(drives.exists(u"C:\\dest\\a.txt"));
+}
+
 TEST_F(FileCommandScenario, aProtectedFileStopsTheCommandBeforeTheDialog)
 {
     drives.writeBytes(u"C:\\work\\黑黑黑黑.ini", "settings");

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Text.h"
+
+namespace sorvik {
+
+// The archive name the pack dialog proposes: the name up to its first ".",
+// then ".LZH" (report.txt -> report.LZH, a.b.c -> a.LZH, .profile -> .LZH).
+// A name without "." keeps the whole name: Makefile -> Makefile.LZH.
+u16 proposedArchiveName(u16view fileName);
+
+// `u -x1 "archive" "sourceDir" "name"`, or `u "archive" ...` without stored directories.
+u16 compressCommandLine(u16view archivePath, u16view sourceDir, u16view fileName, bool storeDirectories);
+// `x "archive" "destinationDir"`, or `e ...` without stored directories.
+u16 extractCommandLine(u16view archivePath, u16view destinationDir, bool storeDirectories);
+
+// The archiver's result as the messages show it: its low 16 bits, signed.
+int signed16(int result);
+
+}

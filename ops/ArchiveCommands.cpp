@@ -1,0 +1,126 @@
+#include "ops/ArchiveCommands.h"
+
+#include "lha/ErrorCodes.h"
+#include "lha/Unlha.h"
+#include "ops/ArchiveCommandLine.h"
+#include "ops/FrmCopy.h"
+#include "ops/ProgressWindow.h"
+#include "platform/QtUi.h"
+#include "platform/Ui.h"
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace sorvik {
+
+namespace {
+
+constexpr unsigned long kBufferSize = 3000;
+
+// Runs one archiver command line. The archiver blocks until it is done, so
+// it runs beside the window's thread while a progress window keeps the
+// windows painted; it cannot be stopped halfway, so that window has no
+// cancel button.
+int runArchiver(u16view commandLine, u16view title, u16view name, QWidget* parent)
+{
+    const std::optional<std::string> line = platform::encodeCp932(commandLine);
+    if (!line)
+        return lha::kErrInvalidPath;   // a name code page 932 cannot hold cannot reach the archiver
+    std::atomic<bool> done{false};
+    int result = 0;
+    std::thread worker([&] {
+        char buffer[kBufferSize] = {};
+        result = Unlha(nullptr, line->c_str(), buffer, kBufferSize);
+        done = true;
+    });
+    ProgressWindow progress(QString::fromStdU16String(u16(title)), parent);
+    progress.setCancellable(false);
+    progress.begin(1, 0);
+    progress.startFile(name, 0);
+    while (!done) {
+        progress.copied(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    worker.join();
+    progress.end();
+    return result;
+}
+
+void CompressToArchive(FrmCopy& dialog, u16view name, u16view archivePath)
+{
+    const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
+    const int result = runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()),
+        u"ﾌｧｲﾙの圧縮", name, &dialog);
+    if (result != 0)
+        platform::ui().showMessage(u"圧縮失敗 :" + fromUtf8(std::to_string(signed16(result))));
+}
+
+void ExtractArchive(FrmCopy& dialog, u16view name)
+{
+    const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
+    const int result = runArchiver(extractCommandLine(sourceDir + u16(name), destinationDir, dialog.option1Selected()),
+        u"ﾌｧｲﾙの解凍", name, &dialog);
+    if (result != 0)
+        platform::ui().showMessage(u"展開失敗 :" + fromUtf8(std::to_string(signed16(result))));
+}
+
+// Both commands refuse marked files before the dialog shows.
+CommandResult archiveCommand(CommandContext& context, QWidget* mainWindow, Operation operation)
+{
+    FileTable& t = context.table();
+    if (t.col() != 0)
+        return CommandResult::Failed;
+    context.PushTablePosition();
+    {
+        FrmCopy dialog(context.fs(), mainWindow);
+        dialog.configure(operation, context.currentDir());
+        dialog.SetForm();
+        const u16 name = t.fileName(t.row());
+        if (context.CountMarkedRows() != 0) {
+            platform::ui().showMessage(operation == Operation::Compress ? u"ﾏｰｸを付けたﾌｧｲﾙの圧縮はできません"
+                                                                        : u"ﾏｰｸを付けたﾌｧｲﾙの解凍はできません");
+        } else {
+            if (operation == Operation::Compress) {
+                dialog.showCurrent(name, proposedArchiveName(name), true, true);
+                dialog.setExecutor(operation, [name](FrmCopy& d) {
+                    CompressToArchive(d, name, d.GetOperationDirs().second + d.text2());
+                });
+            } else {
+                dialog.showCurrent(name, u"", false, true);
+                dialog.setExecutor(operation, [name](FrmCopy& d) { ExtractArchive(d, name); });
+            }
+            platform::execDialog(dialog);
+        }
+    }
+    context.PopTablePosition();
+    return CommandResult::Done;
+}
+
+}
+
+CommandResult CompressFile(CommandContext& context, QWidget* mainWindow)
+{
+    return archiveCommand(context, mainWindow, Operation::Compress);
+}
+
+CommandResult ExtractFile(CommandContext& context, QWidget* mainWindow)
+{
+    const FileTable& t = context.table();
+    const std::optional<std::string> path = platform::encodeCp932(context.currentDir() + t.fileName(t.row()));
+    if (!path || UnlhaCheckArchive(path->c_str(), 0) == 0) {
+        platform::ui().showMessage(u"このﾌｧｲﾙはLHA圧縮ﾌｧｲﾙではありません");
+        return CommandResult::Failed;
+    }
+    return archiveCommand(context, mainWindow, Operation::Extract);
+}
+
+void registerArchiveCommands(CommandRegistry& registry, QWidget* mainWindow, platform::FileSystem& fs)
+{
+    lha::setFileSystem(&fs);
+    registry.add(CommandId::Compress, [mainWindow](CommandContext& c) { return CompressFile(c, mainWindow); });
+    registry.add(CommandId::Extract, [mainWindow](CommandContext& c) { return ExtractFile(c, mainWindow); });
+}
+
+}

@@ -1,0 +1,45 @@
+#include "ops/ArchiveCommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvik {
+namespace {
+
+TEST(ArchiveCommandLine, proposedNamesKeepTheCaseUpToTheFirstDot)
+{
+    EXPECT_EQ(proposedArchiveName(u"report.txt"), u"report.LZH");
+    EXPECT_EQ(proposedArchiveName(u"Memo.Txt"), u"Memo.LZH");
+    EXPECT_EQ(proposedArchiveName(u"a.b.c"), u"a.LZH");
+    EXPECT_EQ(proposedArchiveName(u".profile"), u".LZH");
+    EXPECT_EQ(proposedArchiveName(u"Makefile"), u"Makefile.LZH");
+    EXPECT_EQ(proposedArchiveName(u"資料.doc"), u"資料.LZH");
+}
+
+TEST(ArchiveCommandLine, packLinesQuoteEveryValue)
+{
+    const u16 withDirs = compressCommandLine(u"D:\\arc\\Memo.LZH", u"C:\\work\\", u"Memo.Txt", true);
+    EXPECT_EQ(withDirs, u"u -x1 \"D:\\arc\\Memo.LZH\" \"C:\\work\\\" \"Memo.Txt\"");
+    EXPECT_EQ(withDirs.size(), 45u);
+    EXPECT_EQ(compressCommandLine(u"D:\\arc\\Memo.LZH", u"C:\\work\\", u"Memo.Txt", false),
+        u"u \"D:\\arc\\Memo.LZH\" \"C:\\work\\\" \"Memo.Txt\"");
+    EXPECT_EQ(compressCommandLine(u"D:\\my arc\\", u"C:\\a b\\", u"c d.txt", false),
+        u"u \"D:\\my arc\\\" \"C:\\a b\\\" \"c d.txt\"")
+        << "an emptied archive name passes the directory alone";
+}
+
+TEST(ArchiveCommandLine, unpackLinesPickXOrE)
+{
+    EXPECT_EQ(extractCommandLine(u"C:\\work\\old.lzh", u"D:\\out\\", true), u"x \"C:\\work\\old.lzh\" \"D:\\out\\\"");
+    EXPECT_EQ(extractCommandLine(u"C:\\work\\old.lzh", u"D:\\out\\", false), u"e \"C:\\work\\old.lzh\" \"D:\\out\\\"");
+}
+
+TEST(ArchiveCommandLine, resultsAreShownAsSigned16BitNumbers)
+{
+    EXPECT_EQ(signed16(0x8006), -32762);
+    EXPECT_EQ(signed16(0x801C), -32740);
+    EXPECT_EQ(signed16(0), 0);
+    EXPECT_EQ(signed16(1), 1);
+}
+
+}
+}
