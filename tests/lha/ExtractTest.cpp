@@ -91,6 +91,22 @@ TEST_F(Extract, readsLevel0And1ArchivesOfOtherArchivers)
     EXPECT_EQ(mtimeOf(drives.host(u"D:\\out\\one.txt")), expected);
 }
 
+TEST_F(Extract, makesLevel0DirectoryEntriesAsDirectories)
+{
+    RawMember dir{"EMPTYDIR\\", "", "", "-lh0-"};
+    std::string member = level0Member(dir, 0x58210000);
+    member[19] = 0x10;   // the directory attribute; the checksum covers it
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < member.size(); ++i)
+        sum += static_cast<unsigned char>(member[i]);
+    member[1] = static_cast<char>(sum);
+    drives.writeBytes(u"C:\\dirs.lzh", member + std::string(1, '\0'));
+    ASSERT_EQ(unlha("x \"C:\\dirs.lzh\" \"D:\\out\\\""), 0) << report;
+    struct stat st {};
+    ASSERT_EQ(stat(drives.host(u"D:\\out\\EMPTYDIR").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
 TEST_F(Extract, givesJapaneseNamesTheirHostForm)
 {
     RawMember m{*platform::encodeCp932(u"表計算.txt"), *platform::encodeCp932(u"資料") + "\xFF", "x", "-lh0-"};
