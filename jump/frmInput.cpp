@@ -12,11 +12,6 @@ namespace {
 
 constexpr int kWidth = 4695, kHeight = 1335;   // twips
 
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
-}
-
 }
 
 frmInput::frmInput(QWidget* parent)
@@ -28,16 +23,16 @@ frmInput::frmInput(QWidget* parent)
 
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName("Text1");
-    place(m_text1, 120, 120, 4455, 375);
+    placeTwips(m_text1, 120, 120, 4455, 375);
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName("cmdOK");
     m_cmdOK->setAutoDefault(false);
     m_cmdOK->setDefault(true);
-    place(m_cmdOK, 2040, 720, 1215, 435);
+    placeTwips(m_cmdOK, 2040, 720, 1215, 435);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
     m_cmdCan->setAutoDefault(false);
-    place(m_cmdCan, 3360, 720, 1215, 435);
+    placeTwips(m_cmdCan, 3360, 720, 1215, 435);
     setTabOrder(m_text1, m_cmdOK);
     setTabOrder(m_cmdOK, m_cmdCan);
 

@@ -1,5 +1,7 @@
 #include "jump/frmJmp.h"
 
+#include "platform/QtConvert.h"
+
 #include "jump/JumpFolders.h"
 #include "jump/frmInput.h"
 #include "platform/KeyCodes.h"
@@ -16,18 +18,13 @@ namespace {
 
 constexpr int kWidth = 4455, kHeight = 3240;   // twips
 
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
-}
-
 QPushButton* button(QWidget* parent, const char* name, const char* caption, int top)
 {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QString::fromUtf8(name));
     // Enter always means "OK", whichever button has the focus.
     b->setAutoDefault(false);
-    place(b, 3120, top, 1215, 435);
+    placeTwips(b, 3120, top, 1215, 435);
     return b;
 }
 
@@ -44,7 +41,7 @@ frmJmp::frmJmp(JumpList& list, QWidget* parent)
     m_list1 = new Keyed<QListWidget>(this);
     m_list1->setObjectName("List1");
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
-    place(m_list1, 120, 120, 2880, 3000);
+    placeTwips(m_list1, 120, 120, 2880, 3000);
     m_cmdOK = button(this, "cmdOK", "OK", 120);
     m_cmdOK->setDefault(true);
     m_cmdCan = button(this, "cmdCan", "ｷｬﾝｾﾙ", 660);

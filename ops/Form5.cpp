@@ -14,11 +14,6 @@ namespace {
 constexpr int kWidth = 2880, kHeight = 4170;   // twips
 constexpr const char* kFrameCaptions[4] = {"ReadOnly ", "Hidden", "System", "Archive"};
 
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
-}
-
 // Focus is watched on the option buttons themselves; a frame has no focus of its own.
 class FocusWatch : public QObject {
 public:
@@ -48,22 +43,22 @@ Form5::Form5(QWidget* mainWindow)
     setFixedSize(twipsToPx(kWidth), twipsToPx(kHeight));
     auto* heading = new QLabel(QStringLiteral(" Yes   No"), this);
     heading->setObjectName("Label1");
-    place(heading, 1320, 60, 1200, 255);
+    placeTwips(heading, 1320, 60, 1200, 255);
     QWidget* previous = nullptr;
     for (int i = 0; i < 4; ++i) {
         auto* frame = new QGroupBox(QString::fromLatin1(kFrameCaptions[i]), this);
         frame->setObjectName("Frame1");
         frame->setProperty("Index", i);
-        place(frame, 120, 300 + i * 780, 2640, 720);
+        placeTwips(frame, 120, 300 + i * 780, 2640, 720);
         auto* group = new QButtonGroup(frame);
         m_yes[i] = new Keyed<QRadioButton>(frame);
         m_yes[i]->setObjectName("Option1");
         m_yes[i]->setProperty("Index", i);
-        place(m_yes[i], 1320, 300, 360, 300);
+        placeTwips(m_yes[i], 1320, 300, 360, 300);
         m_no[i] = new Keyed<QRadioButton>(frame);
         m_no[i]->setObjectName("Option2");
         m_no[i]->setProperty("Index", i);
-        place(m_no[i], 1920, 300, 360, 300);
+        placeTwips(m_no[i], 1920, 300, 360, 300);
         group->addButton(m_yes[i]);
         group->addButton(m_no[i]);
         m_no[i]->setChecked(true);
@@ -79,11 +74,11 @@ Form5::Form5(QWidget* mainWindow)
     m_command1 = new Keyed<QPushButton>(QStringLiteral("変更"), this);
     m_command1->setObjectName("Command1");
     m_command1->setDefault(true);
-    place(m_command1, 120, 3480, 1275, 495);
+    placeTwips(m_command1, 120, 3480, 1275, 495);
     m_command2 = new Keyed<QPushButton>(QStringLiteral("中止(Q)"), this);
     m_command2->setObjectName("Command2");
     m_command2->setAutoDefault(false);
-    place(m_command2, 1485, 3480, 1275, 495);
+    placeTwips(m_command2, 1485, 3480, 1275, 495);
     m_command1->onKey = [this](int c, int s) { return key(c, s); };
     setTabOrder(previous, m_command1);
     setTabOrder(m_command1, m_command2);

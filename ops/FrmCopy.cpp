@@ -16,11 +16,6 @@ QString qs(u16view s)
     return QString::fromStdU16String(u16(s));
 }
 
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
-}
-
 void setBack(QWidget* w, unsigned color)
 {
     w->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColor(color)));
@@ -42,7 +37,7 @@ void FrmCopy::buildControls()
     auto label = [this](const char* name, int left, int top, int width) {
         auto* l = new QLabel(this);
         l->setObjectName(name);
-        place(l, left, top, width, 255);
+        placeTwips(l, left, top, width, 255);
         return l;
     };
     m_label5 = label("Label5", 120, 120, 1200);
@@ -53,37 +48,37 @@ void FrmCopy::buildControls()
 
     m_text2 = new Keyed<QLineEdit>(this);
     m_text2->setObjectName("Text2");
-    place(m_text2, 1380, 750, 3600, 315);
+    placeTwips(m_text2, 1380, 750, 3600, 315);
 
     m_drive1 = new Keyed<QComboBox>(this);
     m_drive1->setObjectName("Drive1");
-    place(m_drive1, 120, 1170, 2300, 315);
+    placeTwips(m_drive1, 120, 1170, 2300, 315);
     for (const u16& item : m_chooser.drives().items())
         m_drive1->addItem(qs(item));
     m_label2 = label("Label2", 2520, 1200, 4560);
 
     m_dir1 = new Dir1(m_chooser.tree(), this);
-    place(m_dir1, 120, 1560, 2300, 3540);
+    placeTwips(m_dir1, 120, 1560, 2300, 3540);
     m_file1 = new Keyed<QListWidget>(this);
     m_file1->setObjectName("File1");
-    place(m_file1, 2520, 1560, 2460, 3540);
+    placeTwips(m_file1, 2520, 1560, 2460, 3540);
 
     m_frame1 = new QGroupBox(this);
     m_frame1->setObjectName("Frame1");
-    place(m_frame1, 5100, 1560, 1995, 1260);
+    placeTwips(m_frame1, 5100, 1560, 1995, 1260);
     m_option1 = new Keyed<QRadioButton>(m_frame1);
     m_option1->setObjectName("Option1");
-    place(m_option1, 120, 330, 1800, 300);
+    placeTwips(m_option1, 120, 330, 1800, 300);
     m_option2 = new Keyed<QRadioButton>(m_frame1);
     m_option2->setObjectName("Option2");
-    place(m_option2, 120, 750, 1800, 300);
+    placeTwips(m_option2, 120, 750, 1800, 300);
 
     m_command1 = new Keyed<QPushButton>(this);
     m_command1->setObjectName("Command1");
-    place(m_command1, 5280, 3240, 1695, 495);
+    placeTwips(m_command1, 5280, 3240, 1695, 495);
     m_command2 = new Keyed<QPushButton>(QStringLiteral("中止(Q)"), this);
     m_command2->setObjectName("Command2");
-    place(m_command2, 5280, 3900, 1695, 495);
+    placeTwips(m_command2, 5280, 3900, 1695, 495);
 
     setTabOrder(m_command1, m_command2);
     setTabOrder(m_command2, m_text2);

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kWidth = 5355, kHeight = 1800;   // twips
 
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
-}
-
 }
 
 frmRename::frmRename(QWidget* parent)
@@ -28,26 +23,26 @@ frmRename::frmRename(QWidget* parent)
 
     auto* label1 = new QLabel(QStringLiteral("変更前"), this);
     label1->setObjectName("Label1");
-    place(label1, 120, 150, 800, 300);
+    placeTwips(label1, 120, 150, 800, 300);
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName("Text1");
     m_text1->setReadOnly(true);
     m_text1->setFocusPolicy(Qt::ClickFocus);
-    place(m_text1, 960, 120, 4215, 330);
+    placeTwips(m_text1, 960, 120, 4215, 330);
     auto* label2 = new QLabel(QStringLiteral("新名称"), this);
     label2->setObjectName("Label2");
-    place(label2, 120, 600, 800, 300);
+    placeTwips(label2, 120, 600, 800, 300);
     m_text2 = new QLineEdit(this);
     m_text2->setObjectName("Text2");
-    place(m_text2, 960, 570, 4215, 330);
+    placeTwips(m_text2, 960, 570, 4215, 330);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
     m_cmdCan->setAutoDefault(false);
-    place(m_cmdCan, 2520, 1110, 1215, 435);
+    placeTwips(m_cmdCan, 2520, 1110, 1215, 435);
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName("cmdOK");
     m_cmdOK->setDefault(true);
-    place(m_cmdOK, 3960, 1110, 1215, 435);
+    placeTwips(m_cmdOK, 3960, 1110, 1215, 435);
     setTabOrder(m_text2, m_cmdCan);
     setTabOrder(m_cmdCan, m_cmdOK);
 

@@ -103,6 +103,11 @@ double pxToTwips(int px)
     return std::round(px * 1440.0 / dpi());
 }
 
+void placeTwips(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+}
+
 void placeOver(QWidget* dialog, const QWidget* window, double down)
 {
     if (!window)

@@ -27,6 +27,9 @@ void applyKeyOutcome(QKeyEvent* event, int code, const std::function<void(QKeyEv
 // it and `down` (0.4) of the height difference from its top, frames included.
 void placeOver(QWidget* dialog, const QWidget* window, double down);
 
+// Puts a control at a rectangle given in twips.
+void placeTwips(QWidget* w, int left, int top, int width, int height);
+
 // Twips and pixels at the screen's dpi (15 twips a pixel at 96 dpi).
 int twipsToPx(double twips);
 double pxToTwips(int px);

@@ -12,11 +12,6 @@ namespace {
 constexpr int kWidth = 3300, kHeight = 2460;   // twips
 constexpr const char* kCaptions[4] = {"Read Only", "Hidden", "System", "Archive"};
 
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
-}
-
 }
 
 frmFileDisp::frmFileDisp(QWidget* parent)
@@ -30,7 +25,7 @@ frmFileDisp::frmFileDisp(QWidget* parent)
     for (int i = 0; i < 4; ++i) {
         m_checks[i] = new QCheckBox(QString::fromLatin1(kCaptions[i]), this);
         m_checks[i]->setObjectName(QStringLiteral("Check%1").arg(i + 1));
-        place(m_checks[i], 240, 120 + i * 420, 1800, 315);
+        placeTwips(m_checks[i], 240, 120 + i * 420, 1800, 315);
         if (i > 0)
             setTabOrder(m_checks[i - 1], m_checks[i]);
     }
@@ -38,11 +33,11 @@ frmFileDisp::frmFileDisp(QWidget* parent)
     m_cmdOK->setObjectName("cmdOK");
     m_cmdOK->setAutoDefault(false);
     m_cmdOK->setDefault(true);
-    place(m_cmdOK, 2160, 120, 1020, 435);
+    placeTwips(m_cmdOK, 2160, 120, 1020, 435);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
     m_cmdCan->setAutoDefault(false);
-    place(m_cmdCan, 2160, 660, 1020, 435);
+    placeTwips(m_cmdCan, 2160, 660, 1020, 435);
     setTabOrder(m_checks[3], m_cmdOK);
     setTabOrder(m_cmdOK, m_cmdCan);
     m_checks[0]->setFocus();

@@ -13,11 +13,6 @@ namespace {
 constexpr int kWidth = 5340, kHeight = 4560;   // twips
 constexpr int kRowHeight = 375;
 
-void place(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
-}
-
 }
 
 frmFilter::frmFilter(FilterList& filters, QWidget* parent)
@@ -33,11 +28,11 @@ frmFilter::frmFilter(FilterList& filters, QWidget* parent)
         m_label1[i] = new QLabel(QStringLiteral("ﾌｨﾙﾀ%1").arg(i), this);
         m_label1[i]->setObjectName("Label1");
         m_label1[i]->setProperty("Index", int(i));
-        place(m_label1[i], 120, top + 30, 720, 255);
+        placeTwips(m_label1[i], 120, top + 30, 720, 255);
         m_text1[i] = new QLineEdit(QString::fromStdU16String(filters[i]), this);
         m_text1[i]->setObjectName("Text1");
         m_text1[i]->setProperty("Index", int(i));
-        place(m_text1[i], 900, top, 4320, 330);
+        placeTwips(m_text1[i], 900, top, 4320, 330);
         if (i > 0)
             setTabOrder(m_text1[i - 1], m_text1[i]);
     }
@@ -45,11 +40,11 @@ frmFilter::frmFilter(FilterList& filters, QWidget* parent)
     m_cmdOK->setObjectName("cmdOK");
     m_cmdOK->setAutoDefault(false);
     m_cmdOK->setDefault(true);
-    place(m_cmdOK, 2640, 3960, 1215, 435);
+    placeTwips(m_cmdOK, 2640, 3960, 1215, 435);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
     m_cmdCan->setAutoDefault(false);
-    place(m_cmdCan, 4005, 3960, 1215, 435);
+    placeTwips(m_cmdCan, 4005, 3960, 1215, 435);
     setTabOrder(m_text1.back(), m_cmdOK);
     setTabOrder(m_cmdOK, m_cmdCan);
     m_text1[0]->setFocus();
