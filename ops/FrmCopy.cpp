@@ -100,12 +100,12 @@ void FrmCopy::buildControls()
     connect(m_drive1, QOverload<int>::of(&QComboBox::activated), this, &FrmCopy::driveChosen);
     connect(m_command1, &QPushButton::clicked, this, &FrmCopy::execute);
     connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
-    for (QWidget* list : {static_cast<QWidget*>(m_drive1), static_cast<QWidget*>(m_dir1), static_cast<QWidget*>(m_file1)})
-        setBack(list, kListColor);
+    paintLists(nullptr);
 }
 
 void FrmCopy::configure(Operation operation, u16view sourceDir)
 {
+    m_operation = operation;
     const OperationCaptions& c = captionsOf(operation);
     setWindowTitle(qs(c.caption));
     m_label5->setText(qs(c.label5));
@@ -121,9 +121,7 @@ void FrmCopy::configure(Operation operation, u16view sourceDir)
 
 void FrmCopy::showMarked()
 {
-    Operation operation;
-    operationOfCommandCaption(m_command1->text().toStdU16String(), operation);
-    m_label7->setText(qs(captionsOf(operation).markedLabel7));
+    m_label7->setText(qs(captionsOf(m_operation).markedLabel7));
     m_text2->hide();
     m_frame1->show();
 }
@@ -180,10 +178,15 @@ void FrmCopy::driveChosen(int index)
     showChooserPath();
 }
 
-void FrmCopy::highlight(QWidget* focused)
+void FrmCopy::paintLists(QWidget* focused)
 {
     for (QWidget* list : {static_cast<QWidget*>(m_drive1), static_cast<QWidget*>(m_dir1), static_cast<QWidget*>(m_file1)})
         setBack(list, list == focused ? kFocusColor : kListColor);
+}
+
+void FrmCopy::highlight(QWidget* focused)
+{
+    paintLists(focused);
     if (focused != m_file1)
         showChooserPath();
 }
@@ -204,8 +207,7 @@ int FrmCopy::key(ChooserControl control, int code, int shift)
         m_file1->setFocus();
         break;
     case ChooserCommand::FocusCommand1:
-        for (QWidget* list : {static_cast<QWidget*>(m_drive1), static_cast<QWidget*>(m_dir1), static_cast<QWidget*>(m_file1)})
-            setBack(list, kListColor);
+        paintLists(nullptr);
         m_command1->setFocus();
         break;
     case ChooserCommand::OpenDirectory:

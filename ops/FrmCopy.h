@@ -57,9 +57,12 @@ private:
     void refreshFileList();
     void driveChosen(int index);
     void highlight(QWidget* focused);
+    // The focused list pale yellow, the others white (all white for nullptr).
+    void paintLists(QWidget* focused);
     void showChooserPath();
 
     OperationChooser m_chooser;
+    Operation m_operation = Operation::Copy;
     std::map<Operation, Executor> m_executors;
     Keyed<QComboBox>* m_drive1 = nullptr;
     Dir1* m_dir1 = nullptr;
