@@ -20,6 +20,7 @@ enum ErrorCode : int {
     kErrNotArchive = 0x8019,
     kErrCannotRead = 0x801A,
     kErrCommandName = 0x801C,
+    kErrUserCancel = 0x8020,
     kErrTempOpen = 0x8025,
     kErrUnexpectedEof = 0x8042,
     kErrNoEndMark = 0x8045,

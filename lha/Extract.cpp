@@ -14,19 +14,26 @@ namespace {
 // Decoded bytes into the temporary file, with their CRC.
 class FileSink : public ByteSink {
 public:
-    explicit FileSink(platform::TempOutput& out) : m_out(out) {}
+    FileSink(Session& s, platform::TempOutput& out) : m_s(s), m_out(out) {}
     bool write(const std::uint8_t* data, std::size_t size) override
     {
         crc = crc16(crc, data, size);
         const platform::Status st = m_out.write(data, size);
-        if (!st)
+        if (!st) {
             error = st.error();
-        return bool(st);
+            return false;
+        }
+        written += size;
+        cancelled = !m_s.advanced(size);
+        return !cancelled;
     }
     std::uint16_t crc = 0;
+    std::uint64_t written = 0;
+    bool cancelled = false;
     std::optional<platform::Error> error;
 
 private:
+    Session& m_s;
     platform::TempOutput& m_out;
 };
 
@@ -52,6 +59,7 @@ public:
     int member(const MemberHeader& h);
 
 private:
+    int place(const MemberHeader& h);
     int writeFile(const MemberHeader& h, platform::DirHandle& dir, const std::string& name, const u16& shown);
     int copyStored(const MemberHeader& h, FileSink& sink, RangeSource& data, const u16& shown);
 
@@ -60,9 +68,26 @@ private:
     platform::DirHandle& m_dest;
     bool m_flat;
     std::vector<std::uint8_t> m_buf;
+    std::uint64_t m_memberBytes = 0;   // of the current member, told to the progress
 };
 
 int Extractor::member(const MemberHeader& h)
+{
+    if (h.isDirectory())
+        return place(h);
+    m_s.startMember(displayPath(h.path), h.originalSize);
+    m_memberBytes = 0;
+    const int code = place(h);
+    if (code == kErrUserCancel)
+        return code;
+    // A member kept or refused counts as done all the same.
+    if (m_memberBytes < h.originalSize && !m_s.advanced(h.originalSize - m_memberBytes))
+        return m_s.fail(kErrUserCancel, displayPath(h.path), u"中止しました");
+    m_s.memberDone();
+    return code;
+}
+
+int Extractor::place(const MemberHeader& h)
 {
     const u16 shown = displayPath(h.path);
     if (isLinkMember(h)) {
@@ -118,7 +143,8 @@ int Extractor::copyStored(const MemberHeader& h, FileSink& sink, RangeSource& da
         if (got == 0)
             return kOk;
         if (!sink.write(m_buf.data(), static_cast<std::size_t>(got)))
-            return m_s.fail(writeErrorCode(*sink.error), shown, platform::reasonText(*sink.error));
+            return sink.cancelled ? m_s.fail(kErrUserCancel, shown, u"中止しました")
+                                  : m_s.fail(writeErrorCode(*sink.error), shown, platform::reasonText(*sink.error));
     }
 }
 
@@ -148,8 +174,14 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
     if (!temp)
         return m_s.fail(temp.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrTempOpen, shown,
                         platform::reasonText(temp.error()));
-    FileSink sink(**temp);
+    FileSink sink(m_s, **temp);
     RangeSource data(m_src, h.dataOffset(), h.compressedSize);
+    // Whatever happens below, the bytes written so far count as done.
+    struct Count {
+        std::uint64_t& total;
+        const FileSink& sink;
+        ~Count() { total += sink.written; }
+    } count{m_memberBytes, sink};
     if (std::memcmp(h.method.data(), "-lh0-", 5) == 0) {
         if (int e = copyStored(h, sink, data, shown))
             return e;
@@ -162,6 +194,8 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
         case DecodeStatus::ReadError:
             return m_s.fail(kErrCannotRead, shown, u"書庫を読み込めません");
         case DecodeStatus::WriteError:
+            if (sink.cancelled)
+                return m_s.fail(kErrUserCancel, shown, u"中止しました");
             return m_s.fail(writeErrorCode(*sink.error), shown, platform::reasonText(*sink.error));
         }
     }
@@ -192,6 +226,19 @@ int runExtract(Session& s, const CommandLine& line)
     if (!dest)
         return s.fail(kErrMakeDirectory, line.directory, platform::reasonText(dest.error()));
 
+    if (s.progress) {
+        // The totals of the members a first look at the headers finds.
+        int files = 0;
+        std::uint64_t bytes = 0;
+        std::uint64_t at = 0;
+        for (HeaderRead r; (r = readHeader(src, at)).kind == HeaderRead::Kind::Member; at = r.header.endOffset()) {
+            if (!r.header.isDirectory()) {
+                ++files;
+                bytes += r.header.originalSize;
+            }
+        }
+        s.begin(files, bytes);
+    }
     Extractor extractor(s, src, **dest, line.command == Command::ExtractFlat);
     int first = kOk;
     std::uint64_t offset = 0;
@@ -213,8 +260,8 @@ int runExtract(Session& s, const CommandLine& line)
         const int code = extractor.member(r.header);
         if (code != kOk && first == kOk)
             first = code;
-        if (code == kErrDiskSpace)
-            break;   // every further file would fail the same way
+        if (code == kErrDiskSpace || code == kErrUserCancel)
+            break;   // every further file would fail the same way, or the user stopped
         offset = r.header.endOffset();
     }
     if (first == kOk)

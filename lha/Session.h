@@ -2,6 +2,7 @@
 
 #include "lha/CommandLine.h"
 #include "lha/Header.h"
+#include "lha/Progress.h"
 
 #include "platform/ArchiveIo.h"
 #include "platform/FileSystem.h"
@@ -16,8 +17,26 @@ struct Session {
     platform::FileSystem& fs;
     platform::ArchiveIo io;
     std::vector<u16> report;
+    Progress* progress = nullptr;
 
     void say(u16 line) { report.push_back(std::move(line)); }
+    void begin(int members, std::uint64_t bytes)
+    {
+        if (progress)
+            progress->begin(members, bytes);
+    }
+    void startMember(u16view name, std::uint64_t bytes)
+    {
+        if (progress)
+            progress->startMember(name, bytes);
+    }
+    // False once the caller asked to stop.
+    bool advanced(std::uint64_t bytes) { return !progress || progress->advanced(bytes); }
+    void memberDone()
+    {
+        if (progress)
+            progress->memberDone();
+    }
     // Reports a failure with its code and returns the code.
     int fail(int code, u16view what, u16view why);
 };

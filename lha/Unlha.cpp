@@ -19,6 +19,7 @@ namespace {
 std::mutex g_lock;
 platform::FileSystem* g_fs = nullptr;
 platform::FaultInjector* g_faults = nullptr;
+Progress* g_progress = nullptr;
 
 platform::FileSystem& fileSystem()
 {
@@ -83,6 +84,12 @@ void setFaults(platform::FaultInjector* faults)
 {
     std::lock_guard lock(g_lock);
     g_faults = faults;
+}
+
+void setProgress(Progress* progress)
+{
+    std::lock_guard lock(g_lock);
+    g_progress = progress;
 }
 
 u16 hex(int code)
@@ -195,6 +202,7 @@ extern "C" int Unlha(void* /*hwnd*/, const char* cmdLine, char* outputBuffer, un
 {
     std::lock_guard lock(lha::g_lock);
     lha::Session s{lha::fileSystem(), platform::ArchiveIo(lha::g_faults), {}};
+    s.progress = lha::g_progress;
     int result = lha::kErrCommandName;
     const lha::ParsedCommand parsed = lha::parseCommandLine(cmdLine ? platform::decodeCp932(cmdLine) : u16());
     if (parsed.error) {

@@ -98,6 +98,8 @@ int copyRange(Session& s, ArchiveSource& src, platform::TempOutput& out, std::ui
         const std::ptrdiff_t got = src.readAt(from, buf.data(), n);
         if (got <= 0)
             return s.fail(kErrCannotRead, u"書庫", u"読み込めません");
+        if (!s.advanced(0))
+            return s.fail(kErrUserCancel, u"書庫", u"中止しました");
         if (const platform::Status st = out.write(buf.data(), static_cast<std::size_t>(got)); !st)
             return s.fail(writeErrorCode(st.error()), u"書庫", platform::reasonText(st.error()));
         from += static_cast<std::uint64_t>(got);
@@ -141,6 +143,7 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
 
     std::uint64_t size = 0;
     std::uint16_t crc = 0;
+    bool cancelled = false;
     bool stored = (*input)->size() == 0;
     if (!stored) {
         ArchiveSink sink(out, (*input)->size());
@@ -149,8 +152,11 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
             size += n;
             crc = crc16(crc, p, n);
             encoder.write(p, n);
-            return encoder.ok();
+            cancelled = !s.advanced(n);
+            return encoder.ok() && !cancelled;
         });
+        if (cancelled)
+            return s.fail(kErrUserCancel, f.shown, u"中止しました");
         if (!readOk)
             return s.fail(kErrCannotRead, f.shown, platform::reasonText((*input)->lastError()));
         if (encoder.ok())
@@ -160,9 +166,11 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
         stored = sink.tooBig || out.size() - dataAt >= size;
     }
     if (stored) {
-        // Incompressible (or empty): the bytes as they are.
+        // Incompressible (or empty): the bytes as they are. The progress has
+        // counted them once already; this pass only asks whether to go on.
         if (const platform::Status st = out.truncate(dataAt); !st)
             return s.fail(writeErrorCode(st.error()), f.shown, platform::reasonText(st.error()));
+        const bool counted = size != 0;
         size = 0;
         crc = 0;
         platform::Status wst;
@@ -170,8 +178,11 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
             size += n;
             crc = crc16(crc, p, n);
             wst = out.write(p, n);
-            return bool(wst);
+            cancelled = !s.advanced(counted ? 0 : n);
+            return bool(wst) && !cancelled;
         });
+        if (cancelled)
+            return s.fail(kErrUserCancel, f.shown, u"中止しました");
         if (!wst)
             return s.fail(writeErrorCode(wst.error()), f.shown, platform::reasonText(wst.error()));
         if (!readOk)
@@ -256,6 +267,8 @@ int runUpdate(Session& s, const CommandLine& line)
                       line.archive, platform::reasonText(temp.error()));
     platform::TempOutput& out = **temp;
     std::vector<std::uint8_t> buf(kChunk);
+    s.begin(1, f.facts.size);
+    s.startMember(f.shown, f.facts.size);
     for (std::size_t i = 0; i < members.size(); ++i) {
         if (i == replace) {
             if (int e = writeMember(s, f, out, buf))
@@ -272,6 +285,7 @@ int runUpdate(Session& s, const CommandLine& line)
         return s.fail(writeErrorCode(st.error()), line.archive, platform::reasonText(st.error()));
     if (const platform::Status st = out.commit(archiveName, std::nullopt, platform::SyncMode::Always); !st)
         return s.fail(writeErrorCode(st.error()), line.archive, platform::reasonText(st.error()));
+    s.memberDone();
     s.say(f.shown + (replace == SIZE_MAX ? u": 追加しました" : u": 更新しました"));
     return kOk;
 }

@@ -2,6 +2,7 @@
 
 #include "lha/ErrorCodes.h"
 #include "lha/Unlha.h"
+#include "ops/ArchiveProgress.h"
 #include "ops/ArchiveCommandLine.h"
 #include "ops/FrmCopy.h"
 #include "ops/ProgressWindow.h"
@@ -20,14 +21,16 @@ namespace {
 constexpr unsigned long kBufferSize = 3000;
 
 // Runs one archiver command line. The archiver blocks until it is done, so
-// it runs beside the window's thread while a progress window keeps the
-// windows painted; it cannot be stopped halfway, so that window has no
-// cancel button.
-int runArchiver(u16view commandLine, u16view title, u16view name, QWidget* parent)
+// it runs beside the window's thread while the progress window shows its
+// members and bytes and keeps the windows painted; Esc there stops it, which
+// leaves an updated archive as it was and removes a half-extracted file.
+int runArchiver(u16view commandLine, u16view title, QWidget* parent)
 {
     const std::optional<std::string> line = platform::encodeCp932(commandLine);
     if (!line)
         return lha::kErrInvalidPath;   // a name code page 932 cannot hold cannot reach the archiver
+    ArchiveProgress bridge;
+    lha::setProgress(&bridge);
     std::atomic<bool> done{false};
     int result = 0;
     std::thread worker([&] {
@@ -36,34 +39,36 @@ int runArchiver(u16view commandLine, u16view title, u16view name, QWidget* paren
         done = true;
     });
     ProgressWindow progress(QString::fromStdU16String(u16(title)), parent);
-    progress.setCancellable(false);
-    progress.begin(1, 0);
-    progress.startFile(name, 0);
     while (!done) {
-        progress.copied(0);
+        bridge.forwardTo(progress);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     worker.join();
+    lha::setProgress(nullptr);
+    bridge.forwardTo(progress);
     progress.end();
     return result;
+}
+
+// A stop the user asked for needs no message.
+void reportArchiverResult(u16view failed, int result)
+{
+    if (result != 0 && result != lha::kErrUserCancel)
+        platform::ui().showMessage(u16(failed) + fromUtf8(std::to_string(signed16(result))));
 }
 
 void CompressToArchive(FrmCopy& dialog, u16view name, u16view archivePath)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    const int result = runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()),
-        u"ﾌｧｲﾙの圧縮", name, &dialog);
-    if (result != 0)
-        platform::ui().showMessage(u"圧縮失敗 :" + fromUtf8(std::to_string(signed16(result))));
+    reportArchiverResult(u"圧縮失敗 :",
+        runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()), u"ﾌｧｲﾙの圧縮", &dialog));
 }
 
 void ExtractArchive(FrmCopy& dialog, u16view name)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    const int result = runArchiver(extractCommandLine(sourceDir + u16(name), destinationDir, dialog.option1Selected()),
-        u"ﾌｧｲﾙの解凍", name, &dialog);
-    if (result != 0)
-        platform::ui().showMessage(u"展開失敗 :" + fromUtf8(std::to_string(signed16(result))));
+    reportArchiverResult(u"展開失敗 :",
+        runArchiver(extractCommandLine(sourceDir + u16(name), destinationDir, dialog.option1Selected()), u"ﾌｧｲﾙの解凍", &dialog));
 }
 
 // Both commands refuse marked files before the dialog shows.

@@ -1,5 +1,9 @@
+#include "lha/Unlha.h"
+#include "platform/Faults.h"
 #include "platform/QtUi.h"
 #include "tests/ui/Form1Fixture.h"
+
+#include <QTimer>
 
 #include <QDialog>
 #include <QGroupBox>
@@ -7,7 +11,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <atomic>
+#include <chrono>
+#include <dirent.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace sorvik::test {
 namespace {
@@ -31,6 +40,7 @@ protected:
     }
     void TearDown() override
     {
+        lha::setFaults(nullptr);
         EXPECT_EQ(platform::dialogsLeftOpen(), 0);
         platform::clearDialogHooks();
         Form1Fixture::TearDown();
@@ -127,6 +137,115 @@ TEST_F(ArchiveScenario, anArchiverFailureIsShownWithItsSignedCode)
     ASSERT_EQ(ui.messages().size(), 1u);
     EXPECT_EQ(ui.messages()[0].substr(0, 6), u"圧縮失敗 :");
     EXPECT_EQ(ui.messages()[0][6], u'-') << toUtf8(ui.messages()[0]);
+}
+
+// Holds the archiver at a read of `pathPart` until released, so a test can
+// look at the progress window while the work is surely under way.
+class HeldArchiver {
+public:
+    HeldArchiver(platform::FsCall call, int nth, const std::string& pathPart)
+    {
+        m_faults.beforeCall(call, nth, [this] {
+            m_held = true;
+            for (int i = 0; i < 2000 && !m_release; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }, pathPart);
+        lha::setFaults(&m_faults);
+    }
+    ~HeldArchiver() { lha::setFaults(nullptr); }
+
+    // Runs `look` on the progress window once the archiver is held and the
+    // window shows, then lets the archiver go on.
+    void whenShown(std::function<void(QDialog&)> look)
+    {
+        auto* timer = new QTimer(qApp);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, look] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == "ProgressWindow" && w->isVisible() && m_held) {
+                    timer->stop();
+                    timer->deleteLater();
+                    look(static_cast<QDialog&>(*w));
+                    m_release = true;
+                    return;
+                }
+            }
+        });
+        timer->start(20);
+    }
+    bool wasShown() const { return m_release; }
+
+private:
+    platform::FaultPlan m_faults;
+    std::atomic<bool> m_held{false};
+    std::atomic<bool> m_release{false};
+};
+
+std::string longText()
+{
+    std::string text;
+    for (int i = 0; text.size() < (6u << 20); ++i)
+        text += "line " + std::to_string(i * 7919 % 100003) + " of a long report\r\n";
+    return text;
+}
+
+bool temporariesIn(const std::string& hostDir)
+{
+    bool found = false;
+    if (DIR* d = opendir(hostDir.c_str())) {
+        while (dirent* e = readdir(d))
+            found = found || std::string(e->d_name).rfind(".~sorvik-", 0) == 0;
+        closedir(d);
+    }
+    return found;
+}
+
+TEST_F(ArchiveScenario, escDuringAPackStopsItAndLeavesNoArchive)
+{
+    drives.writeBytes(u"C:\\work\\Big.Txt", longText());
+    start();
+    cursorTo(u"Big.Txt");
+    HeldArchiver held(platform::FsCall::Read, 2, "Big.Txt");
+    QString name;
+    held.whenShown([&](QDialog& w) {
+        for (QLabel* l : w.findChildren<QLabel*>())
+            if (l->text() == QStringLiteral("Big.Txt"))
+                name = l->text();
+        QTest::keyClick(&w, Qt::Key_Escape);
+    });
+    platform::queueDialogHook([](QDialog&) { key(Qt::Key_Return); });
+    press(Qt::Key_P);
+    ASSERT_TRUE(held.wasShown()) << "the progress window showed while packing";
+    EXPECT_EQ(name, QStringLiteral("Big.Txt"));
+    EXPECT_TRUE(ui.messages().empty()) << "a stop the user asked for is no failure";
+    EXPECT_FALSE(drives.exists(u"C:\\work\\Big.LZH"));
+    EXPECT_FALSE(temporariesIn(drives.host(u"C:\\work")));
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\Big.Txt"), longText());
+}
+
+TEST_F(ArchiveScenario, anUnpackShowsTheFilesAndBytesOfTheArchive)
+{
+    drives.writeBytes(u"C:\\work\\Big.Txt", longText());
+    start();
+    cursorTo(u"Big.Txt");
+    platform::queueDialogHook([](QDialog&) { key(Qt::Key_Return); });
+    press(Qt::Key_P);
+    ASSERT_GT(rowOf(u"Big.LZH"), 0);
+
+    cursorTo(u"Big.LZH");
+    ASSERT_EQ(::unlink(drives.host(u"C:\\work\\Big.Txt").c_str()), 0);
+    HeldArchiver held(platform::FsCall::Write, 1, ".~sorvik-");   // the first bytes of the extracted file
+    QStringList labels;
+    held.whenShown([&](QDialog& w) {
+        for (QLabel* l : w.findChildren<QLabel*>())
+            labels << l->text();
+    });
+    platform::queueDialogHook([](QDialog&) { key(Qt::Key_Return); });
+    press(Qt::Key_U);
+    ASSERT_TRUE(held.wasShown());
+    EXPECT_TRUE(labels.contains(QStringLiteral("0 / 1 ﾌｧｲﾙ"))) << labels.join(" | ").toStdString();
+    EXPECT_TRUE(labels.contains(QStringLiteral("Big.Txt"))) << labels.join(" | ").toStdString();
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\Big.Txt"), longText());
 }
 
 }
