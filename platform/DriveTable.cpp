@@ -251,7 +251,12 @@ DriveTable DriveTable::fromMountInfo(const std::string& mountInfo, const MountPr
 
 DriveTable DriveTable::detect()
 {
-    std::ifstream in("/proc/self/mountinfo");
+    return detectFrom("/proc/self/mountinfo");
+}
+
+DriveTable DriveTable::detectFrom(const std::string& mountInfoPath)
+{
+    std::ifstream in(mountInfoPath);
     std::ostringstream text;
     text << in.rdbuf();
     return fromMountInfo(text.str(), MountProbe{probeIsDirectory, probeIsRemovable});

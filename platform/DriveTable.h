@@ -42,6 +42,9 @@ public:
 
     // The machine's drives, read from the mount table.
     static DriveTable detect();
+    // The same from a mount table in another file, with the machine's probes
+    // of what is mounted (tests give their own table).
+    static DriveTable detectFrom(const std::string& mountInfoPath);
     // Builds the table from the text of /proc/self/mountinfo (testable). Without
     // a probe every mount point counts as a directory on a fixed device.
     static DriveTable fromMountInfo(const std::string& mountInfo);

@@ -1,4 +1,5 @@
 #include "platform/DriveTable.h"
+#include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>
 
@@ -137,16 +138,31 @@ TEST(MountInfo, StopsAtDriveZ)
     EXPECT_EQ(t.drives().back().letter, u'Z');
 }
 
-TEST(MountInfo, DetectsThisMachineWithRootAsC)
+TEST(MountInfo, DetectReadsTheTableAndProbesWhatIsMounted)
 {
-    DriveTable t = DriveTable::detect();
-    ASSERT_FALSE(t.drives().empty());
+    test::TempDrives temp;
+    temp.makeDir(u"C:\\disk");
+    temp.writeBytes(u"C:\\file", "a file mounted over a file");
+    const std::string dir = temp.host(u"C:\\disk");
+    const std::string file = temp.host(u"C:\\file");
+    temp.writeBytes(u"C:\\mountinfo",
+        "23 28 0:21 / /proc rw,nosuid - proc proc rw\n"
+        "28 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+        "61 28 8:3 / " + dir + " rw,relatime shared:31 - ext4 /dev/sda3 rw\n"
+        "62 28 8:3 /x " + file + " rw,relatime shared:31 - ext4 /dev/sda3 rw\n");
+    DriveTable t = DriveTable::detectFrom(temp.host(u"C:\\mountinfo"));
+    ASSERT_EQ(t.drives().size(), 2u);
     EXPECT_EQ(t.drives()[0].letter, u'C');
     EXPECT_EQ(t.drives()[0].hostRoot, "/");
-    for (const Drive& d : t.drives()) {
-        EXPECT_NE(d.hostRoot.rfind("/proc", 0), 0u) << d.hostRoot;
-        EXPECT_NE(d.hostRoot.rfind("/sys", 0), 0u) << d.hostRoot;
-    }
+    EXPECT_EQ(t.drives()[1].letter, u'D');
+    EXPECT_EQ(t.drives()[1].hostRoot, dir);
+}
+
+TEST(MountInfo, AnUnreadableTableStillGivesDriveC)
+{
+    DriveTable t = DriveTable::detectFrom("/nonexistent/mountinfo");
+    ASSERT_EQ(t.drives().size(), 1u);
+    EXPECT_EQ(t.drives()[0].hostRoot, "/");
 }
 
 }

@@ -15,9 +15,9 @@ namespace sorvik::test {
 
 namespace {
 
-std::string makeTemp()
+std::string makeTemp(const std::filesystem::path& base = std::filesystem::temp_directory_path())
 {
-    std::string templ = (std::filesystem::temp_directory_path() / "sorvik-test-XXXXXX").string();
+    std::string templ = (base / "sorvik-test-XXXXXX").string();
     if (!mkdtemp(templ.data()))
         throw std::runtime_error("mkdtemp failed");
     return templ;
@@ -26,7 +26,12 @@ std::string makeTemp()
 }
 
 TempDrives::TempDrives()
-    : m_hostC(makeTemp()), m_hostD(makeTemp())
+    : TempDrives(std::filesystem::temp_directory_path().string())
+{
+}
+
+TempDrives::TempDrives(const std::string& baseDir)
+    : m_hostC(makeTemp(baseDir)), m_hostD(makeTemp(baseDir))
 {
     platform::DriveTable table;
     table.add(u'C', m_hostC, platform::kDriveFixed);

@@ -14,6 +14,8 @@ namespace sorvik::test {
 class TempDrives {
 public:
     TempDrives();
+    // The same under another directory than the system's temporary one.
+    explicit TempDrives(const std::string& baseDir);
     ~TempDrives();
     TempDrives(const TempDrives&) = delete;
     TempDrives& operator=(const TempDrives&) = delete;

@@ -235,7 +235,8 @@ TEST_F(KeyboardScenario, altAcceleratorsReachTheirButtonsFromTheTable)
     press(Qt::Key_G, Qt::AltModifier);
     press(Qt::Key_R, Qt::AltModifier);
     // A mnemonic presses its button with a short animated click.
-    QTest::qWait(300);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return filter && kinds && associations; }, 5000));
+    QCoreApplication::processEvents();   // a second click, if any, would land here
     EXPECT_EQ(filter, 1);
     EXPECT_EQ(kinds, 1);
     EXPECT_EQ(associations, 1);

@@ -75,7 +75,8 @@ TEST_F(ListingScenario, aFilterEditedInTheDialogIsAppliedWithItsDigit)
     press(Qt::Key_Left);
     ASSERT_EQ(focused(), f.dirTree());
     press(Qt::Key_F, Qt::AltModifier);
-    QTest::qWait(300);
+    // A mnemonic clicks its button a moment later; done once the focus is back in the table.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !caption.isEmpty() && f.focusWidget() == f.grid(); }, 5000));
     EXPECT_EQ(caption, QStringLiteral("ﾌｨﾙﾀｰの設定"));
     EXPECT_EQ(labels, (QStringList{"ﾌｨﾙﾀ0", "ﾌｨﾙﾀ1", "ﾌｨﾙﾀ2", "ﾌｨﾙﾀ3", "ﾌｨﾙﾀ4", "ﾌｨﾙﾀ5", "ﾌｨﾙﾀ6", "ﾌｨﾙﾀ7",
                           "ﾌｨﾙﾀ8", "ﾌｨﾙﾀ9"}));
@@ -177,7 +178,7 @@ TEST_F(ListingScenario, displayKindsLetHiddenSystemAndReadOnlyFilesInAndOut)
     press(Qt::Key_Left);
     ASSERT_EQ(focused(), f.dirTree());
     press(Qt::Key_G, Qt::AltModifier);
-    QTest::qWait(300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !caption.isEmpty() && f.focusWidget() == f.grid(); }, 5000));
     EXPECT_EQ(caption, QStringLiteral("ﾌｧｲﾙ表示種類変更"));
     EXPECT_EQ(captions, (QStringList{"Read Only", "Hidden", "System", "Archive"}));
     EXPECT_EQ(preset, (std::vector<bool>{true, false, false, true}));
