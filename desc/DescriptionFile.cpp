@@ -223,7 +223,10 @@ void readComentInto(u16view raw, u16& out)
     const u16view rest = raw.substr(lead);
     if (!rest.empty() && rest.front() == u'"') {
         if (auto token = unquoteToken(rest)) {
-            unescapeInto(*token, out);
+            // Spaces in front of a description never survive writing, so
+            // they are not taken from inside the quotes either.
+            const u16view text(*token);
+            unescapeInto(text.substr(std::min(text.find_first_not_of(u' '), text.size())), out);
             return;
         }
     }
@@ -293,34 +296,42 @@ void keepPlainLine(std::string_view bytes, std::size_t pos, const LineScan& scan
     const std::size_t lead = std::min(rest.find_first_not_of(' '), rest.size());
     const std::string_view pathBytes = line.substr(start, comma - start);
     std::uint32_t hash;
+    bool byteKeyed = false;
     if (!DescriptionStore::hashOfAscii(pathBytes, hash)) {
         platform::decodeCp932(pathBytes, path);
+        // A U+FFFD always lands here, since hashOfPath() declines it.
         if (!DescriptionStore::hashOfPath(path, hash)) {
-            clsComent::keyOf(path, key);
+            byteKeyed = clsComent::decodedBadBytes(path);
+            if (byteKeyed)
+                clsComent::byteKeyOf(pathBytes, key);
+            else
+                clsComent::keyOf(path, key);
             hash = DescriptionStore::hashOf(key);
         }
     }
-    store.appendLoadedUnindexed(pos + start, comma - start, pos + comma + 1 + lead, rest.size() - lead, hash);
+    store.appendLoadedUnindexed(pos + start, comma - start, pos + comma + 1 + lead, rest.size() - lead, hash, byteKeyed);
 }
 
 }
 
 void DescriptionFile::read(std::string_view bytes, DescriptionStore& store)
 {
-    readLines(bytes, store, false);
+    if (store.canKeepBytes(bytes.size()))
+        readLines(store.keepBytes(std::string(bytes)), store, Keep::Decoded);
+    else
+        readLines(bytes, store, Keep::Nothing);
 }
 
 void DescriptionFile::readKeeping(std::string bytes, DescriptionStore& store)
 {
-    // Places in the bytes are kept in 32 bits.
-    if (bytes.size() >= std::numeric_limits<std::uint32_t>::max()) {
-        readLines(bytes, store, false);
+    if (!store.canKeepBytes(bytes.size())) {
+        readLines(bytes, store, Keep::Nothing);
         return;
     }
-    readLines(store.keepBytes(std::move(bytes)), store, true);
+    readLines(store.keepBytes(std::move(bytes)), store, Keep::Lazily);
 }
 
-void DescriptionFile::readLines(std::string_view bytes, DescriptionStore& store, bool keep)
+void DescriptionFile::readLines(std::string_view bytes, DescriptionStore& store, Keep keep)
 {
     store.reserve(store.count() + estimateLines(bytes));
     u16 scratch;
@@ -329,14 +340,13 @@ void DescriptionFile::readLines(std::string_view bytes, DescriptionStore& store,
     while (pos < bytes.size()) {
         // A CR, a LF or a CR LF ends the line; an empty line holds no record.
         const LineScan scan = scanLine(bytes, pos);
-        const std::string_view line = bytes.substr(pos, scan.end - pos);
         if (scan.plain) {
-            if (scan.comma != std::string_view::npos && keep)
+            if (scan.comma != std::string_view::npos && keep == Keep::Lazily)
                 keepPlainLine(bytes, pos, scan, store, scratch, key);
             else if (scan.comma != std::string_view::npos)
-                readPlainLine(line, scan.comma - pos, store);
+                readPlainLine(bytes, pos, scan.end, scan.comma - pos, store, keep);
         } else {
-            readLine(line, store, scratch);
+            readLine(bytes, pos, scan.end, store, scratch, keep);
         }
         pos = scan.end + (scan.end + 1 < bytes.size() && bytes[scan.end] == '\r' && bytes[scan.end + 1] == '\n' ? 2 : 1);
     }
@@ -345,16 +355,26 @@ void DescriptionFile::readLines(std::string_view bytes, DescriptionStore& store,
 
 // The usual line, with nothing quoted or escaped: only the spaces in front of
 // the path and of the description are dropped.
-void DescriptionFile::readPlainLine(std::string_view line, std::size_t comma, DescriptionStore& store)
+void DescriptionFile::readPlainLine(std::string_view bytes, std::size_t pos, std::size_t end, std::size_t comma,
+    DescriptionStore& store, Keep keep)
 {
+    const std::string_view line = bytes.substr(pos, end - pos);
     const std::size_t start = line.find_first_not_of(' ');
+    const std::string_view pathBytes = line.substr(start, comma - start);
     const std::string_view rest = line.substr(comma + 1);
+    const std::size_t lead = std::min(rest.find_first_not_of(' '), rest.size());
     clsComent& record = store.spare();
-    platform::decodeCp932(line.substr(start, comma - start), record.Path);
-    platform::decodeCp932(rest.substr(std::min(rest.find_first_not_of(' '), rest.size())), record.Coment);
+    platform::decodeCp932(pathBytes, record.Path);
+    platform::decodeCp932(rest.substr(lead), record.Coment);
     // After the description, so that the path's bytes have left the store buffer.
-    clsComent::keyOf(record.Path, record.Key);
-    store.appendSpareUnindexed();
+    if (clsComent::decodedBadBytes(record.Path))
+        clsComent::byteKeyOf(pathBytes, record.Key);
+    else
+        clsComent::keyOf(record.Path, record.Key);
+    if (keep == Keep::Nothing)
+        store.appendSpareUnindexed();
+    else
+        store.appendSpareUnindexedFields(pos + start, pathBytes.size(), pos + comma + 1 + lead, rest.size() - lead);
 }
 
 // The reading rules are those of FieldReader on the decoded text. Every
@@ -362,8 +382,10 @@ void DescriptionFile::readPlainLine(std::string_view line, std::size_t comma, De
 // an escape) is a byte below 0x40, which code page 932 never uses as the
 // second byte of a pair, and nothing else decodes to one of them. So the
 // fields are found in the bytes and each is decoded straight into its record.
-void DescriptionFile::readLine(std::string_view line, DescriptionStore& store, u16& scratch)
+void DescriptionFile::readLine(
+    std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, u16& scratch, Keep keep)
 {
+    const std::string_view line = bytes.substr(pos, end - pos);
     const std::size_t start = line.find_first_not_of(' ');
     if (start == std::string_view::npos)
         return;
@@ -383,13 +405,20 @@ void DescriptionFile::readLine(std::string_view line, DescriptionStore& store, u
     const std::string_view rest = line.substr(comma + 1);
 
     clsComent& record = store.spare();
+    bool badBytes = false;
     if (path.find('&') == std::string_view::npos) {
         platform::decodeCp932(path, record.Path);
+        badBytes = clsComent::decodedBadBytes(record.Path);
     } else {
+        // Before unescaping: an escaped U+FFFD is a character like any other.
         platform::decodeCp932(path, scratch);
+        badBytes = clsComent::decodedBadBytes(scratch);
         unescapeInto(scratch, record.Path);
     }
-    clsComent::keyOf(record.Path, record.Key);
+    if (badBytes)
+        clsComent::byteKeyOf(path, record.Key);
+    else
+        clsComent::keyOf(record.Path, record.Key);
     const std::size_t lead = std::min(rest.find_first_not_of(' '), rest.size());
     if (lead < rest.size() && (rest[lead] == '"' || rest.find('&', lead) != std::string_view::npos)) {
         platform::decodeCp932(rest, scratch);
@@ -397,7 +426,10 @@ void DescriptionFile::readLine(std::string_view line, DescriptionStore& store, u
     } else {
         platform::decodeCp932(rest.substr(lead), record.Coment);
     }
-    store.appendSpareUnindexed();
+    if (keep == Keep::Nothing)
+        store.appendSpareUnindexed();
+    else
+        store.appendSpareUnindexedLine(pos + start, line.size() - start);
 }
 
 void DescriptionFile::parse(u16view text, DescriptionStore& store)
@@ -428,22 +460,29 @@ std::string DescriptionFile::write(const DescriptionStore& store)
     // the bytes; only the odd one is formatted into a line first.
     std::size_t size = 0;
     store.forEachOrBytes([&](const clsComent& r) { size += 2 * (r.Path.size() + r.Coment.size()) + 5; },
-        [&](std::string_view path, std::string_view coment) {
-            size += path.size() + coment.size() + 3;
+        [&](const DescriptionStore::KeptBytes& kept) {
+            size += kept.path.size() + kept.coment.size() + kept.line.size() + 3;
             return true;
         });
     std::string bytes;
     bytes.reserve(size);
     u16 line;
-    // A record still undecoded is a plain line, its path and description
-    // without the spaces before them and without comma, quote, "&", CR or LF:
-    // exactly what goes out for it, if its bytes read back as themselves.
-    const auto asItCame = [&](std::string_view path, std::string_view coment) {
-        if (!roundTripsCp932(path) || !roundTripsCp932(coment))
-            return false;
-        bytes += path;
-        bytes += ',';
-        bytes += coment;
+    // The fields of a plain line hold no comma (in the path), quote, "&", CR
+    // or LF, nor a leading space, so they read back as they are: where the
+    // code page gives them back from their text they are exactly what the
+    // writer would give, and where it cannot, only they keep the record.
+    // Another line goes out as it came only when the writer could not give
+    // its bytes back.
+    const auto asItCame = [&](const DescriptionStore::KeptBytes& kept) {
+        if (!kept.line.empty()) {
+            if (roundTripsCp932(kept.line))
+                return false;
+            bytes += kept.line;
+        } else {
+            bytes += kept.path;
+            bytes += ',';
+            bytes += kept.coment;
+        }
         bytes += "\r\n";
         return true;
     };

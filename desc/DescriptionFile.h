@@ -26,14 +26,20 @@ namespace sorvik {
 //   characters, so "&#x41;" stays as it is.
 // A line without a separating comma holds no record (a file cut off in the
 // middle of a record, or a stray line) and is skipped.
+//
+// A record saved unchanged goes out as it was read, byte for byte apart from
+// the blanks before its fields, wherever the code page cannot give its bytes
+// back from its text (bytes it cannot decode, characters it holds twice); a
+// path of bytes it cannot decode is keyed by those bytes (clsComent::byteKeyOf).
+// Everything else goes out as the writer formats it, which for a file this
+// program wrote is what it read.
 class DescriptionFile {
 public:
     // Appends the records of a file's bytes to the store; of two records with
-    // the same key the first wins.
+    // the same key the first wins. The store keeps a copy of the bytes.
     static void read(std::string_view bytes, DescriptionStore& store);
-    // The same, keeping the bytes in the store: plain lines stay undecoded
-    // until their record is used, and go out again as they came when saved
-    // untouched, if that is what writing their record would give.
+    // The same, keeping the bytes themselves: plain lines also stay undecoded
+    // until their record is used.
     static void readKeeping(std::string bytes, DescriptionStore& store);
     static void parse(u16view text, DescriptionStore& store);
 
@@ -46,9 +52,14 @@ public:
     static u16 formatLine(u16view path, u16view coment, bool escapeUnencodable = true);
 
 private:
-    static void readLines(std::string_view bytes, DescriptionStore& store, bool keep);
-    static void readLine(std::string_view line, DescriptionStore& store, u16& scratch);
-    static void readPlainLine(std::string_view line, std::size_t comma, DescriptionStore& store);
+    // Whether records keep their place in the store's last kept bytes, and
+    // whether plain lines wait to be decoded.
+    enum class Keep { Nothing, Decoded, Lazily };
+    static void readLines(std::string_view bytes, DescriptionStore& store, Keep keep);
+    static void readLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, u16& scratch,
+        Keep keep);
+    static void readPlainLine(std::string_view bytes, std::size_t pos, std::size_t end, std::size_t comma,
+        DescriptionStore& store, Keep keep);
     static void parseUnindexed(u16view text, DescriptionStore& store);
 };
 

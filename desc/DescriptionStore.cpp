@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 namespace sorvik {
 
@@ -40,7 +41,7 @@ void DescriptionStore::clear()
     m_index.assign(m_index.size(), Bucket{});
     m_count = 0;
     m_gaps = 0;
-    m_bytes.reset();
+    m_bytes.clear();
 }
 
 void DescriptionStore::releaseSpares()
@@ -210,41 +211,119 @@ std::size_t DescriptionStore::probe(u16view key, std::uint32_t hash) const
 void DescriptionStore::decode(std::size_t slot) const
 {
     Slot& s = m_slots[slot];
-    const std::string_view bytes = *m_bytes;
-    platform::decodeCp932(bytes.substr(s.pathAt, s.pathSize), s.record.Path);
+    const std::string_view bytes = *m_bytes[s.bytes];
+    const std::string_view path = bytes.substr(s.pathAt, s.pathSize);
+    platform::decodeCp932(path, s.record.Path);
     platform::decodeCp932(bytes.substr(s.comentAt, s.comentSize), s.record.Coment);
-    clsComent::keyOf(s.record.Path, s.record.Key);
+    if (s.byteKeyed)
+        clsComent::byteKeyOf(path, s.record.Key);
+    else
+        clsComent::keyOf(s.record.Path, s.record.Key);
     s.loaded = false;
 }
 
-void DescriptionStore::decodeAll() const
+bool DescriptionStore::canKeepBytes(std::size_t size) const
 {
-    for (std::size_t i = 0; i < m_used; ++i) {
-        if (m_slots[i].loaded && m_slots[i].live)
-            decode(i);
-    }
+    return size < std::numeric_limits<std::uint32_t>::max() && m_bytes.size() <= std::numeric_limits<std::uint16_t>::max();
 }
 
 std::string_view DescriptionStore::keepBytes(std::string bytes)
 {
-    decodeAll();
-    m_bytes = std::make_shared<const std::string>(std::move(bytes));
-    return *m_bytes;
+    m_bytes.push_back(std::make_shared<const std::string>(std::move(bytes)));
+    return *m_bytes.back();
 }
 
-void DescriptionStore::appendLoadedUnindexed(
-    std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize, std::uint32_t keyHash)
+DescriptionStore::Slot& DescriptionStore::keptSpare()
 {
     spare();
     Slot& slot = m_slots[m_used];
+    slot.kept = true;
+    slot.wholeLine = false;
+    slot.byteKeyed = false;
+    slot.loaded = false;
+    slot.bytes = static_cast<std::uint16_t>(m_bytes.size() - 1);
+    return slot;
+}
+
+void DescriptionStore::pushUnindexed(Slot& slot, std::uint32_t keyHash)
+{
+    slot.live = true;
+    m_pending.push_back(keyHash);
+    ++m_used;
+}
+
+void DescriptionStore::appendLoadedUnindexed(std::size_t pathAt, std::size_t pathSize, std::size_t comentAt,
+    std::size_t comentSize, std::uint32_t keyHash, bool byteKeyed)
+{
+    Slot& slot = keptSpare();
     slot.pathAt = static_cast<std::uint32_t>(pathAt);
     slot.pathSize = static_cast<std::uint32_t>(pathSize);
     slot.comentAt = static_cast<std::uint32_t>(comentAt);
     slot.comentSize = static_cast<std::uint32_t>(comentSize);
     slot.loaded = true;
+    slot.byteKeyed = byteKeyed;
+    pushUnindexed(slot, keyHash);
+}
+
+void DescriptionStore::appendSpareUnindexedFields(
+    std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize)
+{
+    Slot& slot = keptSpare();
+    slot.pathAt = static_cast<std::uint32_t>(pathAt);
+    slot.pathSize = static_cast<std::uint32_t>(pathSize);
+    slot.comentAt = static_cast<std::uint32_t>(comentAt);
+    slot.comentSize = static_cast<std::uint32_t>(comentSize);
+    pushUnindexed(slot, hashOf(slot.record.Key));
+}
+
+void DescriptionStore::appendSpareUnindexedLine(std::size_t lineAt, std::size_t lineSize)
+{
+    Slot& slot = keptSpare();
+    slot.wholeLine = true;
+    slot.pathAt = static_cast<std::uint32_t>(lineAt);
+    slot.pathSize = static_cast<std::uint32_t>(lineSize);
+    slot.comentAt = 0;
+    slot.comentSize = 0;
+    pushUnindexed(slot, hashOf(slot.record.Key));
+}
+
+bool DescriptionStore::appendFrom(const DescriptionStore& other, u16view key)
+{
+    if (other.m_count == 0)
+        return false;
+    const std::uint32_t hash = hashOf(key);
+    const std::uint32_t from = other.m_index[other.probe(key, hash)].slot;
+    if (from == kEmpty)
+        return false;
+    indexAppended();
+    growIndex(m_count + 1);
+    const std::size_t pos = probe(key, hash);
+    if (m_index[pos].slot != kEmpty)
+        return false;
+    spare();
+    Slot& slot = m_slots[m_used];
+    slot = other.m_slots[from];
+    if (slot.kept) {
+        // Its bytes come along; the buffer is shared, not copied.
+        const auto& buffer = other.m_bytes[slot.bytes];
+        const auto same = std::find(m_bytes.begin(), m_bytes.end(), buffer);
+        if (same != m_bytes.end()) {
+            slot.bytes = static_cast<std::uint16_t>(same - m_bytes.begin());
+        } else if (m_bytes.size() <= std::numeric_limits<std::uint16_t>::max()) {
+            slot.bytes = static_cast<std::uint16_t>(m_bytes.size());
+            m_bytes.push_back(buffer);
+        } else {
+            slot.record = other.record(from);
+            slot.kept = false;
+            slot.loaded = false;
+        }
+    }
     slot.live = true;
-    m_pending.push_back(keyHash);
+    m_index[pos] = Bucket{hash, static_cast<std::uint32_t>(m_used)};
     ++m_used;
+    ++m_indexed;
+    ++m_count;
+    return true;
 }
 
 void DescriptionStore::growIndex(std::size_t records)
@@ -286,6 +365,7 @@ bool DescriptionStore::appendSpare()
     spare();
     Slot& slot = m_slots[m_used];
     slot.loaded = false;
+    slot.kept = false;
     growIndex(m_count + 1);
     const std::uint32_t hash = hashOf(slot.record.Key);
     const std::size_t pos = probe(slot.record.Key, hash);
@@ -306,6 +386,7 @@ void DescriptionStore::appendSpareUnindexed()
     m_pending.push_back(hashOf(m_slots[m_used].record.Key));
     m_slots[m_used].live = true;
     m_slots[m_used].loaded = false;
+    m_slots[m_used].kept = false;
     ++m_used;
 }
 

@@ -27,8 +27,21 @@ namespace sorvik {
 // file are never looked at, so each is decoded the first time a lookup, a
 // visit or a removal reaches it. Until then a record costs no string at all.
 // So even a const lookup may write to the store: it is not for concurrent use.
+//
+// A record read from kept bytes keeps their place for as long as it is not
+// replaced, decoded or not, so that it can be saved exactly as it came: bytes
+// the code page cannot decode, or holds twice, are not lost to a save.
 class DescriptionStore {
 public:
+    // The bytes an unchanged record was read from: the path and description
+    // of a plain line, or else (`line` not empty) its whole line from the
+    // first non-blank byte.
+    struct KeptBytes {
+        std::string_view path;
+        std::string_view coment;
+        std::string_view line;
+    };
+
     DescriptionStore() = default;
     DescriptionStore(const DescriptionStore& other);   // copies the records, not the spares
     DescriptionStore(DescriptionStore&&) noexcept = default;
@@ -53,14 +66,25 @@ public:
     // count() miss the new records; append() and remove() file them first.
     void appendSpareUnindexed();
     void indexAppended();
-    // Keeps a file's bytes for the records appendLoadedUnindexed() adds;
-    // records still waiting on earlier bytes are decoded first.
+    // Whether bytes of that size can be kept: places are 32 bits, and a store
+    // keeps at most 65,536 files' bytes.
+    bool canKeepBytes(std::size_t size) const;
+    // Keeps a file's bytes for the records added next with places in them;
+    // bytes kept before stay with their records. Only when canKeepBytes().
     std::string_view keepBytes(std::string bytes);
-    // A record of a plain line of the kept bytes: the places of its path and
-    // description, and the hash of its key (hashOf() of the upper-cased path).
-    // It is decoded as the line reader would decode it when first used.
+    // A record of a plain line of the bytes kept last: the places of its path
+    // and description, and the hash of its key (hashOf() of the upper-cased
+    // path, or of clsComent::byteKeyOf() its bytes when `byteKeyed`). It is
+    // decoded as the line reader would decode it when first used.
     void appendLoadedUnindexed(std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize,
-        std::uint32_t keyHash);
+        std::uint32_t keyHash, bool byteKeyed);
+    // appendSpareUnindexed() for a spare read from the bytes kept last: from
+    // the two fields of a plain line, or from a whole line.
+    void appendSpareUnindexedFields(std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize);
+    void appendSpareUnindexedLine(std::size_t lineAt, std::size_t lineSize);
+    // Appends another store's record of that key with the bytes it was read
+    // from; false when it has none or this store has the key already.
+    bool appendFrom(const DescriptionStore& other, u16view key);
     const clsComent* find(u16view path) const;        // by the upper-cased path
     const clsComent* findByKey(u16view key) const;    // key already upper-cased
     bool remove(u16view key);
@@ -75,8 +99,8 @@ public:
         }
     }
 
-    // The same, but a record not yet decoded is first offered as the bytes of
-    // its path and description; it is decoded and visited only when
+    // The same, but a record unchanged since it was read is first offered as
+    // its KeptBytes; it is visited (and decoded if need be) only when
     // visitBytes() returns false.
     template <typename Visit, typename VisitBytes>
     void forEachOrBytes(Visit&& visit, VisitBytes&& visitBytes) const
@@ -85,9 +109,7 @@ public:
             const Slot& slot = m_slots[i];
             if (!slot.live)
                 continue;
-            if (slot.loaded
-                && visitBytes(std::string_view(*m_bytes).substr(slot.pathAt, slot.pathSize),
-                    std::string_view(*m_bytes).substr(slot.comentAt, slot.comentSize)))
+            if (slot.kept && visitBytes(keptBytes(slot)))
                 continue;
             visit(record(i));
         }
@@ -105,7 +127,11 @@ private:
     struct Slot {
         clsComent record;
         bool live = true;
-        bool loaded = false;   // record is still only the places below
+        bool loaded = false;      // record is still only the places below
+        bool kept = false;        // unchanged since read: the places below are its bytes
+        bool wholeLine = false;   // pathAt and pathSize place the whole line
+        bool byteKeyed = false;   // Key is clsComent::byteKeyOf() the path's bytes
+        std::uint16_t bytes = 0;  // which of m_bytes
         std::uint32_t pathAt = 0;
         std::uint32_t pathSize = 0;
         std::uint32_t comentAt = 0;
@@ -126,7 +152,16 @@ private:
         return m_slots[slot].record;
     }
     void decode(std::size_t slot) const;
-    void decodeAll() const;
+    KeptBytes keptBytes(const Slot& slot) const
+    {
+        const std::string_view bytes = *m_bytes[slot.bytes];
+        if (slot.wholeLine)
+            return {{}, {}, bytes.substr(slot.pathAt, slot.pathSize)};
+        return {bytes.substr(slot.pathAt, slot.pathSize), bytes.substr(slot.comentAt, slot.comentSize), {}};
+    }
+    // The spare becomes a record placed in the bytes kept last.
+    Slot& keptSpare();
+    void pushUnindexed(Slot& slot, std::uint32_t keyHash);
     // The bucket holding the key, or the empty bucket where it would go.
     std::size_t probe(u16view key, std::uint32_t hash) const;
     void growIndex(std::size_t records);
@@ -134,7 +169,7 @@ private:
     void compact();
 
     mutable std::vector<Slot> m_slots;     // records and gaps, then spares
-    std::shared_ptr<const std::string> m_bytes;   // of the file loaded records point into
+    std::vector<std::shared_ptr<const std::string>> m_bytes;   // of the files kept records point into
     std::vector<Bucket> m_index;   // a power of two in size, at most half full
     std::vector<std::uint32_t> m_pending;   // Key hashes of the slots indexAppended() has yet to file
     std::vector<Bucket> m_sorted;           // its working space, kept for the next load

@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 #include "platform/Ui.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace sorvik {
@@ -36,12 +37,15 @@ bool Descriptions::LocalComentGet(u16view dir)
     if (from.empty())
         return false;
     m_store.clear();
+    m_changes.clear();
     const u16 file = from + kDescriptionFile;
-    if (auto bytes = m_fs.readFile(file)) {
+    platform::FileStamp stamp;
+    if (auto bytes = m_fs.readFile(file, stamp)) {
         DescriptionFile::readKeeping(std::move(*bytes), m_store);
         ComentLocal = !samePath(from, m_dataDir);
         m_source = file;
         m_partial = false;
+        m_loaded = FileState{FileState::Kind::Present, stamp};
     } else {
         addBuiltInRecords();
         ComentsChanged = true;
@@ -50,6 +54,8 @@ bool Descriptions::LocalComentGet(u16view dir)
         // A central file that exists but could not be read must not be
         // replaced by the five built-in records.
         m_partial = m_fs.exists(m_source);
+        // Should another instance create the file first, its records stand.
+        m_loaded = m_partial ? FileState{} : FileState{FileState::Kind::Absent, {}};
     }
     applyUnsaved(m_source);
     m_store.releaseSpares();
@@ -67,21 +73,80 @@ void Descriptions::addBuiltInRecords()
     m_store.append(clsComent(m_dataDir + kSettingsFile, u"SorVIK 初期設定ファイル"));
 }
 
-// What could not be written counts over what the file still says.
+namespace {
+
+template <typename Changes>
+auto inOrder(const Changes& changes)
+{
+    std::vector<typename Changes::const_pointer> ordered;
+    ordered.reserve(changes.size());
+    for (const auto& entry : changes)
+        ordered.push_back(&entry);
+    std::sort(ordered.begin(), ordered.end(), [](auto a, auto b) { return a->second.order < b->second.order; });
+    return ordered;
+}
+
+bool sameRecord(const clsComent* now, const std::optional<clsComent>& before)
+{
+    if (!now || !before)
+        return !now && !before;
+    return now->Path == before->Path && now->Coment == before->Coment;
+}
+
+}
+
+// What could not be written counts over what the file still says. Applied
+// to the records just loaded, it is a change to them like any other.
 void Descriptions::applyUnsaved(const u16& file)
 {
     auto it = m_unsaved.find(clsComent::keyOf(file));
     if (it == m_unsaved.end())
         return;
     const Unsaved& unsaved = it->second;
-    if (!unsaved.partial) {
-        m_store = unsaved.records;
-        return;
+    if (unsaved.partial)
+        unsaved.records.forEach([&](const clsComent& record) { changing(record.Key); });
+    for (const auto* change : inOrder(unsaved.changes))
+        changing(change->first);
+    applyChanges(m_store, unsaved.records, unsaved.partial, unsaved.changes);
+}
+
+void Descriptions::applyChanges(
+    DescriptionStore& target, const DescriptionStore& records, bool partial, const Changes& changes)
+{
+    if (partial) {
+        records.forEach([&](const clsComent& record) {
+            target.remove(record.Key);
+            target.appendFrom(records, record.Key);
+        });
     }
-    unsaved.records.forEach([&](const clsComent& record) {
-        m_store.remove(record.Key);
-        m_store.append(record);
-    });
+    for (const auto* change : inOrder(changes)) {
+        const u16& key = change->first;
+        const clsComent* now = records.findByKey(key);
+        if ((partial && now) || sameRecord(now, change->second.before))
+            continue;
+        target.remove(key);
+        if (now)
+            target.appendFrom(records, key);
+    }
+}
+
+void Descriptions::changing(u16view key)
+{
+    auto [it, first] = m_changes.try_emplace(u16(key));
+    if (first) {
+        if (const clsComent* record = m_store.findByKey(key))
+            it->second.before = *record;
+    }
+    it->second.order = ++m_changeCount;
+}
+
+Descriptions::FileState Descriptions::stateOf(const u16& file) const
+{
+    if (auto stamp = m_fs.stamp(file))
+        return FileState{FileState::Kind::Present, *stamp};
+    if (!m_fs.exists(file))
+        return FileState{FileState::Kind::Absent, {}};
+    return FileState{};
 }
 
 void Descriptions::LocalComentSave(u16view dir)
@@ -108,40 +173,64 @@ void Descriptions::LocalComentSave(u16view dir)
     }
     m_source = file;
     m_partial = partial;
-    writeRecords(file, m_store, partial);
+    Written written = write(file, m_store, partial, m_loaded, m_changes);
+    noteWritten(written.ok, file, m_store, partial, m_loaded, m_changes);
+    if (written.ok) {
+        m_loaded = written.state;
+        m_changes.clear();
+        // The store shows what the file now holds, and the next save starts from it.
+        if (written.merged)
+            m_store = std::move(*written.merged);
+    }
     retryUnsaved(file);
 }
 
-bool Descriptions::writeRecords(const u16& file, const DescriptionStore& records, bool partial)
+Descriptions::Written Descriptions::write(
+    const u16& file, const DescriptionStore& records, bool partial, const FileState& loaded, const Changes& changes)
 {
-    const bool written = partial ? mergeInto(file, records) : bool(m_fs.writeFileAtomic(file, DescriptionFile::write(records)));
+    Written out;
+    const auto writeBytes = [&](const std::string& bytes) {
+        std::optional<platform::FileStamp> stamp;
+        out.ok = bool(m_fs.writeFileAtomic(file, bytes, stamp));
+        if (stamp)
+            out.state = FileState{FileState::Kind::Present, *stamp};
+    };
+    if (!partial && loaded.sameAs(stateOf(file))) {
+        writeBytes(DescriptionFile::write(records));
+        return out;
+    }
+    DescriptionStore merged;
+    if (auto bytes = m_fs.readFile(file)) {
+        DescriptionFile::readKeeping(std::move(*bytes), merged);
+    } else if (m_fs.exists(file)) {
+        return out;   // unreadable: writing would lose its records
+    } else if (!partial) {
+        // Gone since it was loaded: the store is all there is of it.
+        writeBytes(DescriptionFile::write(records));
+        return out;
+    }
+    applyChanges(merged, records, partial, changes);
+    writeBytes(DescriptionFile::write(merged));
+    if (out.ok && !partial)
+        out.merged = std::move(merged);
+    return out;
+}
+
+void Descriptions::noteWritten(bool ok, const u16& file, const DescriptionStore& records, bool partial,
+    const FileState& loaded, const Changes& changes)
+{
     const u16 key = clsComent::keyOf(file);
-    if (written) {
+    if (ok) {
         m_unsaved.erase(key);
-        return true;
+        return;
     }
     auto it = m_unsaved.find(key);
     if (it == m_unsaved.end()) {
         platform::ui().showMessage(file + u"に説明を書き込めません");
-        m_unsaved.emplace(key, Unsaved{file, records, partial});
+        m_unsaved.emplace(key, Unsaved{file, records, partial, loaded, changes});
     } else if (&it->second.records != &records) {
-        it->second = Unsaved{file, records, partial};
+        it->second = Unsaved{file, records, partial, loaded, changes};
     }
-    return false;
-}
-
-bool Descriptions::mergeInto(const u16& file, const DescriptionStore& records)
-{
-    DescriptionStore merged;
-    if (auto bytes = m_fs.readFile(file))
-        DescriptionFile::readKeeping(std::move(*bytes), merged);
-    else if (m_fs.exists(file))
-        return false;   // unreadable: writing would lose its records
-    records.forEach([&](const clsComent& record) {
-        merged.remove(record.Key);
-        merged.append(record);
-    });
-    return bool(m_fs.writeFileAtomic(file, DescriptionFile::write(merged)));
 }
 
 void Descriptions::retryUnsaved(const u16& except)
@@ -154,13 +243,15 @@ void Descriptions::retryUnsaved(const u16& except)
     }
     for (const u16& key : keys) {
         const Unsaved& unsaved = m_unsaved.at(key);
-        writeRecords(unsaved.file, unsaved.records, unsaved.partial);
+        const Written written = write(unsaved.file, unsaved.records, unsaved.partial, unsaved.loaded, unsaved.changes);
+        noteWritten(written.ok, unsaved.file, unsaved.records, unsaved.partial, unsaved.loaded, unsaved.changes);
     }
 }
 
 void Descriptions::ComentSet(u16view path, u16view text)
 {
     clsComent record{u16(path), u16(text)};
+    changing(record.Key);
     m_store.remove(record.Key);
     m_store.append(std::move(record));
     ComentsChanged = true;
@@ -172,7 +263,10 @@ void Descriptions::ComentMove(u16view oldPath, u16view newPath)
     if (!old)
         return;
     clsComent moved{u16(newPath), old->Coment};
-    m_store.remove(u16(old->Key));
+    const u16 oldKey = old->Key;
+    changing(oldKey);
+    changing(moved.Key);
+    m_store.remove(oldKey);
     m_store.remove(moved.Key);
     m_store.append(std::move(moved));
     ComentsChanged = true;

@@ -3,6 +3,8 @@
 #include "desc/DescriptionStore.h"
 #include "platform/FileSystem.h"
 
+#include <cstdint>
+#include <optional>
 #include <unordered_map>
 
 namespace sorvik {
@@ -21,6 +23,15 @@ namespace sorvik {
 // their file shows them instead of its older contents, and every later save
 // tries to write them again. The user is told once per file, and again only
 // after a write to that file has succeeded in between.
+//
+// Another instance of the program (or another program) may save the same
+// file meanwhile. So a save replaces the file with the store only while the
+// file is still the one the records were loaded from; once it changed, it is
+// read again and only what this instance changed since (records set, moved
+// or removed, each remembered with what it was before) is applied to it: the
+// other's additions, changes and removals stay, and where both changed one
+// record, this instance's change wins. A record changed here and then back
+// counts as unchanged.
 class Descriptions {
 public:
     Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName);
@@ -54,18 +65,53 @@ public:
     u16 DescriptionDir;
 
 private:
+    // A file as records were last read from it or written to it.
+    struct FileState {
+        enum class Kind { Unknown, Absent, Present };
+        Kind kind = Kind::Unknown;
+        platform::FileStamp stamp;
+        // Unknown is never the same as anything, so it counts as a change.
+        bool sameAs(const FileState& other) const
+        {
+            return kind != Kind::Unknown && kind == other.kind && (kind == Kind::Absent || stamp == other.stamp);
+        }
+    };
+    // A key changed since the load: the record it had then (none when it had
+    // none), and when it was last changed, so changes are applied in order.
+    struct Change {
+        std::optional<clsComent> before;
+        std::uint64_t order = 0;
+    };
+    using Changes = std::unordered_map<u16, Change>;
     struct Unsaved {
         u16 file;
         DescriptionStore records;
         bool partial = false;
+        FileState loaded;
+        Changes changes;
+    };
+    struct Written {
+        bool ok = false;
+        FileState state;                          // of the file written
+        std::optional<DescriptionStore> merged;   // the file's records, when they were merged
     };
 
     void addBuiltInRecords();
     void applyUnsaved(const u16& file);
-    // Writes the records (merging them in when partial); on failure keeps
-    // them as unsaved and tells the user unless already told.
-    bool writeRecords(const u16& file, const DescriptionStore& records, bool partial);
-    bool mergeInto(const u16& file, const DescriptionStore& records);
+    FileState stateOf(const u16& file) const;
+    // Notes that a key is about to change.
+    void changing(u16view key);
+    // Writes the records: replacing the file while it is as `loaded`, else
+    // (and always when partial) merged into what it holds now.
+    Written write(const u16& file, const DescriptionStore& records, bool partial, const FileState& loaded,
+        const Changes& changes);
+    // The records' changes on `target`: when partial all its records, then
+    // the changed keys in order of change.
+    static void applyChanges(DescriptionStore& target, const DescriptionStore& records, bool partial, const Changes& changes);
+    // On failure keeps the records as unsaved and tells the user unless
+    // already told.
+    void noteWritten(bool ok, const u16& file, const DescriptionStore& records, bool partial, const FileState& loaded,
+        const Changes& changes);
     void retryUnsaved(const u16& except);
 
     platform::FileSystem& m_fs;
@@ -76,6 +122,9 @@ private:
     u16 m_source;
     // The store holds only some of its file's records: merge, never replace.
     bool m_partial = true;
+    FileState m_loaded;   // m_source as the store was loaded from it or saved to it
+    Changes m_changes;    // since then
+    std::uint64_t m_changeCount = 0;
     std::unordered_map<u16, Unsaved> m_unsaved;   // by the file's key
 };
 

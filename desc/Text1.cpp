@@ -4,12 +4,17 @@
 
 #include <QKeyEvent>
 
+#include <limits>
+
 namespace sorvik {
 
 Text1::Text1(FileTable& table, Descriptions& descriptions, const u16& currentDir, QWidget* parent)
     : QLineEdit(parent), m_table(table), m_descriptions(descriptions), m_currentDir(currentDir)
 {
     setObjectName("Text1");
+    // Qt's default of 32,767 characters would cut a longer description the
+    // moment it is edited; the file and the store take any length.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void Text1::startEdit()
@@ -17,7 +22,8 @@ void Text1::startEdit()
     if (!canEditDescription(m_table))
         return;
     setText(QString::fromStdU16String(m_table.cell(m_table.row(), 4)));
-    setSelection(0, 1000);
+    // All of it, however long, so that typing replaces the whole text.
+    selectAll();
     setFocus();
 }
 

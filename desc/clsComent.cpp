@@ -88,6 +88,13 @@ void clsComent::keyOf(u16view path, u16& key)
     }
 }
 
+void clsComent::byteKeyOf(std::string_view pathBytes, u16& key)
+{
+    key.assign(u"bytes:");
+    for (const char b : pathBytes)
+        key += static_cast<char16_t>(static_cast<unsigned char>(b));
+}
+
 u16 clsComent::fName() const
 {
     std::size_t slash = Path.rfind(u'\\');

@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace sorvik {
 
@@ -33,6 +34,15 @@ public:
     static u16 keyOf(u16view path);
     // The same into an existing string, reusing its memory.
     static void keyOf(u16view path, u16& key);
+    // The key of a path whose bytes code page 932 cannot decode: decoding
+    // would turn every bad byte into one U+FFFD, so paths that differ only
+    // there would share a key and all but one record would be dropped. Such
+    // a path names no file the program lists, so its record is kept by its
+    // exact bytes instead. keyOf() upper-cases, so no key it gives holds a
+    // lowercase ASCII letter; the lowercase prefix keeps the two kinds apart.
+    static void byteKeyOf(std::string_view pathBytes, u16& key);
+    // Whether decoding met bad bytes: code page 932 maps no character to U+FFFD.
+    static bool decodedBadBytes(u16view decoded) { return decoded.find(u'\uFFFD') != u16view::npos; }
 
     // The part of Path after its last "\"; empty when there is none.
     u16 fName() const;

@@ -256,6 +256,13 @@ int renameWithoutReplacing(const SystemCalls& sys, const std::string& from, cons
 
 Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes)
 {
+    std::optional<FileStamp> written;
+    return writeFileAtomic(path, bytes, written);
+}
+
+Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::optional<FileStamp>& written)
+{
+    written.reset();
     const SystemCalls sys(m_faults);
     std::optional<std::string> host = hostPath(path);
     if (!host)
@@ -313,10 +320,15 @@ Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes)
     }
     if (sys.fsync(fd.get(), temp) != 0)
         return fail(lastError());
+    // Nothing below changes what the stamp holds; the rename keeps the inode.
+    struct stat done;
+    const bool stamped = sys.fstat(fd.get(), temp, done) == 0;
     if (fd.close() != 0)
         return fail(lastError());
     if (sys.rename(temp, target) != 0)
         return fail(lastError());
+    if (stamped)
+        written = stampOf(done);
     syncDirectory(sys, dir);
     return Status::ok();
 }

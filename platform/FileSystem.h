@@ -46,6 +46,19 @@ struct ListedEntry {
     std::optional<FileInfo> info;
 };
 
+// Tells one version of a file from the next without reading it: a file
+// replaced by a rename is another inode, one rewritten in place has another
+// length or modification time. The change time is left out because a rename
+// sets it, so a file's stamp is known before it is renamed into place.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // Whether a copy or move may replace an existing destination.
 enum class Replace { Never, Existing };
 
@@ -111,10 +124,18 @@ public:
 
     // Regular files only, opened without blocking, at most `maxBytes`.
     Result<std::string> readFile(u16view path, std::size_t maxBytes = kMaxReadBytes) const;
+    // The same with the stamp of what was read, taken before the bytes: a
+    // change made while they are read still differs from it.
+    Result<std::string> readFile(u16view path, FileStamp& stamp, std::size_t maxBytes = kMaxReadBytes) const;
+    // The stamp of the file a path names now (links followed).
+    Result<FileStamp> stamp(u16view path) const;
     // Temporary file in the same directory, then renamed over the old one; an
     // existing read-only or unwritable target is refused and left as it was.
     // The old file's permissions and attributes are kept.
     Status writeFileAtomic(u16view path, std::string_view bytes);
+    // The same, telling the stamp of the file written; empty when it could
+    // not be asked, though the write succeeded.
+    Status writeFileAtomic(u16view path, std::string_view bytes, std::optional<FileStamp>& written);
 
     // Copies a regular file (links followed) as the Windows copy does: the
     // destination keeps the source's last-write time, permissions and
@@ -132,6 +153,7 @@ public:
     Status moveFile(u16view from, u16view to, Replace replace, CopyObserver* observer = nullptr);
 
 private:
+    Result<std::string> readFileStamped(u16view path, std::size_t maxBytes, FileStamp* stamp) const;
     // The errno a test wants this call to fail with, 0 to run it.
     int fault(FsCall call, const std::string& host) const;
 

@@ -291,10 +291,20 @@ Status FileSystem::setAttributes(u16view path, std::uint32_t attributes)
         if (sys.chmod(*host, inEffect) != 0)
             return lastError();
     }
+    // The attribute as it was, to put back should the mode below be refused.
+    std::optional<std::string> oldXattr;
+    bool wroteXattr = false;
     if (needXattr) {
+        ssize_t size = ::getxattr(host->c_str(), kDosAttribName, nullptr, 0);
+        std::string value(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+        if (size >= 0 && (size = ::getxattr(host->c_str(), kDosAttribName, value.data(), value.size())) >= 0) {
+            value.resize(static_cast<std::size_t>(size));
+            oldXattr = std::move(value);
+        }
         char text[16];
         int n = std::snprintf(text, sizeof text, "0x%x", wanted);
-        if (sys.setxattr(*host, kDosAttribName, text, static_cast<std::size_t>(n)) != 0) {
+        wroteXattr = sys.setxattr(*host, kDosAttribName, text, static_cast<std::size_t>(n)) == 0;
+        if (!wroteXattr) {
             const int err = errno;
             // Without extended attributes hidden follows the dot alone and
             // system cannot be kept; archive means nothing else here.
@@ -307,8 +317,20 @@ Status FileSystem::setAttributes(u16view path, std::uint32_t attributes)
             }
         }
     }
-    if (finalMode != inEffect && sys.chmod(*host, finalMode) != 0)
-        return lastError();
+    if (finalMode != inEffect && sys.chmod(*host, finalMode) != 0) {
+        const int err = errno;
+        // A refused mode must not leave half the change behind: hidden set
+        // but not read-only, while the user is told nothing changed.
+        if (wroteXattr) {
+            if (oldXattr)
+                ::setxattr(host->c_str(), kDosAttribName, oldXattr->data(), oldXattr->size(), 0);
+            else
+                ::removexattr(host->c_str(), kDosAttribName);
+        }
+        if (inEffect != mode)
+            ::chmod(host->c_str(), mode);
+        return errorFromErrno(err);
+    }
     return Status::ok();
 }
 
@@ -387,6 +409,27 @@ bool FileSystem::sameFile(u16view a, u16view b) const
 
 Result<std::string> FileSystem::readFile(u16view path, std::size_t maxBytes) const
 {
+    return readFileStamped(path, maxBytes, nullptr);
+}
+
+Result<std::string> FileSystem::readFile(u16view path, FileStamp& stamp, std::size_t maxBytes) const
+{
+    return readFileStamped(path, maxBytes, &stamp);
+}
+
+Result<FileStamp> FileSystem::stamp(u16view path) const
+{
+    std::optional<std::string> host = hostPath(path);
+    if (!host)
+        return noHostPath();
+    struct stat st;
+    if (SystemCalls(m_faults).stat(*host, st) != 0)
+        return lastError();
+    return stampOf(st);
+}
+
+Result<std::string> FileSystem::readFileStamped(u16view path, std::size_t maxBytes, FileStamp* stamp) const
+{
     const SystemCalls sys(m_faults);
     std::optional<std::string> host = hostPath(path);
     if (!host)
@@ -401,6 +444,8 @@ Result<std::string> FileSystem::readFile(u16view path, std::size_t maxBytes) con
         return lastError();
     if (!S_ISREG(st.st_mode))
         return notARegularFile(st);
+    if (stamp)
+        *stamp = stampOf(st);
     maxBytes = std::min(maxBytes, std::numeric_limits<std::size_t>::max() - 1);
     const auto expected = static_cast<std::size_t>(st.st_size);
     if (expected > maxBytes)

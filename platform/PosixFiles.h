@@ -160,6 +160,13 @@ inline bool sameInode(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+inline FileStamp stampOf(const struct stat& st)
+{
+    return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+        static_cast<std::int64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+        static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
 // The error for a file of this type where a regular file is needed.
 inline Error notARegularFile(const struct stat& st)
 {

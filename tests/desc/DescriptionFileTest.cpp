@@ -133,6 +133,21 @@ TEST(DescriptionFile, leadingSpacesAreWrittenButNotReadBack)
     EXPECT_EQ(readBytes(bytes), (Records{{u"C:\\a.txt", u"text"}, {u"C:\\b.txt", u"\"q\""}}));
 }
 
+// Found by fuzzing: a quoted description with spaces inside its opening quote
+// read with them, and the next save wrote it so that they were gone.
+TEST(DescriptionFile, spacesInsideAnOpeningQuoteAreNotReadEither)
+{
+    const std::string file = "C:\\a.txt, \"  quoted\"\r\nC:\\b.txt,\"   \"\r\nC:\\c.txt,\" \"\"q\"\"\"\r\n";
+    const Records records{{u"C:\\a.txt", u"quoted"}, {u"C:\\b.txt", u""}, {u"C:\\c.txt", u"\"q\""}};
+    EXPECT_EQ(readBytes(file), records);
+    EXPECT_EQ(readBytes(writeRecords(readBytes(file))), records);
+    DescriptionStore parsed;
+    DescriptionFile::parse(platform::decodeCp932(file), parsed);
+    const clsComent* a = parsed.find(u"C:\\a.txt");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->Coment, u"quoted");
+}
+
 TEST(DescriptionFile, unencodableTextIsEscapedInItsOwnLineOnly)
 {
     const std::string bytes = writeRecords({{u"C:\\a.txt", u"ok"}, {u"C:\\café.txt", u"① € ☃"}, {u"C:\\b.txt", u"説明"}});
@@ -222,8 +237,19 @@ TEST(DescriptionFile, readingTheBytesAgreesWithTheFieldRulesOnTheDecodedText)
         DescriptionStore fromBytes, fromText;
         DescriptionFile::read(bytes, fromBytes);
         DescriptionFile::parse(platform::decodeCp932(bytes), fromText);
-        ASSERT_EQ(keyedRecordsOf(fromBytes), keyedRecordsOf(fromText)) << "bytes: " << bytes;
-        ASSERT_EQ(fromBytes.count(), fromText.count());
+        // Paths of bytes that do not decode are keyed by those bytes, which
+        // the decoded text no longer has: two such paths may be one in it.
+        const auto split = [](const DescriptionStore& store, std::vector<KeyedRecord>& bad) {
+            std::vector<KeyedRecord> good;
+            for (const KeyedRecord& r : keyedRecordsOf(store))
+                (clsComent::decodedBadBytes(r.path) ? bad : good).push_back(r);
+            return good;
+        };
+        std::vector<KeyedRecord> badFromBytes, badFromText;
+        ASSERT_EQ(split(fromBytes, badFromBytes), split(fromText, badFromText)) << "bytes: " << bytes;
+        ASSERT_GE(badFromBytes.size(), badFromText.size()) << "bytes: " << bytes;
+        for (const KeyedRecord& r : badFromBytes)
+            ASSERT_EQ(r.key.substr(0, 6), u"bytes:") << "bytes: " << bytes;
     }
 }
 

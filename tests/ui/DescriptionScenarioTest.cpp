@@ -168,6 +168,58 @@ TEST_F(DescriptionScenario, descriptionsSurviveDirectoryChangesAndARestart)
     EXPECT_EQ(table().cell(1, 4), u"メモ");
 }
 
+// Longer than QLineEdit holds by default (32,767 characters).
+class LongDescriptionScenario : public DescriptionScenario {
+protected:
+    void SetUp() override
+    {
+        DescriptionScenario::SetUp();
+        while (longText.size() < 40000)
+            longText += u"長い説明 with ASCII, ";
+        longText.resize(40000);
+        longLine = "C:\\work\\a.txt," + platform::encodeCp932(longText).value() + "\r\n";
+        drives.makeDir(u"C:\\prog\\SYSDAT");
+        drives.writeBytes(u"C:\\prog\\SYSDAT\\SorvikDP.txt", longLine + "C:\\work\\b.txt,short\r\n");
+    }
+
+    u16 longText;
+    std::string longLine;
+};
+
+TEST_F(LongDescriptionScenario, survivesAnEditConfirmedUnchanged)
+{
+    Form1& f = start();
+    ASSERT_EQ(table().cell(1, 4), longText);
+    toDescriptionColumn();
+    press(Qt::Key_Return);
+    ASSERT_EQ(focused(), f.text1());
+    EXPECT_EQ(f.text1()->text().size(), 40000);
+    EXPECT_EQ(f.text1()->selectedText().size(), 40000) << "all of it is selected";
+    press(Qt::Key_Return);
+    EXPECT_EQ(table().cell(1, 4), longText);
+
+    // Another record changes, so the file is written again.
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    type(QStringLiteral("changed"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(model().setTreePath(u"C:\\other"));
+    EXPECT_EQ(centralFile(), longLine + "C:\\work\\b.txt,changed\r\n");
+}
+
+TEST_F(LongDescriptionScenario, takesTextTypedOntoItsEnd)
+{
+    Form1& f = start();
+    toDescriptionColumn();
+    press(Qt::Key_Return);
+    press(Qt::Key_End);
+    type(QStringLiteral("!"));
+    EXPECT_EQ(f.text1()->text().size(), 40001);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(model().setTreePath(u"C:\\other"));
+    EXPECT_EQ(centralFile(), "C:\\work\\b.txt,short\r\n" + longLine.substr(0, longLine.size() - 2) + "!\r\n");
+}
+
 TEST_F(DescriptionScenario, firstRunShowsAndThenWritesTheBuiltInRecords)
 {
     drives.writeBytes(u"C:\\prog\\sorvik", "binary");
