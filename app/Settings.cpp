@@ -259,17 +259,12 @@ u16 settingsNumberText(double value)
     return text;
 }
 
-void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    SettingsValues& values, const SettingsLists& lists)
+void parseSettings(std::string_view bytes, SettingsValues& values, const SettingsLists& lists)
 {
-    auto bytes = fs.readFile(AddBackslash(dataDir) + kSettingsFileName);
-    if (!bytes)
-        return;
-
     Section section = Section::None;
     std::size_t sectionFirstLine = 0;
     std::size_t lineNumber = 0;
-    forEachByteLine(*bytes, [&](std::string_view raw) {
+    forEachByteLine(bytes, [&](std::string_view raw) {
         u16 line = platform::decodeCp932(raw);
         if (auto header = headerSection(line)) {
             section = *header;
@@ -302,6 +297,15 @@ void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
         }
         ++lineNumber;
     });
+}
+
+void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
+    SettingsValues& values, const SettingsLists& lists)
+{
+    auto bytes = fs.readFile(AddBackslash(dataDir) + kSettingsFileName);
+    if (!bytes)
+        return;
+    parseSettings(*bytes, values, lists);
 
     // The start directory must be enterable now; the probe must not move the
     // working directory the rest of start-up relies on.
@@ -312,9 +316,8 @@ void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
         fs.setCurrentDirectory(*remembered);
 }
 
-void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
-    const FilterList& filterList)
+std::string settingsFileBytes(const SettingsSnapshot& window, const DisplayKinds& displayKinds,
+    const JumpList& jumpList, const FilterList& filterList)
 {
     SettingsWriter out;
     out.put(u"[Init]");
@@ -345,10 +348,17 @@ void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
         line += trimSpaces(filterList[i]);
         out.put(line);
     }
+    return out.bytes();
+}
 
+void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
+    const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
+    const FilterList& filterList)
+{
+    const std::string bytes = settingsFileBytes(window, displayKinds, jumpList, filterList);
     if (!fs.setCurrentDirectory(dataDir))
         fs.createDirectory(u16(programDir) + u"SYSDAT");
-    fs.writeFileAtomic(AddBackslash(dataDir) + kSettingsFileName, out.bytes());
+    fs.writeFileAtomic(AddBackslash(dataDir) + kSettingsFileName, bytes);
 }
 
 }

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace sorvik {
 
@@ -57,6 +59,10 @@ bool FindKey(u16view line, u16view key, double& out);
 void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
     SettingsValues& values, const SettingsLists& lists);
 
+// What LoadSettings reads from the file's bytes, without the file and without
+// the check that StartDirectory can be entered: it is left as the file has it.
+void parseSettings(std::string_view bytes, SettingsValues& values, const SettingsLists& lists);
+
 // Writes the settings file through a temporary file, so a failed write leaves
 // the old file as it was. An entry whose line cannot be stored faithfully (a
 // character outside code page 932, a line break, or a jump line that would
@@ -72,5 +78,9 @@ void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
 // the decimal point, exponent form "1E+15" / "1E-05" outside 1E-04..1E+15),
 // and one trailing blank. Not-finite values are written as 0.
 u16 settingsNumberText(double value);
+
+// The bytes SaveSettings writes, built in memory.
+std::string settingsFileBytes(const SettingsSnapshot& window, const DisplayKinds& displayKinds,
+    const JumpList& jumpList, const FilterList& filterList);
 
 }

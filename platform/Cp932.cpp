@@ -118,7 +118,22 @@ std::optional<std::string> encodeWithIcu(u16view text)
     if (length < 0)
         return std::nullopt;
     out.resize(length);
+    // ICU drops default-ignorable characters (U+200B, U+FEFF, ...) without a
+    // word and gives a few private-use ones the bytes of other characters;
+    // either would change the text unseen, so such text is refused.
+    if (decodeCp932(out) != text)
+        return std::nullopt;
     return out;
+}
+
+// The bytes of one character beyond the BMP, or -1; as encodeWithIcu, only
+// bytes that decode back to the character count.
+int encodePairWithIcu(u16view pair, char* out)
+{
+    const int length = encodeShortWithIcu(pair, out, 8);
+    if (length <= 0 || decodeCp932(std::string_view(out, static_cast<std::size_t>(length))) != pair)
+        return -1;
+    return length;
 }
 
 // Code page 932 is stateless and has at most two bytes a character, so what
@@ -245,7 +260,6 @@ void decodeWithTable(const DecodeTable& table, std::string_view bytes, u16& out)
 
 // Per BMP code point: one byte, lead byte * 256 + trail byte, or a marker.
 constexpr std::uint16_t kUnmappable = 0xFFFF;
-constexpr std::uint16_t kNoBytes = 0xFFFE;   // ICU drops default-ignorable characters
 
 struct EncodeTable {
     std::uint16_t code[0x10000];
@@ -281,13 +295,12 @@ std::unique_ptr<EncodeTable> buildEncodeTable()
         const bool surrogate = unit >= 0xD800 && unit <= 0xDFFF;
         const int length = surrogate ? -1 : encodeShortWithIcu(u16view(&unit, 1), bytes, sizeof bytes);
         const auto byte = [&](int k) { return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[k])); };
-        if (length < 0)
+        // As in encodeWithIcu: no bytes, or bytes of another character, are a refusal.
+        if (length <= 0 || decodeCp932(std::string_view(bytes, static_cast<std::size_t>(length))) != u16view(&unit, 1))
             code = kUnmappable;
-        else if (length == 0)
-            code = kNoBytes;
         else if (length == 1)
             code = byte(0);
-        else if (length == 2 && byte(0) != 0 && (byte(0) << 8 | byte(1)) < kNoBytes)
+        else if (length == 2 && byte(0) != 0 && (byte(0) << 8 | byte(1)) < kUnmappable)
             code = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
         else
             return nullptr;
@@ -319,12 +332,11 @@ std::optional<std::size_t> encodedSize(const EncodeTable& table, u16view text)
         const std::uint16_t code = table.code[text[i]];
         if (code < 0x100) {
             ++size;
-        } else if (code == kNoBytes) {
         } else if (code != kUnmappable) {
             size += 2;
         } else {
             char bytes[8];
-            const int length = isSurrogatePairAt(text, i) ? encodeShortWithIcu(text.substr(i, 2), bytes, 8) : -1;
+            const int length = isSurrogatePairAt(text, i) ? encodePairWithIcu(text.substr(i, 2), bytes) : -1;
             if (length < 0)
                 return std::nullopt;
             size += static_cast<std::size_t>(length);
@@ -357,12 +369,11 @@ bool appendWithTable(const EncodeTable& table, u16view text, std::string& out)
         const std::uint16_t code = table.code[text[i]];
         if (code < 0x100) {
             buf[n++] = static_cast<char>(code);
-        } else if (code == kNoBytes) {
         } else if (code != kUnmappable) {
             buf[n++] = static_cast<char>(code >> 8);
             buf[n++] = static_cast<char>(code & 0xFF);
         } else {
-            const int length = isSurrogatePairAt(text, i) ? encodeShortWithIcu(text.substr(i, 2), buf + n, 8) : -1;
+            const int length = isSurrogatePairAt(text, i) ? encodePairWithIcu(text.substr(i, 2), buf + n) : -1;
             if (length < 0)
                 return false;
             n += static_cast<std::size_t>(length);

@@ -27,7 +27,8 @@ u16 decodeCp932(std::string_view bytes);
 void decodeCp932(std::string_view bytes, u16& out);
 
 // Encoding refuses text that code page 932 cannot hold instead of silently
-// writing a substitute character.
+// writing a substitute character or dropping one, so whatever it encodes
+// decodes back to exactly the same text.
 std::optional<std::string> encodeCp932(u16view text);
 // Appends the bytes of text to out; false, leaving out as it was, when the
 // code page cannot hold the text.

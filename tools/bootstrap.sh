@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-gothic xvfb xauth x11-apps imagemagick xdotool
   xdg-utils
   lhasa libarchive-tools 7zip unar jlha-utils default-jre-headless
+  clang libclang-rt-14-dev   # the libFuzzer build (tools/fuzz.sh)
 )
 
 missing=()

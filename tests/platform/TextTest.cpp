@@ -66,6 +66,23 @@ TEST(Cp932, RefusesCharactersItCannotHoldInsteadOfSubstituting)
     EXPECT_TRUE(representableInCp932(u""));
 }
 
+// Found by fuzzing: U+00AD went out as no bytes at all, so a saved name or
+// description silently lost it; U+F86F went out as the bytes of "№".
+TEST(Cp932, RefusesCharactersItWouldDropOrReplace)
+{
+    const std::u16string pair = u"a\U000E0100b";   // a variation selector beyond the BMP
+    for (const u16 text : {u16(u"\u00AD"), u16(u"ab\u200Bc"), u16(u"\uFEFF説明"), u16(u"1\uFE0F"),
+             u16(u"\u180E"), u16(u"\uF86F"), pair}) {
+        SCOPED_TRACE(toUtf8(text));
+        EXPECT_FALSE(encodeCp932(text).has_value());
+        EXPECT_FALSE(representableInCp932(text));
+        std::string out = "x";
+        EXPECT_FALSE(appendCp932(text, out));
+        EXPECT_EQ(out, "x");
+    }
+    EXPECT_EQ(encodeCp932(u"\u2116"), std::optional<std::string>("\x87\x82"));
+}
+
 TEST(Cp932, RefusalLeavesTheConverterUsableForTheNextText)
 {
     EXPECT_FALSE(encodeCp932(u"説€").has_value());
@@ -125,7 +142,9 @@ TEST(Cp932, AppendsOnlyTextItCanHold)
 }
 
 // The conversion the tables stand in for, asked directly: ICU's windows-31j,
-// one U+FFFD per undecodable sequence, no substitutes when encoding.
+// one U+FFFD per undecodable sequence, no substitutes when encoding, and text
+// refused whose bytes would not decode back to it (ICU drops default-ignorable
+// characters and gives a few private-use ones other characters' bytes).
 class IcuCp932 {
 public:
     IcuCp932()
@@ -163,6 +182,8 @@ public:
         if (U_FAILURE(err))
             return std::nullopt;
         out.resize(n);
+        if (decode(out) != text)
+            return std::nullopt;
         return out;
     }
 
