@@ -1,7 +1,7 @@
 // The description file and association file readers on arbitrary bytes.
 // Beyond not crashing:
 // - the three ways of reading a description file (read, readKeeping, and
-//   parse of the decoded text) give the same records;
+//   parse of the decoded text, where it decodes cleanly) give the same records;
 // - write of those records, read again, gives the same records, and a store
 //   read with its bytes kept writes the same bytes as one read without;
 // - FieldReader always moves on and hands out views inside its text;
@@ -52,10 +52,14 @@ void checkDescriptions(std::string_view bytes, u16view text)
     const Records keptRecords = recordsOf(kept);
     FUZZ_CHECK_MSG(keptRecords == records, "readKeeping: " + firstDifference(keptRecords, records));
 
-    DescriptionStore parsed;
-    DescriptionFile::parse(text, parsed);
-    const Records parsedRecords = recordsOf(parsed);
-    FUZZ_CHECK_MSG(parsedRecords == records, "parse: " + firstDifference(parsedRecords, records));
+    // Bytes the code page cannot decode key their record by the bytes, which
+    // the decoded text no longer has; only clean text parses to the same records.
+    if (text.find(u'\uFFFD') == u16view::npos) {
+        DescriptionStore parsed;
+        DescriptionFile::parse(text, parsed);
+        const Records parsedRecords = recordsOf(parsed);
+        FUZZ_CHECK_MSG(parsedRecords == records, "parse: " + firstDifference(parsedRecords, records));
+    }
 
     const std::string written = DescriptionFile::write(read);
     FUZZ_CHECK_MSG(keptBytes == written, "kept bytes write differently");
