@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 
 #include "platform/Paths.h"
+#include "platform/Ui.h"
 
 #include <charconv>
 #include <cmath>
@@ -358,7 +359,11 @@ void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
     const std::string bytes = settingsFileBytes(window, displayKinds, jumpList, filterList);
     if (!fs.setCurrentDirectory(dataDir))
         fs.createDirectory(u16(programDir) + u"SYSDAT");
-    fs.writeFileAtomic(AddBackslash(dataDir) + kSettingsFileName, bytes);
+    const u16 path = AddBackslash(dataDir) + kSettingsFileName;
+    // Written once, at the close: a silent failure would lose the session's
+    // jump list and filters without a word, so the user is told.
+    if (const platform::Status written = fs.writeFileAtomic(path, bytes); !written)
+        platform::ui().showMessage(path + u"に設定を書き込めません\r\n" + platform::reasonText(written.error()));
 }
 
 }

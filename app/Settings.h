@@ -64,7 +64,7 @@ void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
 void parseSettings(std::string_view bytes, SettingsValues& values, const SettingsLists& lists);
 
 // Writes the settings file through a temporary file, so a failed write leaves
-// the old file as it was. An entry whose line cannot be stored faithfully (a
+// the old file as it was, and tells the user, naming the file and the reason. An entry whose line cannot be stored faithfully (a
 // character outside code page 932, a line break, or a jump line that would
 // read back as a section header) is left out; every other line is written.
 // A listed directory that cannot be stored is written as an empty line, which

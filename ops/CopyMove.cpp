@@ -103,10 +103,12 @@ CommandResult CopyMoveRun::CopyMarkedOrCurrent(u16view sourceDir, u16view destin
         const u16 name = t.fileName(r);
         if (m_progress)
             m_progress->startFile(name, sizes[i]);
-        CopyOneFile(source + name, destination + name, marked ? markedRule : OverwriteRule::AskUnlessNewer);
+        const bool copied = CopyOneFile(source + name, destination + name, marked ? markedRule : OverwriteRule::AskUnlessNewer);
         if (m_cancelled)
             break;   // the file being copied was removed again; its description stays behind
-        CarryDescription(r, destination);
+        // A failed copy left the destination as it was, and with it its own description.
+        if (copied)
+            CarryDescription(r, destination);
         if (m_progress)
             m_progress->fileDone();
     }

@@ -223,6 +223,22 @@ TEST_F(CopyMoveTest, aFullDiskIsReportedAndLeavesTheOldDestinationWhole)
     EXPECT_FALSE(leftoverTemporaries(u"C:\\dest"));
 }
 
+TEST_F(CopyMoveTest, aFailedCopyLeavesTheDestinationsOwnDescription)
+{
+    file(u"C:\\work\\a.txt", "new a", 2022);
+    file(u"C:\\dest\\a.txt", "old a", 2019);
+    load();
+    model->descriptions.ComentSet(u"C:\\dest\\a.txt", u"先の説明");
+    cursorOn(u"a.txt");
+    describe(u"a.txt", u"元の説明");
+    faults.failAt(FsCall::Write, 1, ENOSPC);
+    drives.fs().setFaults(&faults);
+    EXPECT_EQ(copy(), CommandResult::Failed);
+    EXPECT_EQ(bytes(u"C:\\dest\\a.txt"), "old a");
+    ASSERT_NE(model->descriptions.lookup(u"C:\\dest\\a.txt"), nullptr);
+    EXPECT_EQ(*model->descriptions.lookup(u"C:\\dest\\a.txt"), u"先の説明");
+}
+
 TEST_F(CopyMoveTest, aSourceThatVanishesIsReportedByName)
 {
     file(u"C:\\work\\a.txt", "a");
