@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+#include <string_view>
+
 namespace sorvik {
 
 // The archive name the pack dialog proposes: the name up to its first ".",
@@ -16,5 +18,10 @@ u16 extractCommandLine(u16view archivePath, u16view destinationDir, bool storeDi
 
 // The archiver's result as the messages show it: its low 16 bits, signed.
 int signed16(int result);
+
+// The line of the archiver's report (code page 932, lines ended by CR LF)
+// that tells a failure, "name: reason (0x8006)": the last such line, or
+// empty when there is none.
+u16 failureLine(std::string_view report);
 
 }

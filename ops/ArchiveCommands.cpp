@@ -18,13 +18,14 @@ namespace sorvik {
 
 namespace {
 
-constexpr unsigned long kBufferSize = 3000;
+// Room for the report of a long unpack, so its failure line, the last one, is not cut off.
+constexpr unsigned long kBufferSize = 65536;
 
 // Runs one archiver command line. The archiver blocks until it is done, so
 // it runs beside the window's thread while the progress window shows its
 // members and bytes and keeps the windows painted; Esc there stops it, which
 // leaves an updated archive as it was and removes a half-extracted file.
-int runArchiver(u16view commandLine, u16view title, QWidget* parent)
+int runArchiver(u16view commandLine, u16view title, QWidget* parent, u16& failure)
 {
     const std::optional<std::string> line = platform::encodeCp932(commandLine);
     if (!line)
@@ -33,9 +34,9 @@ int runArchiver(u16view commandLine, u16view title, QWidget* parent)
     lha::setProgress(&bridge);
     std::atomic<bool> done{false};
     int result = 0;
+    std::string buffer(kBufferSize, '\0');
     std::thread worker([&] {
-        char buffer[kBufferSize] = {};
-        result = Unlha(nullptr, line->c_str(), buffer, kBufferSize);
+        result = Unlha(nullptr, line->c_str(), buffer.data(), kBufferSize);
         done = true;
     });
     ProgressWindow progress(QString::fromStdU16String(u16(title)), parent);
@@ -47,28 +48,39 @@ int runArchiver(u16view commandLine, u16view title, QWidget* parent)
     lha::setProgress(nullptr);
     bridge.forwardTo(progress);
     progress.end();
+    failure = failureLine(buffer.c_str());
     return result;
 }
 
 // A stop the user asked for needs no message.
-void reportArchiverResult(u16view failed, int result)
+// The code alone does not say which file failed or why; the archiver's
+// report does, in its last line "name: reason (0x....)".
+void reportArchiverResult(u16view failed, int result, const u16& failure)
 {
-    if (result != 0 && result != lha::kErrUserCancel)
-        platform::ui().showMessage(u16(failed) + fromUtf8(std::to_string(signed16(result))));
+    if (result == 0 || result == lha::kErrUserCancel)
+        return;
+    u16 text = u16(failed) + fromUtf8(std::to_string(signed16(result)));
+    if (!failure.empty())
+        text += u"\r\n" + failure;
+    platform::ui().showMessage(text);
 }
 
 void CompressToArchive(FrmCopy& dialog, u16view name, u16view archivePath)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    reportArchiverResult(u"圧縮失敗 :",
-        runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()), u"ﾌｧｲﾙの圧縮", &dialog));
+    u16 failure;
+    const int result = runArchiver(
+        compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()), u"ﾌｧｲﾙの圧縮", &dialog, failure);
+    reportArchiverResult(u"圧縮失敗 :", result, failure);
 }
 
 void ExtractArchive(FrmCopy& dialog, u16view name)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    reportArchiverResult(u"展開失敗 :",
-        runArchiver(extractCommandLine(sourceDir + u16(name), destinationDir, dialog.option1Selected()), u"ﾌｧｲﾙの解凍", &dialog));
+    u16 failure;
+    const int result = runArchiver(
+        extractCommandLine(sourceDir + u16(name), destinationDir, dialog.option1Selected()), u"ﾌｧｲﾙの解凍", &dialog, failure);
+    reportArchiverResult(u"展開失敗 :", result, failure);
 }
 
 // Both commands refuse marked files before the dialog shows.

@@ -55,9 +55,22 @@ std::string report(int seed)
     return text;
 }
 
-u16 failureText(u16view heading, int code)
+// The code as the classic message has it, then the archiver's own line
+// naming the file and the reason.
+std::vector<u16> failureText(u16view heading, int code, u16view file)
 {
-    return u16(heading) + fromUtf8(std::to_string(signed16(code)));
+    return {u16(heading) + fromUtf8(std::to_string(signed16(code))) + u"\r\n" + u16(file) + u": "};
+}
+
+// The messages with each one's reason and code cut off after the file's name.
+std::vector<u16> named(const std::vector<u16>& messages)
+{
+    std::vector<u16> out;
+    for (const u16& m : messages) {
+        const std::size_t name = m.find(u": ", m.find(u"\r\n"));
+        out.push_back(name == u16::npos ? m : m.substr(0, name + 2));
+    }
+    return out;
 }
 
 class FaultScenario : public Form1Fixture {
@@ -147,7 +160,7 @@ TEST_F(FaultScenario, aFullDiskWhileRepackingKeepsTheOldArchiveAndSaysSo)
         faults.failAt(FsCall::Write, nth, ENOSPC, ".~sorvik-");
         pack(&faults);
         EXPECT_EQ(snapshotOf(drives.host(u"C:\\work")), before) << "archive and source byte for byte, no temporary";
-        EXPECT_EQ(ui.messages(), std::vector<u16>{failureText(u"圧縮失敗 :", lha::kErrDiskSpace)});
+        EXPECT_EQ(named(ui.messages()), failureText(u"圧縮失敗 :", lha::kErrDiskSpace, nth < writes ? u"Memo.Txt" : u"C:\\work\\Memo.LZH"));
     }
 }
 
@@ -160,7 +173,7 @@ TEST_F(FaultScenario, anArchiveThatCannotTakeTheOldOnesPlaceIsNotHalfWritten)
     faults.failAlways(FsCall::Rename, EIO);
     pack(&faults);
     EXPECT_EQ(snapshotOf(drives.host(u"C:\\work")), before);
-    EXPECT_EQ(ui.messages(), std::vector<u16>{failureText(u"圧縮失敗 :", lha::kErrCannotWrite)});
+    EXPECT_EQ(named(ui.messages()), failureText(u"圧縮失敗 :", lha::kErrCannotWrite, u"C:\\work\\Memo.LZH"));
 }
 
 TEST_F(FaultScenario, aPackIntoAnUnwritableDirectoryMakesNothingAndSaysSo)
@@ -171,7 +184,7 @@ TEST_F(FaultScenario, aPackIntoAnUnwritableDirectoryMakesNothingAndSaysSo)
     faults.failAlways(FsCall::Open, EACCES, ".~sorvik-");
     pack(&faults);
     EXPECT_EQ(snapshotOf(drives.host(u"C:\\work")), before) << "no archive, no temporary";
-    EXPECT_EQ(ui.messages(), std::vector<u16>{failureText(u"圧縮失敗 :", lha::kErrTempOpen)});
+    EXPECT_EQ(named(ui.messages()), failureText(u"圧縮失敗 :", lha::kErrTempOpen, u"C:\\work\\Memo.LZH"));
 }
 
 TEST_F(FaultScenario, aFullDiskWhileUnpackingKeepsTheOlderFileThere)
@@ -200,7 +213,7 @@ TEST_F(FaultScenario, aFullDiskWhileUnpackingKeepsTheOlderFileThere)
         unpackToDest(&faults);
         EXPECT_EQ(snapshotOf(drives.host(u"C:\\dest")), dest) << "the older file whole, no half member";
         EXPECT_EQ(snapshotOf(drives.host(u"C:\\work")), work) << "the archive untouched";
-        EXPECT_EQ(ui.messages(), std::vector<u16>{failureText(u"展開失敗 :", lha::kErrDiskSpace)});
+        EXPECT_EQ(named(ui.messages()), failureText(u"展開失敗 :", lha::kErrDiskSpace, u"Memo.Txt"));
     }
 }
 
@@ -217,7 +230,7 @@ TEST_F(FaultScenario, anArchiveVanishingAfterItsCheckIsToldAndWritesNothing)
     unpackToDest(&faults);
     ASSERT_EQ(faults.count(FsCall::Open, "/Memo.LZH"), 1) << "the archive was removed just before the unpack opened it";
     EXPECT_EQ(snapshotOf(drives.host(u"C:\\dest")), dest);
-    EXPECT_EQ(ui.messages(), std::vector<u16>{failureText(u"展開失敗 :", lha::kErrArchiveOpen)});
+    EXPECT_EQ(named(ui.messages()), failureText(u"展開失敗 :", lha::kErrArchiveOpen, u"C:\\work\\Memo.LZH"));
 }
 
 }
