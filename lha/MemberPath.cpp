@@ -26,6 +26,29 @@ u16 decodeWithBackslashes(std::string_view stored)
     return text;
 }
 
+#ifdef _WIN32
+// Names Windows gives to devices in every directory ("NUL", "COM1.txt") or
+// changes on the way to the disk (trailing dots and blanks): a member so named
+// would write to a device or to another file than the one checked.
+bool windowsRefuses(u16view name)
+{
+    if (name.empty() || name.back() == u'.' || name.back() == u' ')
+        return true;
+    for (char16_t ch : name)
+        if (ch == u'<' || ch == u'>' || ch == u'"' || ch == u'|' || ch == u'?' || ch == u'*')
+            return true;
+    u16 base(name.substr(0, name.find(u'.')));
+    while (!base.empty() && base.back() == u' ')
+        base.pop_back();
+    for (char16_t& ch : base)
+        if (ch >= u'a' && ch <= u'z')
+            ch = static_cast<char16_t>(ch - u'a' + u'A');
+    if (base == u"CON" || base == u"PRN" || base == u"AUX" || base == u"NUL" || base == u"CONIN$" || base == u"CONOUT$")
+        return true;
+    return base.size() == 4 && (base.starts_with(u"COM") || base.starts_with(u"LPT")) && base[3] >= u'1' && base[3] <= u'9';
+}
+#endif
+
 bool onlyDotsAndBlanks(u16view c)
 {
     for (char16_t ch : c)
@@ -68,6 +91,10 @@ std::string hostComponent(u16view component)
     if (host.empty() || host == "." || host == ".." || host.find('/') != std::string::npos
         || host.find('\0') != std::string::npos)
         return {};
+#ifdef _WIN32
+    if (host.find('\\') != std::string::npos || windowsRefuses(component))
+        return {};
+#endif
     return host;
 }
 

@@ -202,10 +202,20 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
 
 std::pair<std::string, std::string> splitHost(const std::string& host)
 {
+#ifdef _WIN32
+    // "C:\dir\name"; the root keeps its separator ("C:" alone is that
+    // drive's current directory).
+    const std::size_t slash = host.find_last_of("\\/");
+    if (slash == std::string::npos)
+        return {".", host};
+    const bool root = slash == 2 && host[1] == ':';
+    return {host.substr(0, root ? 3 : slash), host.substr(slash + 1)};
+#else
     const std::size_t slash = host.rfind('/');
     if (slash == std::string::npos)
         return {".", host};
     return {slash == 0 ? "/" : host.substr(0, slash), host.substr(slash + 1)};
+#endif
 }
 
 }
@@ -283,6 +293,10 @@ int runUpdate(Session& s, const CommandLine& line)
     const char endMark = 0;
     if (const platform::Status st = out.write(&endMark, 1); !st)
         return s.fail(writeErrorCode(st.error()), line.archive, platform::reasonText(st.error()));
+    // Everything of the old archive is read: it is closed before the new one
+    // replaces it, since Windows renames nothing over a file still open.
+    src.reset();
+    old.reset();
     if (const platform::Status st = out.commit(archiveName, std::nullopt, platform::SyncMode::Always); !st)
         return s.fail(writeErrorCode(st.error()), line.archive, platform::reasonText(st.error()));
     s.memberDone();

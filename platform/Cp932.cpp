@@ -142,6 +142,12 @@ int encodePairWithIcu(u16view pair, char* out)
 // give the same results several times faster.
 
 constexpr char16_t kReplacement = 0xFFFD;
+
+// Where the tables follow the Windows system's own code page 932 rather than
+// ICU's windows-31j: ICU carries IBM's rotation of three control codes
+// (0x1A, 0x1C and 0x7F) and has no 0x80, which Windows maps to U+0080. Data
+// files written on either system must be the same bytes.
+constexpr unsigned char kWindowsSingles[] = {0x1A, 0x1C, 0x7F, 0x80};
 // In a pair row: the lead byte is bad on its own and the next byte starts
 // afresh. Never a result of code page 932.
 constexpr char16_t kLeadAlone = 0xFFFF;
@@ -207,6 +213,12 @@ std::unique_ptr<DecodeTable> buildDecodeTable()
             return nullptr;
         table->pairs.insert(table->pairs.end(), row.begin(), row.end());
         table->row[lead] = static_cast<std::uint8_t>(table->pairs.size() / 256);
+    }
+    // After the pairs: their rows were checked against ICU's own singles.
+    for (unsigned char b : kWindowsSingles) {
+        if (table->row[b] != 0)
+            return nullptr;
+        table->single[b] = b;
     }
     for (int b = 0x20; b < 0x7F; ++b) {
         if (table->single[b] != b || table->row[b] != 0)
@@ -305,6 +317,8 @@ std::unique_ptr<EncodeTable> buildEncodeTable()
         else
             return nullptr;
     }
+    for (unsigned char b : kWindowsSingles)
+        table->code[b] = b;
     for (std::uint32_t c = 0x20; c < 0x7F; ++c) {
         if (table->code[c] != c)
             table->printableIsItself = false;

@@ -2,15 +2,38 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
-#include <sys/stat.h>
 
 namespace sorvik::platform {
 
 namespace {
+
+// Host paths are the system's own: "/" separated on Linux; on Windows a drive
+// letter and "/" too, which every Win32 file call accepts, so that a host path
+// reads the same on both systems ("\\" is read as a separator as well);
+// Windows compares them without case.
+#ifdef _WIN32
+constexpr char kHostSeparator = '/';
+bool isHostSeparator(char c) { return c == '\\' || c == '/'; }
+bool sameHostName(std::string_view a, std::string_view b)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+bool isAbsoluteHost(std::string_view p)
+{
+    return p.size() >= 3 && p[1] == ':' && isHostSeparator(p[2]);
+}
+// "C:\\" keeps its separator: "C:" alone names the drive's current directory.
+bool isHostRoot(std::string_view p) { return p.size() == 3 && isAbsoluteHost(p); }
+#else
+constexpr char kHostSeparator = '/';
+bool isHostSeparator(char c) { return c == '/'; }
+bool sameHostName(std::string_view a, std::string_view b) { return a == b; }
+bool isAbsoluteHost(std::string_view p) { return !p.empty() && p[0] == '/'; }
+bool isHostRoot(std::string_view p) { return p == "/"; }
+#endif
 
 bool isAsciiLetter(char16_t c)
 {
@@ -27,9 +50,9 @@ std::vector<std::string> hostComponents(std::string_view path)
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
+        std::size_t end = start;
+        while (end < path.size() && !isHostSeparator(path[end]))
+            ++end;
         std::string_view part = path.substr(start, end - start);
         if (part == "..") {
             if (!parts.empty())
@@ -40,59 +63,6 @@ std::vector<std::string> hostComponents(std::string_view path)
         start = end + 1;
     }
     return parts;
-}
-
-// Encodes one code point as UTF-8.
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Length of the well-formed UTF-8 sequence at s[i] and its code point; 0 when
-// the byte there does not start one (overlong forms and surrogates included).
-std::size_t utf8Sequence(std::string_view s, std::size_t i, char32_t& cp)
-{
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b0 = byte(i);
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    std::size_t length;
-    char32_t min;
-    if ((b0 & 0xE0) == 0xC0) {
-        length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > s.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
 }
 
 // Mount points escape blank, tab, newline and backslash as "\ooo".
@@ -193,33 +163,6 @@ std::vector<Mount> parseMountInfo(const std::string& text)
     return mounts;
 }
 
-bool probeIsDirectory(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool readFlag(const std::string& file)
-{
-    std::ifstream in(file);
-    int value = 0;
-    return (in >> value) && value == 1;
-}
-
-// The removable flag belongs to the whole disk; a partition's sysfs node sits
-// inside its disk's node.
-bool probeIsRemovable(const std::string& device)
-{
-    char* real = ::realpath(device.c_str(), nullptr);
-    std::string dev = real ? real : device;
-    std::free(real);
-    std::string name = dev.substr(dev.rfind('/') + 1);
-    std::string node = "/sys/class/block/" + name;
-    if (std::ifstream(node + "/partition").good())
-        return readFlag(node + "/../removable");
-    return readFlag(node + "/removable");
-}
-
 }
 
 DriveTable DriveTable::fromMountInfo(const std::string& mountInfo)
@@ -249,22 +192,12 @@ DriveTable DriveTable::fromMountInfo(const std::string& mountInfo, const MountPr
     return table;
 }
 
-DriveTable DriveTable::detect()
-{
-    return detectFrom("/proc/self/mountinfo");
-}
-
-DriveTable DriveTable::detectFrom(const std::string& mountInfoPath)
-{
-    std::ifstream in(mountInfoPath);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return fromMountInfo(text.str(), MountProbe{probeIsDirectory, probeIsRemovable});
-}
-
 void DriveTable::add(char16_t letter, std::string hostRoot, int type)
 {
-    while (hostRoot.size() > 1 && hostRoot.back() == '/')
+#ifdef _WIN32
+    std::replace(hostRoot.begin(), hostRoot.end(), '\\', kHostSeparator);
+#endif
+    while (hostRoot.size() > 1 && isHostSeparator(hostRoot.back()) && !isHostRoot(hostRoot))
         hostRoot.pop_back();
     letter = upperLetter(letter);
     for (Drive& d : m_drives) {
@@ -319,8 +252,8 @@ std::optional<std::string> DriveTable::toHost(u16view winPath) const
 
     std::string host = drive ? drive->hostRoot : std::string();
     for (const std::string& part : parts) {
-        if (!host.empty() && host.back() != '/')
-            host += '/';
+        if (!host.empty() && !isHostSeparator(host.back()))
+            host += kHostSeparator;
         host += part;
     }
     if (host.empty())
@@ -330,7 +263,7 @@ std::optional<std::string> DriveTable::toHost(u16view winPath) const
 
 std::optional<u16> DriveTable::toWin(const std::string& hostPath) const
 {
-    if (hostPath.empty() || hostPath[0] != '/')
+    if (!isAbsoluteHost(hostPath))
         return std::nullopt;
     std::vector<std::string> parts = hostComponents(hostPath);
     const Drive* best = nullptr;
@@ -339,7 +272,7 @@ std::optional<u16> DriveTable::toWin(const std::string& hostPath) const
         std::vector<std::string> root = hostComponents(d.hostRoot);
         if (root.size() > parts.size() || (best && root.size() <= bestDepth))
             continue;
-        if (std::equal(root.begin(), root.end(), parts.begin())) {
+        if (std::equal(root.begin(), root.end(), parts.begin(), sameHostName)) {
             best = &d;
             bestDepth = root.size();
         }
@@ -353,61 +286,6 @@ std::optional<u16> DriveTable::toWin(const std::string& hostPath) const
         win += hostNameToWin(parts[i]);
     }
     return win;
-}
-
-u16 hostNameToWin(std::string_view hostName)
-{
-    u16 out;
-    for (std::size_t i = 0; i < hostName.size();) {
-        char32_t cp = 0;
-        std::size_t length = utf8Sequence(hostName, i, cp);
-        if (length == 0) {
-            out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(hostName[i]));
-            ++i;
-            continue;
-        }
-        if (cp == kMappedBackslash) {
-            // A real U+F05C would read back as a backslash; its bytes are
-            // carried raw instead, so the two host names stay apart.
-            for (std::size_t k = 0; k < length; ++k)
-                out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(hostName[i + k]));
-            i += length;
-            continue;
-        }
-        i += length;
-        if (cp == '\\') {
-            out += kMappedBackslash;
-        } else if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
-    return out;
-}
-
-std::string winNameToHost(u16view winName)
-{
-    std::string out;
-    for (std::size_t i = 0; i < winName.size(); ++i) {
-        char16_t c = winName[i];
-        if (c == kMappedBackslash) {
-            out += '\\';
-        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < winName.size() && winName[i + 1] >= 0xDC00
-            && winName[i + 1] <= 0xDFFF) {
-            appendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (winName[i + 1] - 0xDC00));
-            ++i;
-        } else if (c >= 0xDC80 && c <= 0xDCFF) {
-            out += static_cast<char>(c - 0xDC00);   // a raw byte carried through
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            appendUtf8(out, 0xFFFD);
-        } else {
-            appendUtf8(out, c);
-        }
-    }
-    return out;
 }
 
 }

@@ -24,8 +24,9 @@ enum class ErrorKind {
     Other,
 };
 
-// A failed call: its kind and the system's own code (errno here, the Win32
-// code on Windows) for whoever wants the detail.
+// A failed call: its kind and the system's own code as an errno value (on
+// Windows the C library's errno for the Win32 code, or the Win32 code itself
+// where none fits), for whoever wants the detail.
 struct Error {
     ErrorKind kind = ErrorKind::Other;
     int code = 0;

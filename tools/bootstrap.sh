@@ -11,6 +11,10 @@ packages=(
   xdg-utils
   lhasa libarchive-tools 7zip unar jlha-utils default-jre-headless
   clang libclang-rt-14-dev   # the libFuzzer build (tools/fuzz.sh)
+  # The Windows build of the core and its tests under Wine (tools/wine-test.sh);
+  # googletest is the source package the cross build compiles GoogleTest from,
+  # locales has the ja_JP definition that gives Wine code page 932.
+  mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 googletest locales
 )
 
 missing=()

@@ -200,7 +200,7 @@ TEST_F(SettingsTest, readOnlyFileIsLeftByteIdentical)
 {
     const std::string old = "[Init]\r\nTop= 1 \r\nold content \x95\x5c\r\n";
     writeSettings(old);
-    std::filesystem::permissions(drives.host(SettingsPath),
+    std::filesystem::permissions(hostFsPath(drives.host(SettingsPath)),
         std::filesystem::perms::owner_write | std::filesystem::perms::group_write
             | std::filesystem::perms::others_write,
         std::filesystem::perm_options::remove);
@@ -209,7 +209,7 @@ TEST_F(SettingsTest, readOnlyFileIsLeftByteIdentical)
     EXPECT_EQ(settingsBytes(), old);
     // Nothing half-written is left beside it either.
     std::size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(drives.host(DataDir))) {
+    for (const auto& entry : std::filesystem::directory_iterator(hostFsPath(drives.host(DataDir)))) {
         (void)entry;
         ++files;
     }

@@ -26,13 +26,22 @@ protected:
 TEST_F(ProgramBrowserTest, listsProgramExtensionsAndExecutableFilesOnly)
 {
     ASSERT_TRUE(browser.SetBrowsePath(u"C:\\tools\\"));
+#ifdef _WIN32
+    // Windows runs a file by its extension only; a script with the execute
+    // bit is a Linux program.
+    EXPECT_EQ(browser.files(), (std::vector<u16>{u"EDIT.EXE", u"run.bat", u"tiny.Com"}));
+#else
     EXPECT_EQ(browser.files(), (std::vector<u16>{u"EDIT.EXE", u"run.bat", u"script.sh", u"tiny.Com"}));
+#endif
     EXPECT_EQ(browser.filePath(), u"C:\\tools");
     EXPECT_EQ(browser.tree().path(), u"C:\\tools");
     EXPECT_EQ(browser.drives().currentDrive(), u'C');
     EXPECT_TRUE(ui.messages().empty());
 }
 
+// The program itself is "sorvik" with the execute bit here; Windows knows
+// programs by their extension only (checked in Win32FileSystemTest).
+#ifndef _WIN32
 TEST_F(ProgramBrowserTest, aMissingDriveIsToldOnceAndTheBrowserShowsProgramDir)
 {
     ASSERT_TRUE(browser.SetBrowsePath(u"D:\\"));
@@ -45,6 +54,7 @@ TEST_F(ProgramBrowserTest, aMissingDriveIsToldOnceAndTheBrowserShowsProgramDir)
     EXPECT_EQ(browser.tree().path(), u"C:\\prog");
     EXPECT_EQ(browser.files(), std::vector<u16>{u"sorvik"});
 }
+#endif
 
 TEST_F(ProgramBrowserTest, startsInTheCurrentDirectory)
 {
@@ -54,6 +64,9 @@ TEST_F(ProgramBrowserTest, startsInTheCurrentDirectory)
     EXPECT_TRUE(browser.files().empty());
 }
 
+// The program itself is "sorvik" with the execute bit here; Windows knows
+// programs by their extension only (checked in Win32FileSystemTest).
+#ifndef _WIN32
 TEST_F(ProgramBrowserTest, theDirectoryListOpensItsHighlightedEntryAndTheFilesFollow)
 {
     ASSERT_TRUE(browser.SetBrowsePath(u"C:\\"));
@@ -67,6 +80,7 @@ TEST_F(ProgramBrowserTest, theDirectoryListOpensItsHighlightedEntryAndTheFilesFo
     EXPECT_EQ(browser.filePath(), u"C:\\tools");
     EXPECT_EQ(browser.files().size(), 4u);
 }
+#endif
 
 TEST_F(ProgramBrowserTest, aDriveChangeGoesToThatDrivesLastDirectoryAndAnUnreadableOneChangesNothing)
 {

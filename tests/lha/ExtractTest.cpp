@@ -17,7 +17,7 @@ std::int64_t mtimeOf(const std::string& host)
 {
     struct stat st {};
     EXPECT_EQ(stat(host.c_str(), &st), 0) << host;
-    return st.st_mtim.tv_sec;
+    return st.st_mtime;
 }
 
 class Extract : public LhaDrives {

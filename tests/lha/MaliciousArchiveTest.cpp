@@ -85,6 +85,9 @@ TEST_F(Malicious, refusesEveryNameThatLeavesTheDestination)
     }
 }
 
+// Links are made with POSIX calls, and "|" cannot be in a Windows name at all;
+// on Windows the name checks refuse such members before any file is made.
+#ifndef _WIN32
 TEST_F(Malicious, neverWritesThroughALinkDirectoryInTheDestination)
 {
     ASSERT_EQ(symlink(drives.host(u"C:\\sentinel").c_str(), drives.host(u"C:\\dest\\link").c_str()), 0);
@@ -126,6 +129,7 @@ TEST_F(Malicious, neverCreatesLinksFromTheArchive)
     EXPECT_FALSE(drives.exists(u"C:\\dest\\evil2"));
     EXPECT_NE(lstat(drives.host(u"C:\\dest\\evil2").c_str(), &st), 0);
 }
+#endif
 
 TEST_F(Malicious, aFileInTheWayOfADirectoryIsRefused)
 {

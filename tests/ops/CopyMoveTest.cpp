@@ -191,6 +191,8 @@ TEST_F(CopyMoveTest, copyingOrMovingAFileOntoItselfLeavesItWhole)
     EXPECT_FALSE(leftoverTemporaries(u"C:\\work"));
 }
 
+// A second path to a directory is a POSIX link here (Windows tests have no link call).
+#ifndef _WIN32
 TEST_F(CopyMoveTest, theSameDirectoryReachedThroughALinkIsTheSameFile)
 {
     file(u"C:\\work\\a.txt", "precious");
@@ -202,6 +204,7 @@ TEST_F(CopyMoveTest, theSameDirectoryReachedThroughALinkIsTheSameFile)
     copy(OverwriteRule::ReplaceAlways, Operation::Move, nullptr, u"C:\\alias\\");
     EXPECT_EQ(bytes(u"C:\\work\\a.txt"), "precious");
 }
+#endif
 
 // --- failures are told, and lose nothing ---
 

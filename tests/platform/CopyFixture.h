@@ -10,8 +10,10 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <vector>
+#ifndef _WIN32
+#include <sys/xattr.h>
+#endif
 
 namespace sorvik::test {
 
@@ -59,6 +61,7 @@ protected:
         return bytes;
     }
 
+#ifndef _WIN32
     struct stat statOf(const std::u16string& path, bool follow = true) const
     {
         struct stat st {};
@@ -85,6 +88,20 @@ protected:
         unlink(host(u"C:\\probe").c_str());
         unlink(host(u"D:\\probe").c_str());
         return ok;
+    }
+#endif
+
+    // Whether the copy reports a large file in several chunks, so that tests
+    // can act between them. The POSIX layer's own loop always does; Windows
+    // copies with the system's routine, which under Wine reports one chunk.
+    bool copyReportsChunks()
+    {
+        drives.writeBytes(u"C:\\chunk-probe.bin", std::string(std::size_t(20) << 20, 'x'));
+        RecordingObserver observer;
+        const bool copied = static_cast<bool>(fs.copyFile(u"C:\\chunk-probe.bin", u"D:\\chunk-probe.bin", platform::Replace::Never, &observer));
+        fs.remove(u"C:\\chunk-probe.bin");
+        fs.remove(u"D:\\chunk-probe.bin");
+        return copied && observer.chunks.size() >= 3;
     }
 
     bool noTemporaries() const

@@ -22,6 +22,9 @@ struct ToHostCase {
     std::optional<std::string> host;
 };
 
+// Linux host paths: "/" separated, names mapped byte for byte. The Windows
+// forms follow below.
+#ifndef _WIN32
 TEST(DriveTableToHost, MapsWindowsPathsOntoDriveRoots)
 {
     const ToHostCase cases[] = {
@@ -51,12 +54,16 @@ TEST(DriveTableToHost, MapsWindowsPathsOntoDriveRoots)
         EXPECT_EQ(t.toHost(c.win), c.host);
     }
 }
+#endif
 
 struct ToWinCase {
     const char* host;
     std::optional<u16> win;
 };
 
+// Linux host paths: "/" separated, names mapped byte for byte. The Windows
+// forms follow below.
+#ifndef _WIN32
 TEST(DriveTableToWin, PicksTheDriveWithTheLongestRoot)
 {
     const ToWinCase cases[] = {
@@ -87,6 +94,7 @@ TEST(DriveTableToWin, GivesNothingOutsideAllDrives)
     EXPECT_EQ(t.toWin("/etc"), std::nullopt);
     EXPECT_EQ(t.toWin("/tmp/only/x"), u16(u"C:\\x"));
 }
+#endif
 
 TEST(DriveTable, FindsLettersInEitherCaseAndReplacesOnReAdd)
 {
@@ -106,6 +114,9 @@ struct NameCase {
     u16 win;
 };
 
+// Linux host paths: "/" separated, names mapped byte for byte. The Windows
+// forms follow below.
+#ifndef _WIN32
 TEST(HostNames, MapReversiblyOntoWindowsNames)
 {
     const NameCase cases[] = {
@@ -145,6 +156,57 @@ TEST(HostNames, LoneSurrogatesBecomeReplacementCharacters)
     EXPECT_EQ(winNameToHost(u16(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
     EXPECT_EQ(winNameToHost(u16(1, char16_t(0xDC10))), "\xEF\xBF\xBD");
 }
+#endif
+
+#ifdef _WIN32
+// Windows host paths are drive paths themselves, "/" separated as on Linux;
+// the table may still put a letter on any directory, which is how the tests
+// map theirs.
+TEST(DriveTableToHost, MapsWindowsPathsOntoWindowsRoots)
+{
+    DriveTable t;
+    t.add(u'C', "C:\\");
+    t.add(u'D', "E:\\tmp\\a\\");
+    t.add(u'E', "E:\\");
+    const std::pair<const char16_t*, std::optional<std::string>> cases[] = {
+        {u"C:\\", "C:/"},
+        {u"C:\\a\\b\\", "C:/a/b"},
+        {u"c:\\etc\\hosts", "C:/etc/hosts"},
+        {u"d:\\x.txt", "E:/tmp/a/x.txt"},
+        {u"D:\\..\\..\\x", "E:/tmp/a/x"},
+        {u"D:\\a\\\\b", "E:/tmp/a/a/b"},
+        {u"E:\\黑黑黑黑.ini", "E:/\xE9\xBB\x91\xE9\xBB\x91\xE9\xBB\x91\xE9\xBB\x91.ini"},
+        {u"sub\\a.txt", "sub/a.txt"},
+        {u"Q:\\x", std::nullopt},
+        {u"\\\\server\\share", std::nullopt},
+    };
+    for (const auto& [win, host] : cases) {
+        SCOPED_TRACE(toUtf8(win));
+        EXPECT_EQ(t.toHost(win), host);
+    }
+}
+
+TEST(DriveTableToWin, PicksTheLongestRootIgnoringTheDrivesLetterCase)
+{
+    DriveTable t;
+    t.add(u'C', "C:\\");
+    t.add(u'D', "C:\\tmp\\a");
+    EXPECT_EQ(t.toWin("C:\\tmp\\a\\x.txt"), u16(u"D:\\x.txt"));
+    EXPECT_EQ(t.toWin("c:\\Work\\b"), u16(u"C:\\Work\\b"));
+    EXPECT_EQ(t.toWin("C:\\tmp\\ab"), u16(u"C:\\tmp\\ab"));
+    EXPECT_EQ(t.toWin("F:\\x"), std::nullopt);
+    EXPECT_EQ(t.toWin("/tmp"), std::nullopt);
+}
+
+TEST(HostNames, AreTheWindowsNamesThemselvesLoneSurrogatesIncluded)
+{
+    for (const u16& name : {u16(u"黑黑黑黑.ini"), u16(u"a\uF05Cb"), u16(u"x\xD800y"), u16(u"😀")}) {
+        SCOPED_TRACE(toUtf8(name));
+        EXPECT_EQ(hostNameToWin(winNameToHost(name)), name);
+    }
+    EXPECT_EQ(winNameToHost(u"黑.txt"), "\xE9\xBB\x91.txt");
+}
+#endif
 
 }
 }

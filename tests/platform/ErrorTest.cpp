@@ -30,7 +30,9 @@ TEST(ErrorFromErrno, SortsSystemCodesIntoTheKindsAMessageTells)
         {EILSEQ, ErrorKind::BadName},
         {EINVAL, ErrorKind::BadName},
         {ENOSPC, ErrorKind::DiskFull},
+#ifdef EDQUOT   // the Windows C library has no quota error
         {EDQUOT, ErrorKind::DiskFull},
+#endif
         {EXDEV, ErrorKind::CrossDevice},
         {EISDIR, ErrorKind::IsDirectory},
         {EFBIG, ErrorKind::TooLarge},

@@ -11,8 +11,10 @@
 #include <iterator>
 #include <regex>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <sys/xattr.h>
+#endif
 
 namespace sorvik::platform {
 namespace {
@@ -32,9 +34,10 @@ protected:
     std::string host(const u16& path) const { return drives.host(path); }
     static std::string readHost(const std::string& path)
     {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(test::hostFsPath(path), std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
+#ifndef _WIN32
     bool isFifo(const u16& path) const
     {
         struct stat st {};
@@ -53,10 +56,14 @@ protected:
         ssize_t n = getxattr(host(path).c_str(), "user.DOSATTRIB", buf, sizeof buf);
         return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
     }
+#endif
 };
 
 // Reading
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 TEST_F(FileSafetyTest, ReadingAPipeIsRefusedAtOnce)
 {
     ASSERT_EQ(mkfifo(host(u"C:\\pipe").c_str(), 0644), 0);
@@ -72,6 +79,7 @@ TEST_F(FileSafetyTest, ReadingALinkToAnEndlessDeviceIsRefusedAtOnce)
     EXPECT_EQ(kindOf(fs.readFile(u"C:\\zero")), ErrorKind::NotRegular);
     EXPECT_EQ(plan.count(FsCall::Read), 0);
 }
+#endif
 
 TEST_F(FileSafetyTest, ReadingStopsAtTheLimitWithoutReadingTheFile)
 {
@@ -95,6 +103,9 @@ TEST_F(FileSafetyTest, ReadingTellsWhyItFailed)
 
 // Atomic writes
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 TEST_F(FileSafetyTest, AtomicWriteRefusesAPipeInTheFilesPlace)
 {
     ASSERT_EQ(mkfifo(host(u"C:\\data.txt").c_str(), 0644), 0);
@@ -102,6 +113,7 @@ TEST_F(FileSafetyTest, AtomicWriteRefusesAPipeInTheFilesPlace)
     EXPECT_TRUE(isFifo(u"C:\\data.txt"));
     EXPECT_EQ(drives.tempFilesIn(u"C:\\"), std::vector<std::string>{});
 }
+#endif
 
 TEST_F(FileSafetyTest, AtomicWriteRefusesTheReadOnlyAttributeAsReadOnly)
 {
@@ -113,6 +125,9 @@ TEST_F(FileSafetyTest, AtomicWriteRefusesTheReadOnlyAttributeAsReadOnly)
     EXPECT_EQ(drives.readBytes(u"C:\\ro.ini"), "old");
 }
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 // The file keeps its owner write bit (no read-only attribute) but belongs to
 // someone else; the directory would let anyone replace it.
 TEST_F(FileSafetyTest, AtomicWriteRefusesAFileTheSystemDoesNotLetUsWrite)
@@ -144,6 +159,7 @@ TEST_F(FileSafetyTest, AtomicRewriteKeepsTheHiddenAttribute)
     EXPECT_EQ(valueOf(fs.attributes(u"C:\\descript.ion")), kAttrHidden | kAttrArchive);
     EXPECT_EQ(dosAttrib(u"C:\\descript.ion"), stored);
 }
+#endif
 
 TEST_F(FileSafetyTest, AtomicWriteFailingMidwayLeavesTheOldFileAndNoTemporary)
 {
@@ -179,12 +195,19 @@ TEST_F(FileSafetyTest, StaleTemporariesOfEndedProcessesAreRemovedOncePerDirector
     drives.makeDir(u"C:\\data");
     const std::string dead = ".~sorvik-" + std::to_string(test::deadPid()) + "-1a2b3c.tmp";
     const std::string ours = ".~sorvik-" + std::to_string(getpid()) + "-4d5e6f.tmp";
+#ifdef _WIN32
+    // No process runs on Windows for as long as the machine, as init does.
+    const std::string running = ours;
+#else
     const std::string running = ".~sorvik-1-777777.tmp";   // init runs as long as the machine
+#endif
     for (const std::string& name : {dead, ours, running, std::string("unrelated.tmp"), std::string(".~sorvik-x.tmp")})
         drives.writeBytes(u"C:\\data\\" + fromUtf8(name), "t");
 
     ASSERT_TRUE(fs.writeFileAtomic(u"C:\\data\\settings.ini", "s"));
-    std::vector<std::string> expected = {ours, running, ".~sorvik-x.tmp", "settings.ini", "unrelated.tmp"};
+    std::vector<std::string> expected = {ours, ".~sorvik-x.tmp", "settings.ini", "unrelated.tmp"};
+    if (running != ours)
+        expected.push_back(running);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(drives.allNames(u"C:\\data"), expected);
 
@@ -202,6 +225,9 @@ TEST_F(FileSafetyTest, StaleTemporariesOfEndedProcessesAreRemovedOncePerDirector
 
 // Names
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 TEST_F(FileSafetyTest, ABackslashAndARealPrivateUseCharacterStayTwoFiles)
 {
     drives.makeDir(u"C:\\names");
@@ -229,6 +255,7 @@ TEST_F(FileSafetyTest, ABackslashAndARealPrivateUseCharacterStayTwoFiles)
     EXPECT_EQ(readHost(dir + "/" + backslash), "new");
     EXPECT_EQ(readHost(dir + "/" + privateUse), privateUse);
 }
+#endif
 
 // Removing and renaming
 
@@ -264,11 +291,20 @@ TEST_F(FileSafetyTest, RenameSaysWhyItRefused)
     EXPECT_EQ(drives.readBytes(u"C:\\b.txt"), "b");
     ASSERT_TRUE(fs.rename(u"C:\\a.txt", u"C:\\A.TXT"));   // a change of case only
     EXPECT_EQ(drives.readBytes(u"C:\\A.TXT"), "a");
+#ifdef _WIN32
+    // Windows finds a name in any letter case; the entry carries the new one.
+    EXPECT_EQ(drives.allNames(u"C:\\"), (std::vector<std::string>{"A.TXT", "b.txt"}));
+#else
     EXPECT_FALSE(drives.exists(u"C:\\a.txt"));
+#endif
 }
 
 TEST_F(FileSafetyTest, AnEntryVanishingWhileListedHasNoInfo)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows lists every entry with its facts in the one directory read, "
+                    "so no entry is asked about after it and none can vanish in between";
+#endif
     drives.writeBytes(u"C:\\stays.txt", "1");
     drives.writeBytes(u"C:\\goes.txt", "22");
     fs.setFaults(&plan);

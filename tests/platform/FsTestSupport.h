@@ -5,7 +5,9 @@
 #include <functional>
 #include <optional>
 #include <ostream>
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 namespace sorvik::platform {
 
@@ -49,11 +51,17 @@ inline std::optional<ErrorKind> kindOf(const Status& status)
 // returned true in time.
 bool inChild(const std::function<bool()>& check);
 
+#ifdef _WIN32
+// Windows has no fork: the check runs on a thread that is abandoned when it
+// blocks, which fails the test the same way.
+using pid_t = unsigned long;
+#else
 // The same in a child that has given up root for the unprivileged user
 // 65534, for checks the permissions root ignores would decide. Without root
 // the check runs in a child as it is.
 bool asOrdinaryUser(const std::function<bool()>& check);
 inline constexpr uid_t kNobody = 65534;
+#endif
 
 // The pid of a process that has just ended.
 pid_t deadPid();

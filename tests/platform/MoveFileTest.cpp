@@ -20,6 +20,9 @@ protected:
 
 // Within one file system
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 TEST_F(MoveFileTest, RenamesWithinAFileSystem)
 {
     drives.writeBytes(u"C:\\a.txt", "a");
@@ -30,6 +33,7 @@ TEST_F(MoveFileTest, RenamesWithinAFileSystem)
     EXPECT_EQ(drives.readBytes(u"C:\\dir\\b.txt"), "a");
     EXPECT_EQ(statOf(u"C:\\dir\\b.txt").st_ino, inode);
 }
+#endif
 
 TEST_F(MoveFileTest, NeverReplacesUnlessAsked)
 {
@@ -68,6 +72,9 @@ TEST_F(MoveFileTest, RefusesReadOnlyAndDirectoryDestinationsAndMissingSources)
     EXPECT_FALSE(drives.exists(u"C:\\new.txt"));
 }
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 TEST_F(MoveFileTest, OntoItselfKeepsTheFile)
 {
     drives.makeDir(u"C:\\dir");
@@ -84,9 +91,13 @@ TEST_F(MoveFileTest, OntoItselfKeepsTheFile)
     EXPECT_TRUE(S_ISREG(statOf(u"C:\\dir\\f.txt", false).st_mode));
     EXPECT_TRUE(S_ISLNK(statOf(u"C:\\dir\\link.txt", false).st_mode));
 }
+#endif
 
 // Across file systems
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 TEST_F(MoveFileTest, AcrossDevicesCopiesSyncsAndThenRemovesTheSource)
 {
     const std::string bytes = pattern(9 << 20);
@@ -107,9 +118,13 @@ TEST_F(MoveFileTest, AcrossDevicesCopiesSyncsAndThenRemovesTheSource)
     EXPECT_EQ(plan.count(FsCall::Sync, ".~sorvik-"), 1);   // a new file too, before the source goes
     EXPECT_TRUE(noTemporaries());
 }
+#endif
 
 TEST_F(MoveFileTest, AcrossDevicesAFailedCopyKeepsTheSourceAndMakesNoDestination)
 {
+    if (!copyReportsChunks())
+        GTEST_SKIP() << "the system's copy routine here reports a large copy as one chunk (Wine's CopyFileExW), "
+                        "so nothing can be observed or injected between chunks";
     const std::string bytes = pattern(20 << 20);
     drives.writeBytes(u"C:\\src.bin", bytes);
     fs.setFaults(&plan);
@@ -159,6 +174,9 @@ TEST_F(MoveFileTest, AcrossDevicesASourceThatCannotBeRemovedIsReportedAndBothSta
     EXPECT_EQ(drives.readBytes(u"D:\\dst.txt"), "data");
 }
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 TEST_F(MoveFileTest, AcrossDevicesALinkIsNotMoved)
 {
     drives.writeBytes(u"C:\\real.txt", "real");
@@ -170,6 +188,7 @@ TEST_F(MoveFileTest, AcrossDevicesALinkIsNotMoved)
     EXPECT_EQ(drives.readBytes(u"C:\\real.txt"), "real");
     EXPECT_EQ(drives.allNames(u"D:\\"), std::vector<std::string>{});
 }
+#endif
 
 TEST_F(MoveFileTest, AcrossDevicesTheRulesOfTheDestinationStillHold)
 {
@@ -188,6 +207,9 @@ TEST_F(MoveFileTest, AcrossDevicesTheRulesOfTheDestinationStillHold)
     EXPECT_FALSE(drives.exists(u"C:\\src.txt"));
 }
 
+// Linux host features: permission bits, links, pipes and extended attributes.
+// The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
+#ifndef _WIN32
 // A real second file system, where the machine has one: shared memory.
 TEST_F(MoveFileTest, MovesBetweenRealFileSystems)
 {
@@ -214,6 +236,7 @@ TEST_F(MoveFileTest, MovesBetweenRealFileSystems)
     ASSERT_TRUE(fs.copyFile(u"E:\\dst.bin", u"C:\\back.bin", Replace::Never));
     EXPECT_EQ(drives.readBytes(u"C:\\back.bin"), bytes);
 }
+#endif
 
 }
 }

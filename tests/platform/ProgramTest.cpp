@@ -6,10 +6,31 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace sorvik::platform {
 namespace {
+
+#ifdef _WIN32
+// The executable keeps its extension in its file name on Windows.
+constexpr char16_t kExeFileName[] = u"test_platform.exe";
+
+std::string exeDirectory()
+{
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+    const std::u8string exe = std::filesystem::path(std::wstring(buf, n)).parent_path().u8string();
+    return std::string(exe.begin(), exe.end());
+}
+#else
+constexpr char16_t kExeFileName[] = u"test_platform";
 
 std::string exeDirectory()
 {
@@ -18,16 +39,19 @@ std::string exeDirectory()
     std::string exe(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
     return exe.substr(0, exe.rfind('/'));
 }
+#endif
 
 TEST(ProgramInfo, DescribesTheRunningExecutableInWindowsForm)
 {
     DriveTable drives;
+#ifndef _WIN32
     drives.add(u'C', "/");
+#endif
     drives.add(u'P', exeDirectory());
     FileSystem fs(drives);
     ProgramInfo info = detectProgramInfo(fs);
     EXPECT_EQ(info.directory, u"P:\\");
-    EXPECT_EQ(info.fileName, u"test_platform");
+    EXPECT_EQ(info.fileName, kExeFileName);
     EXPECT_EQ(info.name, u"test_platform");
     EXPECT_EQ(info.revision, SORVIK_EXPECTED_REVISION) << "the third part of the project's version";
 }
@@ -37,7 +61,7 @@ TEST(ProgramInfo, DirectoryIsEmptyWhenNoDriveHoldsTheExecutable)
     test::TempDrives drives;
     ProgramInfo info = detectProgramInfo(drives.fs());
     EXPECT_EQ(info.directory, u"");
-    EXPECT_EQ(info.fileName, u"test_platform");
+    EXPECT_EQ(info.fileName, kExeFileName);
 }
 
 TEST(EndProgramNow, CallsTheInstalledHandlerFirst)

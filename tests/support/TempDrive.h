@@ -4,10 +4,15 @@
 #include "platform/Program.h"
 #include "platform/Text.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace sorvik::test {
+
+// A host path as the standard library's path: host paths are UTF-8 on
+// Windows, where a narrow string would be read in the ANSI code page.
+std::filesystem::path hostFsPath(const std::string& host);
 
 // A fresh temporary directory per test, mapped to drive C: (and a second one
 // to D:), so no test touches the real home, mounts or repository.

@@ -40,6 +40,12 @@ protected:
         return names;
     }
 
+    // Wine keeps the archive bit on every file, so no file there is "plain".
+    bool plainFilesExist()
+    {
+        return (*drives.fs().attributes(u"C:\\work\\plain") & platform::kAttrArchive) == 0;
+    }
+
     TempDrives drives;
     FileListing listing;
 };
@@ -53,6 +59,8 @@ TEST_F(DisplayKindsTest, defaultsListReadOnlyAndArchiveButNotHiddenOrSystem)
 
 TEST_F(DisplayKindsTest, eachKindLetsItsFilesIn)
 {
+    if (!plainFilesExist())
+        GTEST_SKIP() << "this file system sets the archive attribute on every file (Wine), so no file is plain";
     struct Case { DisplayKinds kinds; Names names; };
     const Case cases[] = {
         {{1, 1, 0, 1}, {u"archive", u"hidden", u"plain", u"readonly"}},
@@ -70,6 +78,8 @@ TEST_F(DisplayKindsTest, eachKindLetsItsFilesIn)
 
 TEST_F(DisplayKindsTest, archiveOffKeepsArchiveFilesOutLikeTheOtherKinds)
 {
+    if (!plainFilesExist())
+        GTEST_SKIP() << "this file system sets the archive attribute on every file (Wine), so no file is plain";
     EXPECT_EQ(listed({1, 0, 0, 0}), (Names{u"plain", u"readonly"}));
     const FileListing::Switches s = listing.switches();
     EXPECT_TRUE(s.readOnly);

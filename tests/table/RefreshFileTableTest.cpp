@@ -119,6 +119,8 @@ TEST_F(RefreshFileTableTest, listsOnlyFilesAndHonoursAttributeSwitches)
     EXPECT_EQ(m.Grid1.cell(1, 1), u"H");
 }
 
+// Backslashes and undecodable bytes in names, and links, are Linux host names.
+#ifndef _WIN32
 TEST_F(RefreshFileTableTest, backslashAndNonShiftJisNamesListAndKeepTheirNames)
 {
     drives.writeBytes(u"C:\\work\\a", "1");
@@ -158,6 +160,7 @@ TEST_F(RefreshFileTableTest, anEntryThatCannotBeAskedAboutIsListedWithEmptyCells
     EXPECT_EQ(m.Grid1.fileName(1), u"gone.txt");
     EXPECT_TRUE(ui.messages().empty());
 }
+#endif
 
 TEST_F(RefreshFileTableTest, unreadableDirectoryGivesAnEmptyTableWithoutMessages)
 {
