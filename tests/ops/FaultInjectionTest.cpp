@@ -10,6 +10,7 @@
 #include "ops/Rename.h"
 #include "platform/DataFileNames.h"
 #include "tests/ops/OpsFixture.h"
+#include "tests/support/TempDrive.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -242,7 +243,11 @@ TEST_F(AssociationFileTest, aReadOnlyAssociationFileIsNamedAndKept)
     const u16 path = kDataDir + kAssociationFile;
     drives.makeDir(kDataDir);
     drives.writeBytes(path, cp932(u"*.TXT,C:\\E\\e.exe\r\n"));
-    ASSERT_EQ(chmod(drives.host(path).c_str(), 0444), 0);
+    // Through the wide path: on Windows a narrow name is read in the ANSI code page.
+    std::error_code ec;
+    std::filesystem::permissions(test::hostFsPath(drives.host(path)), std::filesystem::perms::owner_read
+            | std::filesystem::perms::group_read | std::filesystem::perms::others_read, ec);
+    ASSERT_FALSE(ec) << ec.message();
     const Snapshot before = snapshotOf(drives.host(kDataDir));
     AssociationEditor editor(drives.fs(), kDataDir);
     editor.open(u"*.txt");
@@ -301,7 +306,17 @@ TEST_P(CopyFaultTest, theOldDestinationAndTheSourceStayWholeAndTheFileIsNamed)
 {
     const auto [operation, fault] = GetParam();
     const int writes = writesOfACopy();
+#ifdef _WIN32
+    // Windows copies with the system's routine; its chunks are the writes.
+    // Under Wine it reports a large copy as one chunk.
+    const bool needsThreeWrites = fault == CopyFault::DiskFullMiddle || fault == CopyFault::DiskFullLast;
+    if (needsThreeWrites && writes < 3)
+        GTEST_SKIP() << "the system's copy routine here reports the large copy as " << writes
+                     << " chunk(s) (Wine's CopyFileExW), so there is no middle or last write to fail";
+    ASSERT_GE(writes, 1);
+#else
     ASSERT_GE(writes, 3) << "first, middle and last must be three writes";
+#endif
     load();
     mark(u"big.bin");
     const Snapshot source = snapshotOf(drives.host(u"C:\\work"));
@@ -505,6 +520,10 @@ TEST_F(RenameFaultTest, aFileAppearingUnderTheNewNameMeanwhileIsNotReplaced)
 
 TEST_F(RenameFaultTest, withoutAtomicNoReplaceRenameAFailedUnlinkLeavesOneName)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows renames with one MoveFileExW call that refuses an existing name itself; "
+                    "there is no link-then-unlink road to fail";
+#endif
     // The link-then-unlink road of file systems without RENAME_NOREPLACE.
     faults.failAt(FsCall::Rename, 1, EINVAL, "/a.txt");
     faults.failAt(FsCall::Unlink, 1, EACCES, "/a.txt");
@@ -540,6 +559,11 @@ class AttributeFaultTest : public test::OpsFixture, public testing::WithParamInt
 TEST_P(AttributeFaultTest, aFailedChangeLeavesTheOldAttributesAndNamesTheFile)
 {
     const AttributeFault f = GetParam();
+#ifdef _WIN32
+    if (f.nth > 1)
+        GTEST_SKIP() << "Windows sets all the attributes in one SetFileAttributesW call, "
+                        "so there is no later call of the change to fail";
+#endif
     file(u"C:\\work\\a.txt", "content");
     const u16 path = u"C:\\work\\a.txt";
     if (f.start)

@@ -2,6 +2,10 @@
 #include "ops/Rename.h"
 #include "tests/ops/OpsFixture.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace sorvik {
 namespace {
 
@@ -22,6 +26,9 @@ TEST_F(RenameTest, theDescriptionMovesWithTheFile)
 
 TEST_F(RenameTest, anExistingNameIsRefusedAndNothingMoves)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "B.txt and b.txt are one name on Windows; the refusal itself is checked in Win32FileSystemTest";
+#endif
     file(u"C:\\work\\a.txt", "a");
     file(u"C:\\work\\b.txt", "b");
     load();
@@ -41,7 +48,12 @@ TEST_F(RenameTest, aCaseOnlyRenameWorks)
     load();
     EXPECT_EQ(renameInCurrentDir(*model, u"readme.txt", u"README.TXT"), CommandResult::Done);
     EXPECT_EQ(drives.readBytes(u"C:\\work\\README.TXT"), "r");
+#ifdef _WIN32
+    // Windows finds the file under either spelling; the entry has the new one.
+    EXPECT_EQ(drives.allNames(u"C:\\work"), std::vector<std::string>{"README.TXT"});
+#else
     EXPECT_FALSE(drives.exists(u"C:\\work\\readme.txt"));
+#endif
 }
 
 TEST_F(RenameTest, namesAFileNameCannotHoldAreRefused)
@@ -56,7 +68,19 @@ TEST_F(RenameTest, namesAFileNameCannotHoldAreRefused)
     EXPECT_EQ(hostNames(u"C:\\work"), std::vector<std::string>{"a.txt"});
 }
 
-class AttributesTest : public test::OpsFixture {};
+class AttributesTest : public test::OpsFixture {
+protected:
+    // Wine keeps the archive bit on every file; Windows itself clears it.
+    static bool underWine()
+    {
+#ifdef _WIN32
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+#else
+        return false;
+#endif
+    }
+};
 
 TEST_F(AttributesTest, presetShowsTheFourBitsOfTheFile)
 {
@@ -80,6 +104,9 @@ TEST_F(AttributesTest, exactlyTheChosenBitsAreWrittenAndTheCellRewrittenInPlace)
     cursorOn(u"a.txt");
     const u16 path = attributePath(*model);
     EXPECT_TRUE(applyAttributes(*model, path, 0));
+    if (underWine() && (*drives.fs().attributes(path) & 0x37) == platform::kAttrArchive)
+        GTEST_SKIP() << "this file system sets the archive attribute on every file (Wine), so no file can be left "
+                        "with none of the bits";
     EXPECT_EQ(*drives.fs().attributes(path) & 0x37, 0u);
     EXPECT_TRUE(applyAttributes(*model, path, platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem));
     rewriteAttributeCell(*model, path);
