@@ -30,6 +30,17 @@ void appendQuoted(std::wstring& line, std::wstring_view arg)
     line += L'"';
 }
 
+// A host path as Windows programs expect one: host paths keep "/" between
+// names, which a program reading its command line may take for a switch.
+std::wstring windowsPath(const std::string& host)
+{
+    std::wstring wide = wideHost(host);
+    for (wchar_t& c : wide)
+        if (c == L'/')
+            c = L'\\';
+    return wide;
+}
+
 std::wstring upper(std::wstring text)
 {
     for (wchar_t& c : text)
@@ -46,9 +57,9 @@ bool openWithDesktop(const FileSystem& fs, u16view document, std::chrono::millis
     const std::optional<std::string> host = fs.hostPath(document);
     if (!host)
         return false;
-    const std::wstring dir = wideHost(hostDirectoryOf(*host));
+    const std::wstring dir = windowsPath(hostDirectoryOf(*host));
     const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", wideHost(*host).c_str(), nullptr, dir.c_str(), SW_SHOWNORMAL));
+        ::ShellExecuteW(nullptr, L"open", windowsPath(*host).c_str(), nullptr, dir.c_str(), SW_SHOWNORMAL));
     return result > 32;
 }
 
@@ -60,12 +71,12 @@ Status startProgram(const FileSystem& fs, u16view program, u16view document)
     const std::optional<std::string> hostDocument = fs.hostPath(document);
     if (!hostProgram || !hostDocument)
         return Error{ErrorKind::NotFound, ENOENT};
-    const std::wstring exe = wideHost(*hostProgram);
+    const std::wstring exe = windowsPath(*hostProgram);
     std::wstring line;
     appendQuoted(line, exe);
     line += L' ';
-    appendQuoted(line, wideHost(*hostDocument));
-    const std::wstring dir = wideHost(hostDirectoryOf(*hostDocument));
+    appendQuoted(line, windowsPath(*hostDocument));
+    const std::wstring dir = windowsPath(hostDirectoryOf(*hostDocument));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

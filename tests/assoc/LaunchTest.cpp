@@ -1,6 +1,6 @@
 // The fake programs and the fake desktop opener here are shell scripts found
 // on PATH, which Windows cannot run; the Windows layer's launching is checked
-// in tests/platform/Win32LaunchTest.cpp with a recording program of its own.
+// in tests/assoc/LaunchWin32Test.cpp with a recording program of its own.
 #ifndef _WIN32
 #include "assoc/Launching.h"
 #include "platform/Launch.h"
