@@ -43,9 +43,14 @@ cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSORVIK_LINUX_DATA_FILES="$build/data-files-linux"
 cmake --build "$build"
 
-# One wineserver for the whole run, so each test program starts fast.
+# One wineserver for the whole run, so each test program starts fast. It
+# needs the prefix directory to exist, which a fresh checkout lacks.
+mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
-wineserver -p </dev/null >/dev/null 2>&1
+if ! wineserver -p </dev/null >/dev/null 2>&1; then
+    echo "wine-test: wineserver cannot start for $WINEPREFIX; the Windows tests did not run" >&2
+    exit 1
+fi
 trap 'wineserver -k 2>/dev/null || true' EXIT
 # The first start creates the prefix, which takes a while.
 if ! timeout 300 wine cmd /c exit 0 >/dev/null 2>&1; then
