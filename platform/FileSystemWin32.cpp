@@ -110,23 +110,6 @@ FileSystem::FileSystem(DriveTable drives)
 {
 }
 
-int FileSystem::fault(FsCall call, const std::string& host) const
-{
-    return m_faults ? m_faults->before(call, host) : 0;
-}
-
-std::optional<std::string> FileSystem::hostPath(u16view path) const
-{
-    // "\dir" is rooted on the drive of the working directory.
-    if (!path.empty() && path[0] == u'\\' && (path.size() == 1 || path[1] != u'\\')) {
-        std::optional<u16> cwd = currentDirectory();
-        if (!cwd)
-            return std::nullopt;
-        return m_drives.toHost(cwd->substr(0, 2) + u16(path));
-    }
-    return m_drives.toHost(path);
-}
-
 std::optional<u16> FileSystem::currentDirectory() const
 {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
