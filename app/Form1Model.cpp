@@ -38,6 +38,8 @@ void Form1Model::Load(u16view startPath, int tableWidthTwips)
     JumpList = sorvik::JumpList{};
     descriptions.DescriptionDir = DataDir;
     EnterDataDir();
+    // What a crashed run left of its data-file writes goes before anything reads there.
+    m_fs.removeStaleTemporaries(DataDir);
     SetupFileTable(tableWidthTwips);
     MigrateOldDataFiles();
     LoadSettings(m_fs, DataDir, ProgramDir, settings, {displayKinds, JumpList, FilterList});

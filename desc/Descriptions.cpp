@@ -174,7 +174,14 @@ void Descriptions::LocalComentSave(u16view dir)
     m_source = file;
     m_partial = partial;
     Written written = write(file, m_store, partial, m_loaded, m_changes);
-    noteWritten(written.ok, file, m_store, partial, m_loaded, m_changes);
+    if (!written.ok && !partial && m_changes.empty() && m_fs.exists(file)) {
+        // Nothing of this file was changed, so it still holds every record:
+        // a refused rewrite (a linked file, a directory the user cannot
+        // write) loses nothing and is not worth a message.
+        retryUnsaved(file);
+        return;
+    }
+    noteWritten(written, file, m_store, partial, m_loaded, m_changes);
     if (written.ok) {
         m_loaded = written.state;
         m_changes.clear();
@@ -191,7 +198,10 @@ Descriptions::Written Descriptions::write(
     Written out;
     const auto writeBytes = [&](const std::string& bytes) {
         std::optional<platform::FileStamp> stamp;
-        out.ok = bool(m_fs.writeFileAtomic(file, bytes, stamp));
+        const platform::Status status = m_fs.writeFileAtomic(file, bytes, stamp);
+        out.ok = bool(status);
+        if (!out.ok)
+            out.error = status.error();
         if (stamp)
             out.state = FileState{FileState::Kind::Present, *stamp};
     };
@@ -203,6 +213,7 @@ Descriptions::Written Descriptions::write(
     if (auto bytes = m_fs.readFile(file)) {
         DescriptionFile::readKeeping(std::move(*bytes), merged);
     } else if (m_fs.exists(file)) {
+        out.error = bytes.error();
         return out;   // unreadable: writing would lose its records
     } else if (!partial) {
         // Gone since it was loaded: the store is all there is of it.
@@ -216,17 +227,17 @@ Descriptions::Written Descriptions::write(
     return out;
 }
 
-void Descriptions::noteWritten(bool ok, const u16& file, const DescriptionStore& records, bool partial,
-    const FileState& loaded, const Changes& changes)
+void Descriptions::noteWritten(const Written& written, const u16& file, const DescriptionStore& records,
+    bool partial, const FileState& loaded, const Changes& changes)
 {
     const u16 key = clsComent::keyOf(file);
-    if (ok) {
+    if (written.ok) {
         m_unsaved.erase(key);
         return;
     }
     auto it = m_unsaved.find(key);
     if (it == m_unsaved.end()) {
-        platform::ui().showMessage(file + u"に説明を書き込めません");
+        platform::ui().showMessage(file + u"に説明を書き込めません\r\n" + platform::reasonText(written.error));
         m_unsaved.emplace(key, Unsaved{file, records, partial, loaded, changes});
     } else if (&it->second.records != &records) {
         it->second = Unsaved{file, records, partial, loaded, changes};
@@ -244,7 +255,7 @@ void Descriptions::retryUnsaved(const u16& except)
     for (const u16& key : keys) {
         const Unsaved& unsaved = m_unsaved.at(key);
         const Written written = write(unsaved.file, unsaved.records, unsaved.partial, unsaved.loaded, unsaved.changes);
-        noteWritten(written.ok, unsaved.file, unsaved.records, unsaved.partial, unsaved.loaded, unsaved.changes);
+        noteWritten(written, unsaved.file, unsaved.records, unsaved.partial, unsaved.loaded, unsaved.changes);
     }
 }
 

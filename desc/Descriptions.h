@@ -92,6 +92,7 @@ private:
     };
     struct Written {
         bool ok = false;
+        platform::Error error;                    // why it was not written
         FileState state;                          // of the file written
         std::optional<DescriptionStore> merged;   // the file's records, when they were merged
     };
@@ -110,7 +111,7 @@ private:
     static void applyChanges(DescriptionStore& target, const DescriptionStore& records, bool partial, const Changes& changes);
     // On failure keeps the records as unsaved and tells the user unless
     // already told.
-    void noteWritten(bool ok, const u16& file, const DescriptionStore& records, bool partial, const FileState& loaded,
+    void noteWritten(const Written& written, const u16& file, const DescriptionStore& records, bool partial, const FileState& loaded,
         const Changes& changes);
     void retryUnsaved(const u16& except);
 

@@ -57,7 +57,7 @@ private:
     Error m_error;
 };
 
-// A temporary file (".~sorvik-" + random) in a directory, removed again
+// A temporary file (".~sorvik-<pid>-<random>.tmp") in a directory, removed again
 // unless commit() renamed it into place.
 class TempOutput {
 public:

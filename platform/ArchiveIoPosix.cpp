@@ -1,8 +1,9 @@
 #include "platform/ArchiveIo.h"
 
+#include "platform/PosixFiles.h"
+
 #include <cerrno>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,15 +44,12 @@ std::string join(const std::string& dir, std::string_view name)
     return s;
 }
 
-std::string randomTempName()
+// One sweep per directory and process for the archiver's temporaries, as
+// the file services keep theirs.
+TempSweep& archiveSweep()
 {
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    static const char digits[] = "0123456789abcdef";
-    std::string name = ".~sorvik-";
-    std::uint64_t v = rng();
-    for (int i = 0; i < 12; ++i, v >>= 4)
-        name.push_back(digits[v & 15]);
-    return name;
+    static TempSweep sweep;
+    return sweep;
 }
 
 bool writeAll(int fd, const char* p, std::size_t n, std::uint64_t offset, bool positioned, int& err)
@@ -257,8 +255,10 @@ Result<std::unique_ptr<DirHandle>> DirHandle::child(std::string_view name, Creat
 
 Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
 {
+    if (archiveSweep().firstVisit(m_host))
+        sweepStaleTempsAt(m_fd);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name = randomTempName();
+        const std::string name = temporaryName(static_cast<std::uint64_t>(::getpid()));
         if (int err = fault(FsCall::Open, join(m_host, name)))
             return errnoError(err);
         const int fd = ::openat(m_fd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

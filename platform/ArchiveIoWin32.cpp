@@ -2,8 +2,6 @@
 
 #include "platform/Win32Files.h"
 
-#include <random>
-
 // The archiver's file services on Win32. The classes keep their handles in
 // the header's int members: Windows guarantees that kernel handles fit in 32
 // bits (HandleToLong / LongToHandle), for exactly this kind of sharing.
@@ -43,15 +41,11 @@ bool isMissing(DWORD err)
     return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
 }
 
-std::string randomTempName()
+// One sweep per directory and process for the archiver's temporaries.
+TempSweep& archiveSweep()
 {
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    static const char digits[] = "0123456789abcdef";
-    std::string name = ".~sorvik-";
-    std::uint64_t v = rng();
-    for (int i = 0; i < 12; ++i, v >>= 4)
-        name.push_back(digits[v & 15]);
-    return name;
+    static TempSweep sweep;
+    return sweep;
 }
 
 // A directory opened for listing and walking, never through a final link.
@@ -309,8 +303,9 @@ Result<std::unique_ptr<DirHandle>> DirHandle::child(std::string_view name, Creat
 
 Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
 {
+    sweepStaleTemps(archiveSweep(), m_host);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name = randomTempName();
+        const std::string name = temporaryName(::GetCurrentProcessId());
         const std::string host = hostJoin(m_host, name);
         if (int err = fault(FsCall::Open, host))
             return injected(err);

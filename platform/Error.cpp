@@ -50,6 +50,9 @@ Error errorFromErrno(int err)
     case ECANCELED:
         kind = ErrorKind::Cancelled;
         break;
+    case ELOOP:
+        kind = ErrorKind::Link;
+        break;
     default:
         break;
     }
@@ -81,6 +84,8 @@ u16 reasonText(const Error& error)
         return u"ファイルが大きすぎます";
     case ErrorKind::Cancelled:
         return u"中止しました";
+    case ErrorKind::Link:
+        return u"シンボリックリンクです";
     case ErrorKind::Other:
         break;
     }

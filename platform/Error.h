@@ -21,6 +21,7 @@ enum class ErrorKind {
     NotRegular,      // a device, pipe or socket where a file is needed
     TooLarge,        // more than a reader accepts
     Cancelled,       // the user stopped the operation
+    Link,            // a symbolic link where a file is written: never written through
     Other,
 };
 

@@ -272,15 +272,10 @@ Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::op
     bool replacing = sys.lstat(target, old) == 0;
     if (!replacing && errno != ENOENT)
         return lastError();
-    if (replacing && S_ISLNK(old.st_mode)) {
-        // Replace what a link points at, not the link; a dangling link is
-        // replaced itself.
-        replacing = sys.stat(target, old) == 0;
-        char* real = replacing ? ::realpath(target.c_str(), nullptr) : nullptr;
-        if (real)
-            target = real;
-        std::free(real);
-    }
+    // A link may have been put there by someone else to make us overwrite
+    // the file it points at; a data file is never written through one.
+    if (replacing && S_ISLNK(old.st_mode))
+        return Error{ErrorKind::Link, ELOOP};
     std::string dosAttrib;
     if (replacing) {
         if (!S_ISREG(old.st_mode))
@@ -349,16 +344,10 @@ Status FileSystem::copyFile(u16view from, u16view to, Replace replace, CopyObser
         return s;
     if (same)
         return Status::ok();
-    std::string dst = *hostTo;
-    struct stat link;
-    if (replacing && ::lstat(dst.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        // The file a link points at is replaced, as writing through it would.
-        if (char* real = ::realpath(dst.c_str(), nullptr)) {
-            dst = real;
-            std::free(real);
-        }
-    }
-    return copyThroughTemp(sys, *m_sweep, in.get(), src, *hostFrom, dst, replacing, replace, Sync::IfReplacing,
+    // A destination that is a link is replaced itself, never the file it
+    // points at: a link planted in a shared directory must not make the copy
+    // overwrite a file elsewhere.
+    return copyThroughTemp(sys, *m_sweep, in.get(), src, *hostFrom, *hostTo, replacing, replace, Sync::IfReplacing,
         observer);
 }
 

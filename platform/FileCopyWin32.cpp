@@ -27,29 +27,6 @@ std::optional<Identity> identityOf(const std::string& host)
     return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-// The file a link leads to, which a write through the link would change;
-// the path itself when it is no link or cannot be followed.
-std::string finalPath(const std::string& host)
-{
-    const DWORD attrs = ::GetFileAttributesW(wideHost(host).c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_REPARSE_POINT))
-        return host;
-    Handle h(::CreateFileW(wideHost(host).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!h.valid())
-        return host;
-    wchar_t buf[32768];
-    const DWORD n = ::GetFinalPathNameByHandleW(h.get(), buf, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0 || n >= 32768)
-        return host;
-    std::wstring_view path(buf, n);
-    if (path.substr(0, 4) == L"\\\\?\\")
-        path.remove_prefix(4);
-    std::string final = narrowHost(path);
-    std::replace(final.begin(), final.end(), '\\', '/');
-    return final;
-}
-
 Status writeAll(FaultInjector* faults, HANDLE h, const std::string& path, std::string_view bytes)
 {
     while (!bytes.empty()) {
@@ -254,9 +231,12 @@ Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::op
         return noHostPath();
     if (int err = fault(FsCall::Stat, *host))
         return injected(err);
-    // Replace what a link points at, not the link.
-    const std::string target = finalPath(*host);
+    // A link (or junction) may have been put there by someone else to make
+    // us overwrite the file it points at; a data file is never written through one.
+    const std::string target = *host;
     const DWORD old = ::GetFileAttributesW(wideHost(target).c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_REPARSE_POINT))
+        return Error{ErrorKind::Link, ELOOP};
     const bool replacing = old != INVALID_FILE_ATTRIBUTES;
     if (!replacing && ::GetLastError() != ERROR_FILE_NOT_FOUND)
         return lastError();
@@ -335,9 +315,10 @@ Status FileSystem::copyFile(u16view from, u16view to, Replace replace, CopyObser
         return s;
     if (same)
         return Status::ok();
-    // The file a link points at is replaced, as writing through it would.
-    const std::string dst = replacing ? finalPath(*hostTo) : *hostTo;
-    return copyThroughTemp(m_faults, *m_sweep, *hostFrom, size, dst, replacing, replace, Sync::IfReplacing, observer);
+    // A destination that is a link is replaced itself, never the file it
+    // points at: a link planted in a shared directory must not make the copy
+    // overwrite a file elsewhere.
+    return copyThroughTemp(m_faults, *m_sweep, *hostFrom, size, *hostTo, replacing, replace, Sync::IfReplacing, observer);
 }
 
 Status FileSystem::moveFile(u16view from, u16view to, Replace replace, CopyObserver* observer)

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/Faults.h"
+#include "platform/TempNames.h"
 
 // What both system layers share: the path mapping and the fault seam.
 namespace sorvik::platform {
@@ -20,6 +21,18 @@ std::optional<std::string> FileSystem::hostPath(u16view path) const
         return m_drives.toHost(cwd->substr(0, 2) + u16(path));
     }
     return m_drives.toHost(path);
+}
+
+void FileSystem::removeStaleTemporaries(u16view dir)
+{
+    std::optional<std::string> host = hostPath(dir);
+    if (!host)
+        return;
+    // The drive table's host paths of directories end in "/"; the writers
+    // sweep the directory part of a file's path, without it.
+    while (host->size() > 1 && (host->back() == '/' || host->back() == '\\') && !(host->size() == 3 && (*host)[1] == ':'))
+        host->pop_back();
+    sweepStaleTemps(*m_sweep, *host);
 }
 
 }

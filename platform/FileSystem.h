@@ -122,6 +122,10 @@ public:
     // second path to the same directory).
     bool sameFile(u16view a, u16view b) const;
 
+    // Removes what crashed runs left of their temporary files in `dir`, as the
+    // first write there would; a data directory is swept so at start-up.
+    void removeStaleTemporaries(u16view dir);
+
     // Regular files only, opened without blocking, at most `maxBytes`.
     Result<std::string> readFile(u16view path, std::size_t maxBytes = kMaxReadBytes) const;
     // The same with the stamp of what was read, taken before the bytes: a

@@ -3,6 +3,7 @@
 // Shared by the POSIX file-system sources only.
 
 #include "platform/FileSystem.h"
+#include "platform/TempNames.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -18,21 +19,6 @@ namespace sorvik::platform {
 
 inline constexpr const char* kDosAttribName = "user.DOSATTRIB";
 
-// Directories in which this file system already removed the stale temporary
-// files of dead processes; a copy of many files scans each directory once.
-class TempSweep {
-public:
-    // True the first time a directory is asked for.
-    bool firstVisit(const std::string& hostDir)
-    {
-        std::lock_guard lock(m_mutex);
-        return m_done.insert(hostDir).second;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::unordered_set<std::string> m_done;
-};
 
 // The system calls, each asking the fault seam first. A call a test wants to
 // fail sets errno and returns -1 as the system would have, so every caller
@@ -217,6 +203,8 @@ Fd createTemp(const SystemCalls& sys, const std::string& dir, mode_t mode, std::
 // Removes the temporary files that ended processes left in `dir`, the first
 // time this file system writes there.
 void sweepStaleTemps(TempSweep& sweep, const std::string& dir);
+// The same in a directory open as `dirFd`, every time it is asked.
+void sweepStaleTempsAt(int dirFd);
 
 // rename() that fails with EEXIST rather than replace an existing name. Where
 // the file system lacks RENAME_NOREPLACE a hard link stands in, for files.

@@ -1,52 +1,9 @@
 #include "platform/Win32Files.h"
 
-#include <atomic>
-#include <cctype>
-#include <climits>
-#include <cstdio>
-#include <random>
 
 namespace sorvik::platform {
 
 namespace {
-
-constexpr std::string_view kTempPrefix = ".~sorvik-";
-constexpr std::string_view kTempSuffix = ".tmp";
-
-// ".~sorvik-<pid>-<random>.tmp", the same names as on Linux: the pid tells a
-// later process whether its writer still runs.
-std::string tempName()
-{
-    static std::atomic<std::uint64_t> state{(std::uint64_t(std::random_device{}()) << 32) ^ std::random_device{}()};
-    std::uint64_t z = state.fetch_add(0x9E3779B97F4A7C15ull) + 0x9E3779B97F4A7C15ull;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
-    char name[64];
-    std::snprintf(name, sizeof name, "%.*s%lu-%012llx%.*s", int(kTempPrefix.size()), kTempPrefix.data(),
-        static_cast<unsigned long>(::GetCurrentProcessId()), static_cast<unsigned long long>(z & 0xFFFFFFFFFFFFull),
-        int(kTempSuffix.size()), kTempSuffix.data());
-    return name;
-}
-
-// The pid in one of our temporary names; 0 for any other name.
-DWORD tempOwner(std::string_view name)
-{
-    if (name.size() <= kTempPrefix.size() + kTempSuffix.size() || name.substr(0, kTempPrefix.size()) != kTempPrefix
-        || name.substr(name.size() - kTempSuffix.size()) != kTempSuffix)
-        return 0;
-    name = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
-    unsigned long long pid = 0;
-    std::size_t i = 0;
-    for (; i < name.size() && name[i] >= '0' && name[i] <= '9' && i < 10; ++i)
-        pid = pid * 10 + static_cast<unsigned>(name[i] - '0');
-    if (i == 0 || i + 1 >= name.size() || name[i] != '-' || pid == 0 || pid > UINT_MAX)
-        return 0;
-    for (++i; i < name.size(); ++i)
-        if (!std::isxdigit(static_cast<unsigned char>(name[i])))
-            return 0;
-    return static_cast<DWORD>(pid);
-}
 
 // A process id that names no running process. Ids are reused, so a name
 // whose owner cannot be asked is left alone.
@@ -92,7 +49,7 @@ std::string hostJoin(const std::string& dir, std::string_view name)
 
 std::string tempPathIn(const std::string& dir)
 {
-    return hostJoin(dir, tempName());
+    return hostJoin(dir, temporaryName(::GetCurrentProcessId()));
 }
 
 Handle createTemp(const std::string& dir, std::string& path, DWORD access)
@@ -114,17 +71,21 @@ void sweepStaleTemps(TempSweep& sweep, const std::string& dir)
     if (!sweep.firstVisit(dir) || onNetworkDrive(dir))
         return;
     WIN32_FIND_DATAW found;
-    HANDLE find = ::FindFirstFileExW(wideHost(hostJoin(dir, ".~sorvik-*.tmp")).c_str(), FindExInfoBasic, &found,
+    HANDLE find = ::FindFirstFileExW(wideHost(hostJoin(dir, ".~sorvik-*")).c_str(), FindExInfoBasic, &found,
         FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE)
         return;
-    const DWORD self = ::GetCurrentProcessId();
+    const std::uint64_t self = ::GetCurrentProcessId();
+    FILETIME nowFt;
+    ::GetSystemTimeAsFileTime(&nowFt);
+    const std::int64_t now = unixSeconds(nowFt);
     do {
-        const std::string name = narrowHost(found.cFileName);
-        const DWORD owner = tempOwner(name);
-        if (owner == 0 || owner == self || !hasEnded(owner))
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
             continue;
-        ::DeleteFileW(wideHost(hostJoin(dir, name)).c_str());
+        const std::string name = narrowHost(found.cFileName);
+        const auto ended = [](std::uint64_t pid) { return hasEnded(static_cast<DWORD>(pid)); };
+        if (isStaleTemporary(name, self, now - unixSeconds(found.ftLastWriteTime), ended))
+            ::DeleteFileW(wideHost(hostJoin(dir, name)).c_str());
     } while (::FindNextFileW(find, &found));
     ::FindClose(find);
 }

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "platform/FileSystem.h"
+#include "platform/TempNames.h"
 
 #include <cerrno>
 #include <mutex>
@@ -39,20 +40,6 @@ inline Error noHostPath()
     return Error{ErrorKind::NotFound, ENOENT};
 }
 
-// Directories in which this file system already removed the stale temporary
-// files of ended processes.
-class TempSweep {
-public:
-    bool firstVisit(const std::string& hostDir)
-    {
-        std::lock_guard lock(m_mutex);
-        return m_done.insert(hostDir).second;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::unordered_set<std::string> m_done;
-};
 
 // Closes a handle once, on every path out of a function.
 class Handle {

@@ -293,7 +293,7 @@ TEST_F(SharedFile, aFileThatCannotBeReadAgainIsNotReplaced)
     desc.ComentSet(u"C:\\WORK\\c.txt", u"c");
     desc.LocalComentSave(u"C:\\WORK\\");
     drives.fs().setFaults(nullptr);
-    EXPECT_EQ(ui.messages(), std::vector<u16>{central() + u"に説明を書き込めません"});
+    EXPECT_EQ(ui.messages(), std::vector<u16>{central() + u"に説明を書き込めません\r\nエラーが起きました (errno 5)"});
     EXPECT_EQ(bytes(central()), theirs);
     EXPECT_EQ(desc.unsavedFiles(), 1u);
     desc.LocalComentSave(u"C:\\WORK\\");

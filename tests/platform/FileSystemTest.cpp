@@ -407,12 +407,12 @@ TEST_F(FileSystemTest, AtomicWriteFailsCleanlyWhereNoFileCanBeMade)
 // Linux host features: permission bits, links, pipes and extended attributes.
 // The Windows layer's attributes are checked in Win32FileSystemTest.cpp.
 #ifndef _WIN32
-TEST_F(FileSystemTest, AtomicWriteReplacesTheFileALinkPointsAt)
+TEST_F(FileSystemTest, AtomicWriteRefusesALinkAndLeavesTheFileItPointsAt)
 {
     drives.writeBytes(u"C:\\real.txt", "old");
     ASSERT_EQ(symlink("real.txt", drives.host(u"C:\\link.txt").c_str()), 0);
-    ASSERT_TRUE(fs.writeFileAtomic(u"C:\\link.txt", "new"));
-    EXPECT_EQ(drives.readBytes(u"C:\\real.txt"), "new");
+    EXPECT_EQ(fs.writeFileAtomic(u"C:\\link.txt", "new").error().kind, ErrorKind::Link);
+    EXPECT_EQ(drives.readBytes(u"C:\\real.txt"), "old");
     struct stat st {};
     ASSERT_EQ(lstat(drives.host(u"C:\\link.txt").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));

@@ -131,3 +131,23 @@ TEST_F(StartupScenario, controlsFollowTheWindowWhenItIsResized)
 
 }
 }
+
+namespace sorvik::test {
+namespace {
+
+// Half-written data files of a run that was killed do not outlive the next start.
+TEST_F(StartupScenario, theStartRemovesWhatAKilledRunLeftInTheDataDirectory)
+{
+    drives.makeDir(u"C:\\prog\\SYSDAT");
+    drives.writeBytes(u"C:\\prog\\SYSDAT\\黑黑黑黑.ini", "[Jump]\r\nC:\\work\\\r\n");
+    // Written by a process id no system hands out, and in the archiver's earlier form.
+    drives.writeBytes(u"C:\\prog\\SYSDAT\\.~sorvik-2147483647-00000000beef.tmp", "[Jump]\r\nC:\\wo");
+    drives.writeBytes(u"C:\\prog\\SYSDAT\\.~sorvik-0123456789ab", "half");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(2);
+    std::filesystem::last_write_time(hostFsPath(drives.host(u"C:\\prog\\SYSDAT\\.~sorvik-0123456789ab")), old);
+    start();
+    EXPECT_EQ(drives.allNames(u"C:\\prog\\SYSDAT\\"), std::vector<std::string>{"黑黑黑黑.ini"});
+}
+
+}
+}
