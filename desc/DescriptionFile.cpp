@@ -270,11 +270,15 @@ void appendLine(u16& out, u16view path, u16view coment, bool escapeUnencodable)
     }
     out += u',';
 
-    // Leading spaces go out as typed; they are skipped on reading.
+    // Leading spaces go out as typed; they are skipped on reading. A
+    // description is quoted only when it would read back unquoted otherwise:
+    // one that goes on after its quoted part ("a" b) goes out as it is, so
+    // that a reader of the plain field rules still finds its quoted part.
+    // Escaping keeps every quote and space where it is, so the text tells.
     const std::size_t lead = std::min(coment.find_first_not_of(u' '), coment.size());
     out.append(coment.substr(0, lead));
     const u16view rest = coment.substr(lead);
-    if (!rest.empty() && rest.front() == u'"') {
+    if (!rest.empty() && rest.front() == u'"' && unquoteToken(rest)) {
         out += u'"';
         appendEscaped(out, rest, Quotes::Double, escapeUnencodable);
         out += u'"';
@@ -340,17 +344,25 @@ void DescriptionFile::readLines(std::string_view bytes, DescriptionStore& store,
     while (pos < bytes.size()) {
         // A CR, a LF or a CR LF ends the line; an empty line holds no record.
         const LineScan scan = scanLine(bytes, pos);
-        if (scan.plain) {
-            if (scan.comma != std::string_view::npos && keep == Keep::Lazily)
-                keepPlainLine(bytes, pos, scan, store, scratch, key);
-            else if (scan.comma != std::string_view::npos)
-                readPlainLine(bytes, pos, scan.end, scan.comma - pos, store, keep);
-        } else {
-            readLine(bytes, pos, scan.end, store, scratch, keep);
-        }
+        if (scan.plain && scan.comma == std::string_view::npos)
+            keepLine(bytes, pos, scan.end, store, keep);
+        else if (scan.plain && keep == Keep::Lazily)
+            keepPlainLine(bytes, pos, scan, store, scratch, key);
+        else if (scan.plain)
+            readPlainLine(bytes, pos, scan.end, scan.comma - pos, store, keep);
+        else if (!readLine(bytes, pos, scan.end, store, scratch, keep))
+            keepLine(bytes, pos, scan.end, store, keep);
         pos = scan.end + (scan.end + 1 < bytes.size() && bytes[scan.end] == '\r' && bytes[scan.end + 1] == '\n' ? 2 : 1);
     }
     store.indexAppended();
+}
+
+void DescriptionFile::keepLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, Keep keep)
+{
+    if (keep == Keep::Nothing)
+        store.appendLineUnindexed(bytes.substr(pos, end - pos));
+    else
+        store.appendLineUnindexed(pos, end - pos);
 }
 
 // The usual line, with nothing quoted or escaped: only the spaces in front of
@@ -382,13 +394,13 @@ void DescriptionFile::readPlainLine(std::string_view bytes, std::size_t pos, std
 // an escape) is a byte below 0x40, which code page 932 never uses as the
 // second byte of a pair, and nothing else decodes to one of them. So the
 // fields are found in the bytes and each is decoded straight into its record.
-void DescriptionFile::readLine(
+bool DescriptionFile::readLine(
     std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, u16& scratch, Keep keep)
 {
     const std::string_view line = bytes.substr(pos, end - pos);
     const std::size_t start = line.find_first_not_of(' ');
     if (start == std::string_view::npos)
-        return;
+        return false;
     std::string_view path;
     std::size_t comma = std::string_view::npos;
     if (line[start] == '"') {
@@ -401,7 +413,7 @@ void DescriptionFile::readLine(
         path = line.substr(start, comma - start);
     }
     if (comma == std::string_view::npos)
-        return;
+        return false;
     const std::string_view rest = line.substr(comma + 1);
 
     clsComent& record = store.spare();
@@ -430,6 +442,7 @@ void DescriptionFile::readLine(
         store.appendSpareUnindexed();
     else
         store.appendSpareUnindexedLine(pos + start, line.size() - start);
+    return true;
 }
 
 void DescriptionFile::parse(u16view text, DescriptionStore& store)
@@ -459,11 +472,12 @@ std::string DescriptionFile::write(const DescriptionStore& store)
     // and CR LF. Nearly every record goes out as it is, encoded straight onto
     // the bytes; only the odd one is formatted into a line first.
     std::size_t size = 0;
-    store.forEachOrBytes([&](const clsComent& r) { size += 2 * (r.Path.size() + r.Coment.size()) + 5; },
+    store.forEachLine([&](const clsComent& r) { size += 2 * (r.Path.size() + r.Coment.size()) + 5; },
         [&](const DescriptionStore::KeptBytes& kept) {
             size += kept.path.size() + kept.coment.size() + kept.line.size() + 3;
             return true;
-        });
+        },
+        [&](std::string_view line) { size += line.size() + 2; });
     std::string bytes;
     bytes.reserve(size);
     u16 line;
@@ -486,7 +500,12 @@ std::string DescriptionFile::write(const DescriptionStore& store)
         bytes += "\r\n";
         return true;
     };
-    store.forEachOrBytes([&](const clsComent& r) {
+    // A line that holds no record goes out as it came, with a CR LF.
+    const auto asItWas = [&](std::string_view kept) {
+        bytes += kept;
+        bytes += "\r\n";
+    };
+    store.forEachLine([&](const clsComent& r) {
         const std::size_t lineStart = bytes.size();
         if (goesOutAsItIs(r.Path, true) && goesOutAsItIs(r.Coment, false) && platform::appendCp932(r.Path, bytes)) {
             bytes += ',';
@@ -506,7 +525,7 @@ std::string DescriptionFile::write(const DescriptionStore& store)
         appendLine(line, r.Path, r.Coment, true);
         line += u"\r\n";
         platform::appendCp932(line, bytes);
-    }, asItCame);
+    }, asItCame, asItWas);
     return bytes;
 }
 

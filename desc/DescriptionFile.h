@@ -16,16 +16,18 @@ namespace sorvik {
 //   written in double quotes;
 // - the description is the whole rest of the line after the separating comma,
 //   so commas in it survive. Spaces in front of it are skipped on reading, as
-//   they always were; after them, a description beginning with a double quote
-//   is written as one quoted token with its inner quotes doubled, and a rest of
-//   line that is exactly such a token is read unquoted (an old file's "text"
-//   still reads as text);
+//   they always were. A rest of line that is exactly one quoted token, inner
+//   quotes doubled, is read unquoted (an old file's "text" still reads as
+//   text); so a description that would read as such a token is written as
+//   one, and any other, "a" b included, goes out as it is;
 // - a character code page 932 cannot hold, a CR or LF, a double quote inside a
 //   quoted path, and an "&" that would otherwise start such an escape are
 //   written as "&#x<hex>;". Reading turns back only escapes of exactly those
 //   characters, so "&#x41;" stays as it is.
 // A line without a separating comma holds no record (a file cut off in the
-// middle of a record, or a stray line) and is skipped.
+// middle of a record, a stray or blank line), nor does a later line for a
+// path read before (the first one wins). Such lines are kept in the store in
+// their places and written back as they came, ended by CR LF like every line.
 //
 // A record saved unchanged goes out as it was read, byte for byte apart from
 // the blanks before its fields, wherever the code page cannot give its bytes
@@ -56,8 +58,10 @@ private:
     // whether plain lines wait to be decoded.
     enum class Keep { Nothing, Decoded, Lazily };
     static void readLines(std::string_view bytes, DescriptionStore& store, Keep keep);
-    static void readLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, u16& scratch,
+    // False when the line holds no record.
+    static bool readLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, u16& scratch,
         Keep keep);
+    static void keepLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, Keep keep);
     static void readPlainLine(std::string_view bytes, std::size_t pos, std::size_t end, std::size_t comma,
         DescriptionStore& store, Keep keep);
     static void parseUnindexed(u16view text, DescriptionStore& store);

@@ -19,6 +19,7 @@ DescriptionStore::DescriptionStore(const DescriptionStore& other)
     , m_bytes(other.m_bytes)
     , m_index(other.m_index)
     , m_pending(other.m_pending)
+    , m_pendingLines(other.m_pendingLines)
     , m_used(other.m_used)
     , m_indexed(other.m_indexed)
     , m_count(other.m_count)
@@ -38,6 +39,7 @@ void DescriptionStore::clear()
     m_used = 0;
     m_indexed = 0;
     m_pending.clear();
+    m_pendingLines.clear();
     m_index.assign(m_index.size(), Bucket{});
     m_count = 0;
     m_gaps = 0;
@@ -241,6 +243,7 @@ DescriptionStore::Slot& DescriptionStore::keptSpare()
     slot.wholeLine = false;
     slot.byteKeyed = false;
     slot.loaded = false;
+    slot.line = Line::Record;
     slot.bytes = static_cast<std::uint16_t>(m_bytes.size() - 1);
     return slot;
 }
@@ -250,6 +253,84 @@ void DescriptionStore::pushUnindexed(Slot& slot, std::uint32_t keyHash)
     slot.live = true;
     m_pending.push_back(keyHash);
     ++m_used;
+}
+
+void DescriptionStore::pushLine(Slot& slot)
+{
+    slot.live = false;
+    slot.line = Line::NoRecord;
+    m_pending.push_back(0);
+    m_pendingLines.push_back(static_cast<std::uint32_t>(m_used));
+    ++m_used;
+}
+
+void DescriptionStore::appendLineUnindexed(std::size_t lineAt, std::size_t lineSize)
+{
+    Slot& slot = keptSpare();
+    slot.wholeLine = true;
+    slot.pathAt = static_cast<std::uint32_t>(lineAt);
+    slot.pathSize = static_cast<std::uint32_t>(lineSize);
+    slot.comentAt = 0;
+    slot.comentSize = 0;
+    pushLine(slot);
+}
+
+void DescriptionStore::appendLineUnindexed(std::string_view line)
+{
+    // Each byte in a code unit of its own, so that the line goes out exactly.
+    clsComent& record = spare();
+    record.Key.clear();
+    record.Coment.clear();
+    record.Path.resize(line.size());
+    std::transform(line.begin(), line.end(), record.Path.begin(),
+        [](char b) { return static_cast<char16_t>(static_cast<unsigned char>(b)); });
+    Slot& slot = m_slots[m_used];
+    slot.kept = false;
+    slot.loaded = false;
+    slot.wholeLine = false;
+    slot.byteKeyed = false;
+    pushLine(slot);
+}
+
+void DescriptionStore::makeLaterLine(std::size_t slot)
+{
+    record(slot);   // its Key places it behind a moved record later
+    Slot& s = m_slots[slot];
+    s.live = false;
+    s.line = Line::Later;
+    if (!s.kept)
+        return;
+    // The whole line, with the blanks before its path: they are the only
+    // bytes before it on its line.
+    const std::string_view bytes = *m_bytes[s.bytes];
+    std::size_t at = s.pathAt;
+    while (at > 0 && bytes[at - 1] == ' ')
+        --at;
+    const std::size_t end = s.wholeLine ? std::size_t{s.pathAt} + s.pathSize : std::size_t{s.comentAt} + s.comentSize;
+    s.wholeLine = true;
+    s.pathAt = static_cast<std::uint32_t>(at);
+    s.pathSize = static_cast<std::uint32_t>(end - at);
+}
+
+std::optional<std::string_view> DescriptionStore::lineBytes(std::size_t slot, std::string& scratch) const
+{
+    const Slot& s = m_slots[slot];
+    if (s.kept)
+        return std::string_view(*m_bytes[s.bytes]).substr(s.pathAt, s.pathSize);
+    if (s.line == Line::Later)
+        return std::nullopt;
+    scratch.resize(s.record.Path.size());
+    std::transform(s.record.Path.begin(), s.record.Path.end(), scratch.begin(), [](char16_t b) { return static_cast<char>(b); });
+    return std::string_view(scratch);
+}
+
+std::size_t DescriptionStore::recordAfter(std::size_t slot) const
+{
+    if (m_slots[slot].line != Line::Later || m_count == 0)
+        return slot;
+    const u16& key = m_slots[slot].record.Key;
+    const std::uint32_t found = m_index[probe(key, hashOf(key))].slot;
+    return found != kEmpty && found > slot ? found : slot;
 }
 
 void DescriptionStore::appendLoadedUnindexed(std::size_t pathAt, std::size_t pathSize, std::size_t comentAt,
@@ -303,6 +384,7 @@ bool DescriptionStore::appendFrom(const DescriptionStore& other, u16view key)
     spare();
     Slot& slot = m_slots[m_used];
     slot = other.m_slots[from];
+    slot.line = Line::Record;
     if (slot.kept) {
         // Its bytes come along; the buffer is shared, not copied.
         const auto& buffer = other.m_bytes[slot.bytes];
@@ -366,6 +448,7 @@ bool DescriptionStore::appendSpare()
     Slot& slot = m_slots[m_used];
     slot.loaded = false;
     slot.kept = false;
+    slot.line = Line::Record;
     growIndex(m_count + 1);
     const std::uint32_t hash = hashOf(slot.record.Key);
     const std::size_t pos = probe(slot.record.Key, hash);
@@ -387,6 +470,7 @@ void DescriptionStore::appendSpareUnindexed()
     m_slots[m_used].live = true;
     m_slots[m_used].loaded = false;
     m_slots[m_used].kept = false;
+    m_slots[m_used].line = Line::Record;
     ++m_used;
 }
 
@@ -395,23 +479,33 @@ void DescriptionStore::indexAppended()
     const std::size_t added = m_used - m_indexed;
     if (added == 0)
         return;
-    growIndex(m_count + added);
+    const std::size_t records = added - m_pendingLines.size();
+    growIndex(m_count + records);
     // A counting sort by region of the index, stable, so of two equal Keys
-    // the earlier is filed first and wins.
+    // the earlier is filed first and wins. Lines that hold no record are
+    // passed over.
     const int indexBits = std::countr_zero(m_index.size());
     const int regionBits = std::min(indexBits, 10);
     const int shift = indexBits - regionBits;
     const std::size_t mask = m_index.size() - 1;
     std::vector<std::uint32_t> next((std::size_t{1} << regionBits) + 1, 0);
-    for (const std::uint32_t hash : m_pending)
-        ++next[((hash & mask) >> shift) + 1];
+    const auto forEachPending = [&](auto&& use) {
+        auto line = m_pendingLines.begin();
+        for (std::size_t i = m_indexed; i < m_used; ++i) {
+            if (line != m_pendingLines.end() && *line == i) {
+                ++line;
+                continue;
+            }
+            use(i, m_pending[i - m_indexed]);
+        }
+    };
+    forEachPending([&](std::size_t, std::uint32_t hash) { ++next[((hash & mask) >> shift) + 1]; });
     for (std::size_t r = 1; r < next.size(); ++r)
         next[r] += next[r - 1];
-    m_sorted.resize(added);
-    for (std::size_t i = m_indexed; i < m_used; ++i) {
-        const std::uint32_t hash = m_pending[i - m_indexed];
+    m_sorted.resize(records);
+    forEachPending([&](std::size_t i, std::uint32_t hash) {
         m_sorted[next[(hash & mask) >> shift]++] = Bucket{hash, static_cast<std::uint32_t>(i)};
-    }
+    });
     for (const Bucket& b : m_sorted) {
         // The record's Key is read only on a hash match, not for every record.
         std::size_t pos = b.hash & mask;
@@ -419,8 +513,7 @@ void DescriptionStore::indexAppended()
             && (m_index[pos].hash != b.hash || record(m_index[pos].slot).Key != record(b.slot).Key))
             pos = (pos + 1) & mask;
         if (m_index[pos].slot != kEmpty) {
-            m_slots[b.slot].live = false;
-            ++m_gaps;
+            makeLaterLine(b.slot);
             continue;
         }
         m_index[pos] = b;
@@ -428,6 +521,7 @@ void DescriptionStore::indexAppended()
     }
     m_indexed = m_used;
     m_pending.clear();
+    m_pendingLines.clear();
 }
 
 const clsComent* DescriptionStore::find(u16view path) const
@@ -482,7 +576,7 @@ void DescriptionStore::compact()
     std::vector<std::uint32_t> renumbered(m_used, kEmpty);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < m_used; ++i) {
-        if (!m_slots[i].live)
+        if (!m_slots[i].live && m_slots[i].line == Line::Record)
             continue;
         renumbered[i] = static_cast<std::uint32_t>(kept);
         if (kept != i)

@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sorvik {
@@ -31,6 +34,11 @@ namespace sorvik {
 // A record read from kept bytes keeps their place for as long as it is not
 // replaced, decoded or not, so that it can be saved exactly as it came: bytes
 // the code page cannot decode, or holds twice, are not lost to a save.
+//
+// The store also holds, in their places among the records, the lines of its
+// file that are no record: lines without a separating comma, blank ones, and
+// the later lines of a path read before (the first one wins). They are never
+// found, counted or visited as records, only written back as they came.
 class DescriptionStore {
 public:
     // The bytes an unchanged record was read from: the path and description
@@ -82,6 +90,10 @@ public:
     // the two fields of a plain line, or from a whole line.
     void appendSpareUnindexedFields(std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize);
     void appendSpareUnindexedLine(std::size_t lineAt, std::size_t lineSize);
+    // A line that holds no record, by its place in the bytes kept last, or
+    // by its bytes themselves when they are not kept.
+    void appendLineUnindexed(std::size_t lineAt, std::size_t lineSize);
+    void appendLineUnindexed(std::string_view line);
     // Appends another store's record of that key with the bytes it was read
     // from; false when it has none or this store has the key already.
     bool appendFrom(const DescriptionStore& other, u16view key);
@@ -115,6 +127,47 @@ public:
         }
     }
 
+    // Every line of the file the store stands for, in order: each record as
+    // forEachOrBytes() offers it, and each line that holds no record as its
+    // bytes, to visitLine(). A later line for a path whose record has since
+    // moved behind it goes right after the record, so the record is still
+    // the first one read. A later line whose bytes were not kept is visited
+    // as its record.
+    template <typename Visit, typename VisitBytes, typename VisitLine>
+    void forEachLine(Visit&& visit, VisitBytes&& visitBytes, VisitLine&& visitLine) const
+    {
+        // Line slots by the record slot they wait for; equal keys keep file order.
+        std::multimap<std::size_t, std::size_t> waiting;
+        std::string scratch;
+        const auto visitLineSlot = [&](std::size_t i) {
+            if (const auto bytes = lineBytes(i, scratch))
+                visitLine(*bytes);
+            else
+                visit(record(i));
+        };
+        for (std::size_t i = 0; i < m_used; ++i) {
+            const Slot& slot = m_slots[i];
+            if (slot.line != Line::Record) {
+                const std::size_t after = recordAfter(i);
+                if (after == i)
+                    visitLineSlot(i);
+                else
+                    waiting.emplace(after, i);
+                continue;
+            }
+            if (!slot.live)
+                continue;
+            if (!slot.kept || !visitBytes(keptBytes(slot)))
+                visit(record(i));
+            // Every waiting line waits for a record still to come, so the
+            // first in the map is the next one due.
+            while (!waiting.empty() && waiting.begin()->first == i) {
+                visitLineSlot(waiting.begin()->second);
+                waiting.erase(waiting.begin());
+            }
+        }
+    }
+
     static std::uint32_t hashOf(u16view key);
     // hashOf() of the upper-cased path, straight from its bytes; false when
     // they are not all printable ASCII.
@@ -124,6 +177,12 @@ public:
     static bool hashOfPath(u16view path, std::uint32_t& hash);
 
 private:
+    // What a slot stands for besides a record (or the gap a removed one left).
+    enum class Line : std::uint8_t {
+        Record,
+        NoRecord,   // a line without a record; its bytes are the places below, or Path when not kept
+        Later,      // a later line for the path of an earlier record; record is what it read as
+    };
     struct Slot {
         clsComent record;
         bool live = true;
@@ -131,6 +190,7 @@ private:
         bool kept = false;        // unchanged since read: the places below are its bytes
         bool wholeLine = false;   // pathAt and pathSize place the whole line
         bool byteKeyed = false;   // Key is clsComent::byteKeyOf() the path's bytes
+        Line line = Line::Record;
         std::uint16_t bytes = 0;  // which of m_bytes
         std::uint32_t pathAt = 0;
         std::uint32_t pathSize = 0;
@@ -162,6 +222,15 @@ private:
     // The spare becomes a record placed in the bytes kept last.
     Slot& keptSpare();
     void pushUnindexed(Slot& slot, std::uint32_t keyHash);
+    void pushLine(Slot& slot);
+    // A record read after one of the same key becomes a line of its own.
+    void makeLaterLine(std::size_t slot);
+    // The bytes of a line slot (into scratch when not kept); none for a later
+    // line whose bytes were not kept.
+    std::optional<std::string_view> lineBytes(std::size_t slot, std::string& scratch) const;
+    // The slot a line slot goes out after: the record of its path when that
+    // now stands behind it, else the line itself.
+    std::size_t recordAfter(std::size_t slot) const;
     // The bucket holding the key, or the empty bucket where it would go.
     std::size_t probe(u16view key, std::uint32_t hash) const;
     void growIndex(std::size_t records);
@@ -172,6 +241,7 @@ private:
     std::vector<std::shared_ptr<const std::string>> m_bytes;   // of the files kept records point into
     std::vector<Bucket> m_index;   // a power of two in size, at most half full
     std::vector<std::uint32_t> m_pending;   // Key hashes of the slots indexAppended() has yet to file
+    std::vector<std::uint32_t> m_pendingLines;   // which of those slots are lines, in order
     std::vector<Bucket> m_sorted;           // its working space, kept for the next load
     std::size_t m_used = 0;        // slots before the spares
     std::size_t m_indexed = 0;     // slots before those appendSpareUnindexed() added

@@ -1,4 +1,5 @@
 #include "desc/DescriptionFile.h"
+#include "desc/FieldReader.h"
 #include "platform/Text.h"
 
 #include <gtest/gtest.h>
@@ -164,6 +165,37 @@ TEST(DescriptionFile, plainRecordsAreWrittenWithoutQuotesOrEscapes)
     EXPECT_EQ(DescriptionFile::formatLine(u"C:\\a.txt", u"é&#xE9;"), u"C:\\a.txt,&#xE9;&#x26;#xE9;");
 }
 
+// A description that begins with a quoted part and goes on after it is
+// written as it is: it reads back whole, and a reader that follows the field
+// rules finds the quoted part in it, not an empty field. Only a description
+// that would read back as one quoted token is quoted itself.
+TEST(DescriptionFile, aDescriptionGoingOnAfterItsQuotedPartIsWrittenAsItIs)
+{
+    for (const u16 text : {u16(u"\"quoted\" words"), u16(u"\"a\" and b"), u16(u"\"a\" \"b\""), u16(u"\"x\",y")}) {
+        const u16 line = DescriptionFile::formatLine(u"C:\\a.txt", text);
+        EXPECT_EQ(line, u"C:\\a.txt," + text);
+        EXPECT_EQ(readBytes(writeRecords({{u"C:\\a.txt", text}})), (Records{{u"C:\\a.txt", text}}));
+        FieldReader fields(line);
+        ASSERT_TRUE(fields.next().has_value());
+        const std::optional<u16> coment = fields.next();
+        ASSERT_TRUE(coment.has_value());
+        EXPECT_EQ(*coment, text.substr(1, text.find(u'"', 1) - 1));
+    }
+    EXPECT_EQ(writeRecords({{u"C:\\a.txt", u"\"quoted\" words"}}), "C:\\a.txt,\"quoted\" words\r\n");
+    // These would read back as one token, so they are still quoted.
+    EXPECT_EQ(DescriptionFile::formatLine(u"C:\\a.txt", u"\"x\"  "), u"C:\\a.txt,\"\"\"x\"\"  \"");
+    EXPECT_EQ(DescriptionFile::formatLine(u"C:\\a.txt", u"\"a\"\"b\""), u"C:\\a.txt,\"\"\"a\"\"\"\"b\"\"\"");
+}
+
+// What earlier versions wrote for such descriptions still reads as before.
+TEST(DescriptionFile, quotedDescriptionsOfEarlierVersionsReadAsBefore)
+{
+    EXPECT_EQ(readBytes("C:\\a.txt,\"\"\"quoted\"\" words\"\r\n"
+                        "C:\\b.txt,\"\"\"\"\r\n"
+                        "C:\\c.txt,\"\"\"a\"\" \"\"b\"\"\"\r\n"),
+        (Records{{u"C:\\a.txt", u"\"quoted\" words"}, {u"C:\\b.txt", u"\""}, {u"C:\\c.txt", u"\"a\" \"b\""}}));
+}
+
 // Files in the classic format read as the field rules read them.
 struct ClassicLine {
     const char* name;
@@ -301,7 +333,8 @@ TEST(DescriptionFile, aStoreClearedAndReadAgainHoldsOnlyTheNewFile)
     EXPECT_EQ(store.find(u"C:\\Y.TXT")->Key, u"C:\\Y.TXT");
     store.releaseSpares();
     EXPECT_EQ(store.count(), 2u);
-    EXPECT_EQ(writeRecords(recordsOf(store)), DescriptionFile::write(store));
+    // The later line for C:\X is no record, but it is written back.
+    EXPECT_EQ(writeRecords(recordsOf(store)) + "C:\\X,dup\r\n", DescriptionFile::write(store));
 }
 
 // Room is reserved from the opening lines only; a file whose later lines are

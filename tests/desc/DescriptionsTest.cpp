@@ -167,27 +167,28 @@ TEST_F(DescriptionsTest, dataDirWithoutFileOtherwiseKeepsTheStoreAndWritesTheCen
 
 TEST_F(DescriptionsTest, nothingIsWrittenWhileNothingChanged)
 {
-    // A stray line would vanish from a rewritten file.
-    writeText(central(), std::u16string(kCentralText) + u"stray\r\n");
+    // Blanks before a path would vanish from a rewritten file.
+    writeText(central(), u"  " + std::u16string(kCentralText) + u"stray\r\n");
     enter(u"C:\\WORK\\");
     enter(kDataDir);
     enter(u"C:\\ELSE\\");
     desc.LocalComentSave(desc.DescriptionDir);
     EXPECT_FALSE(desc.ComentsChanged);
-    EXPECT_EQ(bytes(central()), cp932(std::u16string(kCentralText) + u"stray\r\n"));
+    EXPECT_EQ(bytes(central()), cp932(u"  " + std::u16string(kCentralText) + u"stray\r\n"));
 }
 
 TEST_F(DescriptionsTest, afterTheFirstChangeEveryLeaveRewritesTheFileThatApplies)
 {
     writeText(central(), kCentralText);
     drives.makeDir(u"C:\\OWN\\");
-    writeText(ownFile(u"C:\\OWN\\"), std::u16string(kOwnText) + u"stray\r\n");
+    // Blanks before a path do not survive a rewrite (a stray line does).
+    writeText(ownFile(u"C:\\OWN\\"), u"  " + std::u16string(kOwnText) + u"stray\r\n");
     enter(u"C:\\WORK\\");
     desc.ComentSet(u"C:\\WORK\\b.txt", u"changed");
     enter(u"C:\\OWN\\");
     enter(u"C:\\WORK\\");   // nothing changed in OWN, yet its file is rewritten
     EXPECT_TRUE(desc.ComentsChanged);
-    EXPECT_EQ(bytes(ownFile(u"C:\\OWN\\")), cp932(kOwnText));
+    EXPECT_EQ(bytes(ownFile(u"C:\\OWN\\")), cp932(std::u16string(kOwnText) + u"stray\r\n"));
 }
 
 TEST_F(DescriptionsTest, anEmptyStoreIsNeverWritten)

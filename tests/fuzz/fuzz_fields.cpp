@@ -2,8 +2,9 @@
 // Beyond not crashing:
 // - the three ways of reading a description file (read, readKeeping, and
 //   parse of the decoded text, where it decodes cleanly) give the same records;
-// - write of those records, read again, gives the same records, and a store
-//   read with its bytes kept writes the same bytes as one read without;
+// - write of those records, read again, gives the same records and bytes, a
+//   store read with its bytes kept writes the same bytes as one read without,
+//   and no line of the file is lost;
 // - FieldReader always moves on and hands out views inside its text;
 // - no association entry's pattern or program holds a line end.
 
@@ -13,6 +14,7 @@
 #include "desc/DescriptionFile.h"
 #include "desc/FieldReader.h"
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -38,6 +40,18 @@ std::string firstDifference(const Records& a, const Records& b)
                 + fuzz::shown(std::get<2>(b[i]));
     }
     return std::to_string(a.size()) + " records vs " + std::to_string(b.size());
+}
+
+// Lines as the reader counts them: a CR, a LF or a CR LF ends one, and so
+// does the end of bytes that do not end in one.
+std::size_t lineCount(std::string_view bytes)
+{
+    std::size_t lines = 0;
+    for (std::size_t pos = 0; pos < bytes.size(); ++lines) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
+        pos = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+    return lines;
 }
 
 void checkDescriptions(std::string_view bytes, u16view text)
@@ -69,6 +83,9 @@ void checkDescriptions(std::string_view bytes, u16view text)
     DescriptionFile::read(written, again);
     const Records againRecords = recordsOf(again);
     FUZZ_CHECK_MSG(againRecords == records, "written and read again: " + firstDifference(againRecords, records));
+    FUZZ_CHECK_MSG(DescriptionFile::write(again) == written, "written twice differently");
+    // No line vanishes: those that hold no record go out as they came.
+    FUZZ_CHECK_MSG(lineCount(written) == lineCount(bytes), "lines lost or gained");
 }
 
 bool inside(u16view part, u16view whole)
