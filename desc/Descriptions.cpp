@@ -40,7 +40,7 @@ bool Descriptions::LocalComentGet(u16view dir)
     m_changes.clear();
     const u16 file = from + kDescriptionFile;
     platform::FileStamp stamp;
-    if (auto bytes = m_fs.readFile(file, stamp)) {
+    if (auto bytes = m_fs.readFile(file, stamp, m_fileSizeLimit)) {
         DescriptionFile::readKeeping(std::move(*bytes), m_store);
         ComentLocal = !samePath(from, m_dataDir);
         m_source = file;
@@ -210,7 +210,7 @@ Descriptions::Written Descriptions::write(
         return out;
     }
     DescriptionStore merged;
-    if (auto bytes = m_fs.readFile(file)) {
+    if (auto bytes = m_fs.readFile(file, m_fileSizeLimit)) {
         DescriptionFile::readKeeping(std::move(*bytes), merged);
     } else if (m_fs.exists(file)) {
         out.error = bytes.error();

@@ -60,6 +60,12 @@ public:
     // Files whose records are waiting to be written.
     std::size_t unsavedFiles() const { return m_unsaved.size(); }
 
+    // The largest description file read or written. It is the file reader's
+    // limit, so that every file written here is read again; tests set a
+    // smaller one.
+    std::size_t fileSizeLimit() const { return m_fileSizeLimit; }
+    void setFileSizeLimit(std::size_t bytes) { m_fileSizeLimit = bytes; }
+
     bool ComentsChanged = false;
     bool ComentLocal = false;
     u16 DescriptionDir;
@@ -127,6 +133,7 @@ private:
     Changes m_changes;    // since then
     std::uint64_t m_changeCount = 0;
     std::unordered_map<u16, Unsaved> m_unsaved;   // by the file's key
+    std::size_t m_fileSizeLimit = platform::FileSystem::kMaxReadBytes;
 };
 
 }
