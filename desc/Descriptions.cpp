@@ -6,6 +6,7 @@
 #include "platform/Ui.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace sorvik {
@@ -33,20 +34,34 @@ u16 Descriptions::GetLocalPath(u16view dir) const
 
 bool Descriptions::LocalComentGet(u16view dir)
 {
-    const u16 from = GetLocalPath(dir);
+    u16 from = GetLocalPath(dir);
     if (from.empty())
         return false;
+    u16 file = from + kDescriptionFile;
+    platform::FileStamp stamp;
+    platform::Result<std::string> bytes = m_fs.readFile(file, stamp, m_fileSizeLimit);
+    if (!bytes && !samePath(from, m_dataDir)) {
+        // The directory's own file is there but cannot be read (too large,
+        // say): the directory is one without a file of its own, so the file
+        // is never written over, and the user learns why it is not shown.
+        tellUnreadable(file, bytes.error());
+        if (!ComentLocal)
+            return false;
+        from = m_dataDir;
+        file = centralFile();
+        bytes = m_fs.readFile(file, stamp, m_fileSizeLimit);
+    }
     m_store.clear();
     m_changes.clear();
-    const u16 file = from + kDescriptionFile;
-    platform::FileStamp stamp;
-    if (auto bytes = m_fs.readFile(file, stamp, m_fileSizeLimit)) {
+    if (bytes) {
+        m_toldUnreadable.erase(clsComent::keyOf(file));
         DescriptionFile::readKeeping(std::move(*bytes), m_store);
         ComentLocal = !samePath(from, m_dataDir);
         m_source = file;
         m_partial = false;
         m_loaded = FileState{FileState::Kind::Present, stamp};
     } else {
+        tellUnreadable(file, bytes.error());
         addBuiltInRecords();
         ComentsChanged = true;
         ComentLocal = false;
@@ -197,6 +212,11 @@ Descriptions::Written Descriptions::write(
 {
     Written out;
     const auto writeBytes = [&](const std::string& bytes) {
+        // What the reader would refuse at the next start is not written.
+        if (bytes.size() > m_fileSizeLimit) {
+            out.error = platform::Error{platform::ErrorKind::TooLarge, EFBIG};
+            return;
+        }
         std::optional<platform::FileStamp> stamp;
         const platform::Status status = m_fs.writeFileAtomic(file, bytes, stamp);
         out.ok = bool(status);
@@ -242,6 +262,15 @@ void Descriptions::noteWritten(const Written& written, const u16& file, const De
     } else if (&it->second.records != &records) {
         it->second = Unsaved{file, records, partial, loaded, changes};
     }
+}
+
+void Descriptions::tellUnreadable(const u16& file, const platform::Error& error)
+{
+    // A file gone since it was seen is simply absent.
+    if (error.kind == platform::ErrorKind::NotFound)
+        return;
+    if (m_toldUnreadable.insert(clsComent::keyOf(file)).second)
+        platform::ui().showMessage(file + u"から説明を読み込めません\r\n" + platform::reasonText(error));
 }
 
 void Descriptions::retryUnsaved(const u16& except)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace sorvik {
 
@@ -23,6 +24,12 @@ namespace sorvik {
 // their file shows them instead of its older contents, and every later save
 // tries to write them again. The user is told once per file, and again only
 // after a write to that file has succeeded in between.
+//
+// No file larger than the reader takes is written, so every file saved here
+// is read at the next start. A file that is there but cannot be read is named
+// (once, and again only after it was read in between); a directory whose own
+// file it is goes on as a directory without one, and the file is never
+// written over.
 //
 // Another instance of the program (or another program) may save the same
 // file meanwhile. So a save replaces the file with the store only while the
@@ -117,8 +124,10 @@ private:
     static void applyChanges(DescriptionStore& target, const DescriptionStore& records, bool partial, const Changes& changes);
     // On failure keeps the records as unsaved and tells the user unless
     // already told.
-    void noteWritten(const Written& written, const u16& file, const DescriptionStore& records, bool partial, const FileState& loaded,
-        const Changes& changes);
+    void noteWritten(const Written& written, const u16& file, const DescriptionStore& records, bool partial,
+        const FileState& loaded, const Changes& changes);
+    // Names a file that is there but could not be read, unless already told.
+    void tellUnreadable(const u16& file, const platform::Error& error);
     void retryUnsaved(const u16& except);
 
     platform::FileSystem& m_fs;
@@ -134,6 +143,7 @@ private:
     std::uint64_t m_changeCount = 0;
     std::unordered_map<u16, Unsaved> m_unsaved;   // by the file's key
     std::size_t m_fileSizeLimit = platform::FileSystem::kMaxReadBytes;
+    std::unordered_set<u16> m_toldUnreadable;   // by the file's key
 };
 
 }

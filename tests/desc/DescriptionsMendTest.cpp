@@ -193,8 +193,14 @@ TEST_F(DescriptionsMend, aCentralFileThatCannotBeReadIsNotReplacedByTheBuiltInRe
     EXPECT_EQ(desc.store().count(), 5u);
     enter(u"C:\\ELSE\\");
     // The reason differs by system (a link to nothing, a directory); the file is named.
+#ifdef _WIN32
+    // A directory in the file's place is named when it is read, too.
+    ASSERT_EQ(ui.messages().size(), 2u);
+    EXPECT_EQ(ui.messages()[0], central() + u"から説明を読み込めません\r\nディレクトリです");
+#else
     ASSERT_EQ(ui.messages().size(), 1u);
-    EXPECT_EQ(ui.messages()[0].rfind(central() + u"に説明を書き込めません\r\n", 0), 0u);
+#endif
+    EXPECT_EQ(ui.messages().back().rfind(central() + u"に説明を書き込めません\r\n", 0), 0u);
 #ifdef _WIN32
     EXPECT_TRUE(fs::is_directory(hostFsPath(drives.host(central()))));
     EXPECT_TRUE(fs::is_empty(hostFsPath(drives.host(central())))) << "nothing written into it either";
