@@ -53,7 +53,10 @@ void DescriptionStore::releaseSpares()
 
 void DescriptionStore::reserve(std::size_t records)
 {
-    m_slots.reserve(records);
+    // Growing by what each read adds would move every record once per file
+    // read into the same store.
+    if (records > m_slots.capacity())
+        m_slots.reserve(std::max(records, m_slots.capacity() + m_slots.capacity() / 2));
     growIndex(records);
 }
 

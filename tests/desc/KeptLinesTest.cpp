@@ -146,6 +146,20 @@ TEST(KeptLines, aSecondLineOfAPathOfUndecodableBytesIsKeptByItsBytes)
     EXPECT_EQ(written(file, false), file);
 }
 
+// A store keeps the bytes of at most 65,536 files; past that the lines of
+// a further file are kept all the same, each as its own bytes.
+TEST(KeptLines, theyAreKeptWhenTheStoreNoLongerKeepsTheFilesBytes)
+{
+    DescriptionStore store;
+    for (int i = 0; i <= 65536; ++i)
+        DescriptionFile::read("C:\\f" + std::to_string(i) + ",x\r\n", store);
+    ASSERT_FALSE(store.canKeepBytes(1));
+    const std::string before = DescriptionFile::write(store);
+    DescriptionFile::read("stray\r\n  \x81 bad \x85\x40\r\n\r\nC:\\F1,later\r\nC:\\g,g", store);
+    EXPECT_EQ(store.count(), 65538u);
+    EXPECT_EQ(DescriptionFile::write(store), before + "stray\r\n  \x81 bad \x85\x40\r\n\r\nC:\\F1,later\r\nC:\\g,g\r\n");
+}
+
 // Many stores hold their lines through compaction of removed records.
 TEST(KeptLines, theySurviveManyRemovals)
 {
