@@ -10,4 +10,10 @@ namespace sorvik {
 // anything and never replaces an existing file of the new name.
 void MigrateOldDataFile(platform::FileSystem& fs, u16view oldPath, u16view newPath);
 
+// Makes a data directory with every missing directory above it.
+platform::Status CreateDataDirectory(platform::FileSystem& fs, u16view dataDir);
+
+// The message for a data directory that cannot be made: it and the reason.
+u16 dataDirMissingMessage(u16view dataDir, const platform::Error& error);
+
 }

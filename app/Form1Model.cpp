@@ -14,10 +14,11 @@ Form1Model::Form1Model(platform::FileSystem& fs, platform::ProgramInfo program)
     : m_fs(fs)
     , m_program(std::move(program))
     , ProgramDir(AddBackslash(m_program.directory))
-    , DataDir(AddBackslash(ProgramDir + kDataDirName))
+    , DataDir(platform::dataDirOf(m_program))
+    , RuntimeDir(platform::runtimeDirOf(m_program))
     , Drive1(fs)
     , Dir1(fs)
-    , descriptions(fs, ProgramDir, DataDir, m_program.fileName)
+    , descriptions(fs, ProgramDir, DataDir, m_program.fileName, RuntimeDir)
 {
 }
 
@@ -52,10 +53,24 @@ void Form1Model::Load(u16view startPath, int tableWidthTwips)
 
 void Form1Model::EnterDataDir()
 {
-    if (!m_fs.setCurrentDirectory(DataDir)) {
+    m_dataDirMissing = false;
+    descriptions.setCentralFileWritable(true);
+    if (m_fs.setCurrentDirectory(DataDir))
+        return;
+    if (m_program.placement == platform::Placement::Portable) {
         if (m_fs.createDirectory(ProgramDir + kDataDirName))
             m_fs.setCurrentDirectory(DataDir);
+        return;
     }
+    // An installed copy has no other place for its data: the user is told
+    // once, and the run writes no data file anywhere else.
+    if (const platform::Status made = CreateDataDirectory(m_fs, DataDir); !made) {
+        m_dataDirMissing = true;
+        descriptions.setCentralFileWritable(false);
+        platform::ui().showMessage(dataDirMissingMessage(DataDir, made.error()));
+        return;
+    }
+    m_fs.setCurrentDirectory(DataDir);
 }
 
 void Form1Model::SetupFileTable(int tableWidthTwips)
@@ -71,9 +86,14 @@ void Form1Model::SetupFileTable(int tableWidthTwips)
 
 void Form1Model::MigrateOldDataFiles()
 {
-    MigrateOldDataFile(m_fs, ProgramDir + u"FileQXZ.txt", DataDir + kHelpFile);
-    MigrateOldDataFile(m_fs, ProgramDir + u"Sorvik.ini", DataDir + kSettingsFile);
-    MigrateOldDataFile(m_fs, ProgramDir + u"zDontDEL.TXT", DataDir + kAssociationFile);
+    if (m_dataDirMissing)
+        return;
+    // The old names lie where SYSDAT lies: beside the executable for a
+    // portable copy, in the user's sorvik directory for an installed one.
+    const u16 oldDir = m_program.placement == platform::Placement::Portable ? ProgramDir : directoryOf(DataDir.substr(0, DataDir.size() - 1));
+    MigrateOldDataFile(m_fs, oldDir + u"FileQXZ.txt", DataDir + kHelpFile);
+    MigrateOldDataFile(m_fs, oldDir + u"Sorvik.ini", DataDir + kSettingsFile);
+    MigrateOldDataFile(m_fs, oldDir + u"zDontDEL.TXT", DataDir + kAssociationFile);
 }
 
 void Form1Model::AssocTableLoad()
@@ -108,7 +128,8 @@ void Form1Model::Close(const WindowGeometry& geometry)
     snapshot.ClientWidth = geometry.clientWidth;
     snapshot.ClientHeight = geometry.clientHeight;
     snapshot.ListedDirectory = File1.path();
-    SaveSettings(m_fs, DataDir, ProgramDir, snapshot, displayKinds, JumpList, FilterList);
+    if (!m_dataDirMissing)
+        SaveSettings(m_fs, DataDir, snapshot, displayKinds, JumpList, FilterList);
     descriptions.LocalComentSave(AddBackslash(descriptions.DescriptionDir));
 }
 

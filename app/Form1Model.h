@@ -66,7 +66,10 @@ public:
     void goToTable();
 
     // Named load steps.
+    // The working directory to DataDir, creating it when missing; an
+    // installed copy's DataDir that cannot be made is reported.
     void EnterDataDir();
+    bool dataDirMissing() const { return m_dataDirMissing; }
     void SetupFileTable(int tableWidthTwips);
     void MigrateOldDataFiles();
     void ApplyDisplayKinds();
@@ -84,6 +87,7 @@ public:
 
     u16 ProgramDir;
     u16 DataDir;
+    u16 RuntimeDir;   // where the help text is shipped: ProgramDir for a portable copy
     const u16 LineBreak = u"\r\n";
     u16 CurrentDir;
     SettingsValues settings;   // geometry and start directory as the settings file held them
@@ -109,6 +113,7 @@ private:
     void directoryTreeChange();
     void fillDirectly(u16view path);
 
+    bool m_dataDirMissing = false;   // an installed copy's DataDir could not be made
     int m_fileCount = 0;
     int m_listedCount = 0;
     u16 m_cutNoticeShownFor;

@@ -19,7 +19,7 @@ constexpr int kClientWidth = 7245, kClientHeight = 2895;   // twips
 
 }
 
-Form3::Form3(const platform::FileSystem& fs, u16view programDir, u16view dataDir, QWidget* parent)
+Form3::Form3(const platform::FileSystem& fs, u16view helpDir, u16view dataDir, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName("Form3");
@@ -47,7 +47,7 @@ Form3::Form3(const platform::FileSystem& fs, u16view programDir, u16view dataDir
         move(twipsToPx(left), twipsToPx(top));
     }
 
-    if (std::optional<u16> text = LoadHelpText(fs, programDir, dataDir)) {
+    if (std::optional<u16> text = LoadHelpText(fs, helpDir, dataDir)) {
         m_helpText = std::move(*text);
         m_text1->setPlainText(QString::fromStdU16String(m_helpText));
         m_text1->moveCursor(QTextCursor::Start);
@@ -79,7 +79,7 @@ void registerHelpCommand(CommandRegistry& registry, HelpTarget target)
     auto shared = std::make_shared<HelpTarget>(std::move(target));
     registry.add(CommandId::Help, [shared](CommandContext&) {
         {
-            Form3 viewer(shared->fs, shared->programDir, shared->dataDir, shared->mainWindow);
+            Form3 viewer(shared->fs, shared->helpDir, shared->dataDir, shared->mainWindow);
             platform::execDialog(viewer);
         }
         if (shared->focusTable)

@@ -15,7 +15,7 @@ namespace sorvik {
 class Form3 : public QDialog {
     Q_OBJECT
 public:
-    Form3(const platform::FileSystem& fs, u16view programDir, u16view dataDir, QWidget* parent = nullptr);
+    Form3(const platform::FileSystem& fs, u16view helpDir, u16view dataDir, QWidget* parent = nullptr);
 
     QPlainTextEdit* text1() const { return m_text1; }
     // The text as loaded, CR LF after every line.
@@ -32,7 +32,7 @@ private:
 
 struct HelpTarget {
     const platform::FileSystem& fs;
-    u16 programDir;
+    u16 helpDir;   // where the help text is shipped
     u16 dataDir;
     QWidget* mainWindow = nullptr;
     std::function<void()> focusTable;

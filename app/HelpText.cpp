@@ -5,9 +5,9 @@
 
 namespace sorvik {
 
-std::optional<u16> LoadHelpText(const platform::FileSystem& fs, u16view programDir, u16view dataDir)
+std::optional<u16> LoadHelpText(const platform::FileSystem& fs, u16view helpDir, u16view dataDir)
 {
-    for (u16view dir : {programDir, dataDir}) {
+    for (u16view dir : {helpDir, dataDir}) {
         if (auto bytes = fs.readFile(AddBackslash(dir) + kHelpFile))
             return platform::joinLinesCrLf(platform::splitLines(platform::decodeCp932(*bytes)));
     }

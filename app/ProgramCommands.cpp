@@ -22,7 +22,7 @@ void installCommands(Form1& form)
     auto focusTable = [&form] { form.grid()->setFocus(); };
     registerListingCommands(form.commands(),
         ListingTarget{model.FilterList, model.displayKinds, model.File1, &form, focusTable});
-    registerHelpCommand(form.commands(), HelpTarget{model.fs(), model.ProgramDir, model.DataDir, &form, focusTable});
+    registerHelpCommand(form.commands(), HelpTarget{model.fs(), model.RuntimeDir, model.DataDir, &form, focusTable});
     // GoToFolder's road: the drive list, then the tree, whose change refills the table.
     auto showFolder = [&form](u16view folder) {
         Form1Model& m = form.model();

@@ -352,13 +352,16 @@ std::string settingsFileBytes(const SettingsSnapshot& window, const DisplayKinds
     return out.bytes();
 }
 
-void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
+void SaveSettings(platform::FileSystem& fs, u16view dataDir,
     const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
     const FilterList& filterList)
 {
     const std::string bytes = settingsFileBytes(window, displayKinds, jumpList, filterList);
-    if (!fs.setCurrentDirectory(dataDir))
-        fs.createDirectory(u16(programDir) + u"SYSDAT");
+    // Made again when it went away during the run.
+    if (!fs.setCurrentDirectory(dataDir)) {
+        const u16 dir = AddBackslash(dataDir);
+        fs.createDirectory(dir.substr(0, dir.size() - 1));
+    }
     const u16 path = AddBackslash(dataDir) + kSettingsFileName;
     // Written once, at the close: a silent failure would lose the session's
     // jump list and filters without a word, so the user is told.

@@ -69,7 +69,7 @@ void parseSettings(std::string_view bytes, SettingsValues& values, const Setting
 // read back as a section header) is left out; every other line is written.
 // A listed directory that cannot be stored is written as an empty line, which
 // the next start reads as a directory it cannot enter (so ProgramDir).
-void SaveSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
+void SaveSettings(platform::FileSystem& fs, u16view dataDir,
     const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
     const FilterList& filterList);
 

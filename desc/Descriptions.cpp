@@ -11,10 +11,11 @@
 
 namespace sorvik {
 
-Descriptions::Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName)
+Descriptions::Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName, u16 runtimeDir)
     : DescriptionDir(dataDir)
     , m_fs(fs)
     , m_programDir(std::move(programDir))
+    , m_runtimeDir(runtimeDir.empty() ? m_programDir : std::move(runtimeDir))
     , m_dataDir(std::move(dataDir))
     , m_exeFileName(std::move(exeFileName))
 {
@@ -82,8 +83,8 @@ void Descriptions::addBuiltInRecords()
     const std::size_t dot = m_exeFileName.rfind(u'.');
     const u16 name = dot == u16::npos ? m_exeFileName : m_exeFileName.substr(0, dot);
     m_store.append(clsComent(m_programDir + m_exeFileName, u"Sorvik 実行ファイル"));
-    m_store.append(clsComent(m_programDir + name + u".txt", u"Sorvik 説明ﾌｧｲﾙ"));
-    m_store.append(clsComent(m_programDir + kHelpFile, u"SorVIK 使用法説明ファイル"));
+    m_store.append(clsComent(m_runtimeDir + name + u".txt", u"Sorvik 説明ﾌｧｲﾙ"));
+    m_store.append(clsComent(m_runtimeDir + kHelpFile, u"SorVIK 使用法説明ファイル"));
     m_store.append(clsComent(m_dataDir + kDescriptionFile, u"ファイルの説明データ"));
     m_store.append(clsComent(m_dataDir + kSettingsFile, u"SorVIK 初期設定ファイル"));
 }
@@ -188,6 +189,8 @@ void Descriptions::LocalComentSave(u16view dir)
     }
     m_source = file;
     m_partial = partial;
+    if (!m_centralWritable && samePath(file, centralFile()))
+        return;
     Written written = write(file, m_store, partial, m_loaded, m_changes);
     if (!written.ok && !partial && m_changes.empty() && m_fs.exists(file)) {
         // Nothing of this file was changed, so it still holds every record:

@@ -41,7 +41,9 @@ namespace sorvik {
 // counts as unchanged.
 class Descriptions {
 public:
-    Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName);
+    // The built-in records name the executable in `programDir` and the files
+    // shipped with it in `runtimeDir` (the same directory unless installed).
+    Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName, u16 runtimeDir = {});
 
     // The directory whose description file applies to `dir` (ending in "\"):
     // `dir` itself or DataDir, empty when nothing is to be read for it.
@@ -72,6 +74,9 @@ public:
     // smaller one.
     std::size_t fileSizeLimit() const { return m_fileSizeLimit; }
     void setFileSizeLimit(std::size_t bytes) { m_fileSizeLimit = bytes; }
+    // False when DataDir could not be made: the user has been told, and
+    // saves meant for the central file are dropped without a second message.
+    void setCentralFileWritable(bool writable) { m_centralWritable = writable; }
 
     bool ComentsChanged = false;
     bool ComentLocal = false;
@@ -132,6 +137,7 @@ private:
 
     platform::FileSystem& m_fs;
     u16 m_programDir;
+    u16 m_runtimeDir;
     u16 m_dataDir;
     u16 m_exeFileName;
     DescriptionStore m_store;
@@ -144,6 +150,7 @@ private:
     std::unordered_map<u16, Unsaved> m_unsaved;   // by the file's key
     std::size_t m_fileSizeLimit = platform::FileSystem::kMaxReadBytes;
     std::unordered_set<u16> m_toldUnreadable;   // by the file's key
+    bool m_centralWritable = true;
 };
 
 }

@@ -27,9 +27,9 @@ inline void loadInto(platform::FileSystem& fs, u16view dataDir, u16view programD
     LoadSettings(fs, dataDir, programDir, values, {values, values.JumpList, values.FilterList});
 }
 
-inline void saveFrom(platform::FileSystem& fs, u16view dataDir, u16view programDir, const SavedSettings& s)
+inline void saveFrom(platform::FileSystem& fs, u16view dataDir, u16view /*programDir*/, const SavedSettings& s)
 {
-    SaveSettings(fs, dataDir, programDir, s, s, s.JumpList, s.FilterList);
+    SaveSettings(fs, dataDir, s, s, s.JumpList, s.FilterList);
 }
 
 // A program directory C:\prog\ with its data directory, on fresh drives.

@@ -173,7 +173,7 @@ int main(int argc, char** argv)
     filters[0] = u"*.txt";
     filters[3] = u"  *.lzh;*.zip  ";
     filters[9] = u"表*";
-    SaveSettings(fs, dataDir, programDir, window, kinds, jumps, filters);
+    SaveSettings(fs, dataDir, window, kinds, jumps, filters);
     if (!fs.exists(dataDir + kSettingsFile) || !setFixedTime(*fs.hostPath(dataDir + kSettingsFile)))
         return fail("the settings file was not written");
 

@@ -123,7 +123,7 @@ protected:
     {
         switch (kind()) {
         case DataFile::Settings:
-            SaveSettings(drives.fs(), kDataDir, u"C:\\prog\\", window, kinds, jumps, filters);
+            SaveSettings(drives.fs(), kDataDir, window, kinds, jumps, filters);
             break;
         case DataFile::Descriptions:
             model->descriptions.LocalComentSave(u"C:\\work\\");

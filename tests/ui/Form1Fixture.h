@@ -29,7 +29,12 @@ protected:
 
     Form1& start(u16view startPath = u"C:\\work")
     {
-        form = std::make_unique<Form1>(drives.fs(), programIn(u"C:\\prog\\"));
+        return start(programIn(u"C:\\prog\\"), startPath);
+    }
+
+    Form1& start(platform::ProgramInfo program, u16view startPath = u"C:\\work")
+    {
+        form = std::make_unique<Form1>(drives.fs(), std::move(program));
         installCommands(*form);
         form->Load(startPath);
         form->show();

@@ -82,6 +82,24 @@ TEST_F(HelpScenario, theHelpButtonOpensTheViewerToo)
     EXPECT_EQ(f.focusWidget(), f.grid());
 }
 
+TEST_F(HelpScenario, anInstalledCopyFindsTheHelpInItsShareDirectory)
+{
+    drives.makeDir(u"C:\\usr\\bin");
+    drives.makeDir(u"C:\\usr\\share\\sorvik");
+    drives.writeBytes(u"C:\\usr\\share\\sorvik\\黑黑黑HP.txt", kHelpBytes);
+    platform::ProgramInfo program = programIn(u"C:\\usr\\bin\\");
+    program.placement = platform::Placement::Installed;
+    program.dataDirectory = u"C:\\home\\ann\\.local\\share\\sorvik\\SYSDAT\\";
+    program.runtimeDirectory = u"C:\\usr\\share\\sorvik\\";
+    Form1& f = start(program);
+    Seen seen;
+    expectViewer(seen);
+    press(Qt::Key_F1);
+    EXPECT_EQ(seen.text, QStringLiteral("Sorvik 使用法\n\n表示\n"));
+    EXPECT_TRUE(ui.messages().empty()) << (ui.messages().empty() ? "" : toUtf8(ui.messages()[0]));
+    EXPECT_EQ(f.focusWidget(), f.grid());
+}
+
 TEST_F(HelpScenario, aMissingHelpFileSaysSoAndTheViewerStillOpensEmpty)
 {
     Form1& f = start();
