@@ -11,6 +11,11 @@ packages=(
   xdg-utils
   lhasa libarchive-tools 7zip unar jlha-utils default-jre-headless
   clang libclang-rt-14-dev   # the libFuzzer build (tools/fuzz.sh)
+  # The Debian package (tools/package-deb.sh: dpkg-shlibdeps needs file, the
+  # checks lintian, desktop-file-validate and appstreamcli) and the test of
+  # the installed program under Xvfb with a window manager.
+  file lintian desktop-file-utils appstream openbox
+  librsvg2-bin   # renders the icon's PNG sizes (resources/linux/icons/render.sh)
   # The Windows build of the core and its tests under Wine (tools/wine-test.sh);
   # googletest is the source package the cross build compiles GoogleTest from,
   # locales has the ja_JP definition that gives Wine code page 932.
