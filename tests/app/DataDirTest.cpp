@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace sorvik::test {
@@ -16,9 +17,10 @@ const u16 kHomeData = u"C:\\home\\ann\\.local\\share\\sorvik\\SYSDAT\\";
 // Every file and directory under a host directory, relative, sorted.
 std::vector<std::string> treeOf(const std::string& root)
 {
+    const std::filesystem::path base = hostFsPath(root);
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-        names.push_back(std::filesystem::relative(entry.path(), root).generic_string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(base))
+        names.push_back(std::filesystem::relative(entry.path(), base).generic_string());
     std::sort(names.begin(), names.end());
     return names;
 }
