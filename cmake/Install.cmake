@@ -33,7 +33,9 @@ execute_process(COMMAND date -u -d "${SORVIK_RELEASE_DATE}" "+%a, %d %b %Y %H:%M
 # The package is native (no separate upstream), so its changelog is changelog.gz.
 configure_file(${linux_dir}/debian/changelog.in ${gen_dir}/changelog @ONLY)
 set(gz_files)
-foreach(src ${linux_dir}/man/sorvik.1 ${linux_dir}/man/sorvik-lha.1 ${gen_dir}/changelog)
+configure_file(${linux_dir}/man/sorvik.1.in ${gen_dir}/sorvik.1 @ONLY)
+configure_file(${linux_dir}/man/sorvik-lha.1.in ${gen_dir}/sorvik-lha.1 @ONLY)
+foreach(src ${gen_dir}/sorvik.1 ${gen_dir}/sorvik-lha.1 ${gen_dir}/changelog)
   get_filename_component(name ${src} NAME)
   add_custom_command(OUTPUT ${gen_dir}/${name}.gz
     COMMAND gzip -9nc ${src} > ${gen_dir}/${name}.gz
