@@ -44,6 +44,9 @@ pids+=($!)
 sleep 1
 
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
+# The test command runs ctest with QT_QPA_PLATFORM=offscreen; this program
+# has to show its windows on the Xvfb display.
+unset QT_QPA_PLATFORM
 start() {
     (cd "$work/top/work" && exec "$work/prog/sorvik") >"$work/sorvik.log" 2>&1 &
     sorvik_pid=$!
