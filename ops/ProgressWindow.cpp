@@ -38,6 +38,23 @@ ProgressWindow::ProgressWindow(const QString& title, QWidget* parent)
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_cancel = true; });
 }
 
+ProgressWindow::~ProgressWindow()
+{
+    disappear();
+}
+
+void ProgressWindow::appear()
+{
+    m_focusReturn.emplace(parentWidget());
+    show();
+}
+
+void ProgressWindow::disappear()
+{
+    hide();
+    m_focusReturn.reset();
+}
+
 void ProgressWindow::setCancellable(bool cancellable)
 {
     m_cancelButton->setVisible(cancellable);
@@ -75,7 +92,7 @@ void ProgressWindow::fileDone()
 
 void ProgressWindow::end()
 {
-    hide();
+    disappear();
 }
 
 void ProgressWindow::update(bool force)
@@ -85,7 +102,7 @@ void ProgressWindow::update(bool force)
         return;
     m_lastUpdate.restart();
     if (!isVisible() && m_started.isValid() && m_started.elapsed() >= m_showDelay)
-        show();
+        appear();
     if (isVisible()) {
         m_files->setText(QStringLiteral("%1 / %2 ﾌｧｲﾙ").arg(m_doneFiles).arg(m_totalFiles));
         m_bytes->setText(QStringLiteral("%1 / %2 ﾊﾞｲﾄ").arg(sizeText(m_doneBytes), sizeText(m_totalBytes)));

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "ops/CopyMove.h"
+#include "platform/QtUi.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <optional>
 
 namespace sorvik {
 
@@ -18,6 +21,7 @@ class ProgressWindow : public QDialog, public OperationProgress {
     Q_OBJECT
 public:
     explicit ProgressWindow(const QString& title, QWidget* parent = nullptr);
+    ~ProgressWindow() override;
 
     void begin(int files, std::int64_t bytes) override;
     void startFile(u16view name, std::int64_t bytes) override;
@@ -38,6 +42,8 @@ protected:
 
 private:
     void update(bool force);
+    void appear();
+    void disappear();
 
     QLabel* m_files = nullptr;
     QLabel* m_bytes = nullptr;
@@ -52,6 +58,8 @@ private:
     std::int64_t m_totalBytes = 0;
     std::int64_t m_doneBytes = 0;
     bool m_cancel = false;
+    // While it shows it has the keyboard (for Esc); the dialog underneath gets it back.
+    std::optional<platform::FocusReturn> m_focusReturn;
 };
 
 }

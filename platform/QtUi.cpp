@@ -17,6 +17,16 @@ QString toQString(u16view text)
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// How long the window manager may take to carry out an activation before
+// the keyboard is asked back once more.
+constexpr int kSettleMs = 150;
+
+void activate(QWidget* window)
+{
+    window->raise();
+    window->activateWindow();
+}
+
 struct DialogHooks {
     std::deque<DialogHook> queue;
     std::vector<QString> shown;
@@ -31,8 +41,32 @@ DialogHooks& hooks()
 
 }
 
+FocusReturn::FocusReturn(QWidget* opener)
+    : m_window(opener ? opener->window() : QApplication::activeWindow())
+{
+    if (m_window)
+        m_focus = m_window->focusWidget();
+}
+
+FocusReturn::~FocusReturn()
+{
+    if (!m_window || !m_window->isVisible())
+        return;
+    activate(m_window);
+    if (m_focus && m_focus->window() == m_window && m_focus->isVisible() && m_focus->isEnabled())
+        m_focus->setFocus(Qt::ActiveWindowFocusReason);
+    // The window manager answers later; if it left the keyboard with no window
+    // of the program, ask once more. A window opened meanwhile keeps it.
+    QPointer<QWidget> window = m_window;
+    QTimer::singleShot(kSettleMs, window, [window] {
+        if (window && window->isVisible() && !QApplication::activeWindow() && !QApplication::activeModalWidget())
+            activate(window);
+    });
+}
+
 int execDialog(QDialog& dialog)
 {
+    FocusReturn back(dialog.parentWidget());
     DialogHooks& h = hooks();
     h.shown.push_back(dialog.objectName());
     if (!h.queue.empty()) {
@@ -74,13 +108,26 @@ int dialogsLeftOpen()
 
 QWidget* QtUi::parentWidget() const
 {
-    return m_parent ? m_parent : QApplication::activeWindow();
+    // The innermost open modal window asked, whether or not the window manager
+    // has given it the keyboard yet; a box over another window would leave it
+    // behind, unanswerable.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    if (m_parent)
+        return m_parent;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowType() == Qt::Window)
+            return w;
+    return nullptr;
 }
 
 void QtUi::showMessage(u16view text)
 {
     QMessageBox box(QMessageBox::Information, QApplication::applicationName(), toQString(text), QMessageBox::Ok,
         parentWidget());
+    FocusReturn back(box.parentWidget());
     box.exec();
 }
 
@@ -89,6 +136,7 @@ bool QtUi::askYesNo(u16view text, bool defaultYes)
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), toQString(text),
         QMessageBox::Yes | QMessageBox::No, parentWidget());
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+    FocusReturn back(box.parentWidget());
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -2,13 +2,14 @@
 
 #include "platform/Ui.h"
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 #include <vector>
 
 class QDialog;
-class QWidget;
 
 namespace sorvik::platform {
 
@@ -26,7 +27,27 @@ private:
     QWidget* m_parent;
 };
 
-// Shows a dialog modally and returns its result. Tests queue hooks that drive
+// Gives the keyboard back to the window a modal window was opened from, once
+// the modal window has closed: that window is activated again and the control
+// that had its focus gets it back. Window managers do not do this reliably:
+// when two windows close at once (a question, then the dialog that asked it)
+// openbox hands the focus to the one that is closing, fails, and leaves it on
+// the desktop, where keys do nothing.
+class FocusReturn {
+public:
+    // `opener` is the window to return to; without one, the active window.
+    explicit FocusReturn(QWidget* opener);
+    ~FocusReturn();
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
+};
+
+// Shows a dialog modally and returns its result; afterwards the window it was
+// opened from has the keyboard again (FocusReturn). Tests queue hooks that drive
 // the next dialogs in place of a person (pressing keys once the dialog runs);
 // a dialog its hook leaves open is cancelled, so no test can hang on it.
 int execDialog(QDialog& dialog);

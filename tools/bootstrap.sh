@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev
   libicu-dev libgtest-dev libgmock-dev
   fonts-ipafont-gothic xvfb xauth x11-apps imagemagick xdotool
+  x11-utils   # xprop: the focus scenario waits for the window manager (tests/wm)
   xdg-utils
   lhasa libarchive-tools 7zip unar jlha-utils default-jre-headless
   clang libclang-rt-14-dev   # the libFuzzer build (tools/fuzz.sh)
