@@ -1,6 +1,7 @@
 #include "assoc/Form2.h"
 
 #include "platform/QtConvert.h"
+#include "platform/QtUi.h"
 
 #include <QApplication>
 #include <QSignalBlocker>
@@ -89,8 +90,6 @@ void Form2::buildControls()
     auto button = [this](const char* name, const char* caption) {
         auto* b = new Keyed<QPushButton>(QString::fromUtf8(caption), this);
         b->setObjectName(QString::fromUtf8(name));
-        // Enter in Text1 must not press a button behind the user's back.
-        b->setAutoDefault(false);
         return b;
     };
     m_command2 = button("Command2", "追加");
@@ -104,6 +103,8 @@ void Form2::buildControls()
     setTabOrder(m_text1, m_command2);
     setTabOrder(m_command2, m_command3);
     setTabOrder(m_command3, m_cmdExit);
+    // Enter in Text1 must not press a button behind the user's back.
+    platform::setDefaultButton(*this, nullptr);
     applyLayout();
 
     m_drive1->onKey = [this](int c, int s) { return key(EditorControl::Drive1, c, s); };

@@ -26,15 +26,13 @@ frmInput::frmInput(QWidget* parent)
     placeTwips(m_text1, 120, 120, 4455, 375);
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName("cmdOK");
-    m_cmdOK->setAutoDefault(false);
-    m_cmdOK->setDefault(true);
     placeTwips(m_cmdOK, 2040, 720, 1215, 435);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
-    m_cmdCan->setAutoDefault(false);
     placeTwips(m_cmdCan, 3360, 720, 1215, 435);
     setTabOrder(m_text1, m_cmdOK);
     setTabOrder(m_cmdOK, m_cmdCan);
+    platform::setDefaultButton(*this, m_cmdOK);
 
     connect(m_cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cmdCan, &QPushButton::clicked, this, &QDialog::reject);

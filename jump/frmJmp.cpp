@@ -5,6 +5,7 @@
 #include "jump/JumpFolders.h"
 #include "jump/frmInput.h"
 #include "platform/KeyCodes.h"
+#include "platform/QtUi.h"
 #include "platform/Ui.h"
 
 #include <QGuiApplication>
@@ -22,8 +23,6 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, int 
 {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(QString::fromUtf8(name));
-    // Enter always means "OK", whichever button has the focus.
-    b->setAutoDefault(false);
     placeTwips(b, 3120, top, 1215, 435);
     return b;
 }
@@ -43,7 +42,6 @@ frmJmp::frmJmp(JumpList& list, QWidget* parent)
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
     placeTwips(m_list1, 120, 120, 2880, 3000);
     m_cmdOK = button(this, "cmdOK", "OK", 120);
-    m_cmdOK->setDefault(true);
     m_cmdCan = button(this, "cmdCan", "ｷｬﾝｾﾙ", 660);
     m_cmdDel = button(this, "cmdDel", "削除(&D)", 1560);
     m_cmdReName = button(this, "cmdReName", "修正(&R)", 2100);
@@ -51,6 +49,8 @@ frmJmp::frmJmp(JumpList& list, QWidget* parent)
     setTabOrder(m_cmdOK, m_cmdCan);
     setTabOrder(m_cmdCan, m_cmdDel);
     setTabOrder(m_cmdDel, m_cmdReName);
+    // Enter means "OK" except on another button that has the focus.
+    platform::setDefaultButton(*this, m_cmdOK);
 
     for (const clsJump& entry : m_jumps)
         m_list1->addItem(QString::fromStdU16String(entry.Alias));

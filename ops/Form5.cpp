@@ -3,6 +3,7 @@
 #include "ops/Attributes.h"
 #include "platform/KeyCodes.h"
 #include "platform/QtConvert.h"
+#include "platform/QtUi.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -73,17 +74,16 @@ Form5::Form5(QWidget* mainWindow)
     }
     m_command1 = new Keyed<QPushButton>(QStringLiteral("変更"), this);
     m_command1->setObjectName("Command1");
-    m_command1->setDefault(true);
     placeTwips(m_command1, 120, 3480, 1275, 495);
     m_command2 = new Keyed<QPushButton>(QStringLiteral("中止(Q)"), this);
     m_command2->setObjectName("Command2");
-    m_command2->setAutoDefault(false);
     placeTwips(m_command2, 1485, 3480, 1275, 495);
     m_command1->onKey = [this](int c, int s) { return key(c, s); };
     setTabOrder(previous, m_command1);
     setTabOrder(m_command1, m_command2);
     connect(m_command1, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
+    platform::setDefaultButton(*this, m_command1);
 
     for (int i = 0; i < 4; ++i)
         colourFrame(i, false);

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/QtConvert.h"
+#include "platform/QtUi.h"
 
 namespace sorvik {
 
@@ -100,6 +101,9 @@ void FrmCopy::buildControls()
     connect(m_drive1, QOverload<int>::of(&QComboBox::activated), this, &FrmCopy::driveChosen);
     connect(m_command1, &QPushButton::clicked, this, &FrmCopy::execute);
     connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
+    // The dialog has no default button: Enter in Text2 or on an option does
+    // nothing; only Command1 runs the operation.
+    platform::setDefaultButton(*this, nullptr);
     paintLists(nullptr);
 }
 

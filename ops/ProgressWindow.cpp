@@ -32,10 +32,13 @@ ProgressWindow::ProgressWindow(const QString& title, QWidget* parent)
     m_bar->setRange(0, 1000);
     m_cancelButton = new QPushButton(QStringLiteral("中止(Esc)"), this);
     m_cancelButton->setObjectName("cmdCancel");
+    // Esc or a click stops the work; an Enter typed ahead for the next window must not.
+    m_cancelButton->setFocusPolicy(Qt::NoFocus);
     for (QWidget* w : {static_cast<QWidget*>(m_name), static_cast<QWidget*>(m_files), static_cast<QWidget*>(m_bytes),
              static_cast<QWidget*>(m_bar), static_cast<QWidget*>(m_cancelButton)})
         layout->addWidget(w);
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_cancel = true; });
+    platform::setDefaultButton(*this, nullptr);
 }
 
 ProgressWindow::~ProgressWindow()

@@ -1,6 +1,7 @@
 #include "ops/frmRename.h"
 
 #include "platform/QtConvert.h"
+#include "platform/QtUi.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -37,14 +38,13 @@ frmRename::frmRename(QWidget* parent)
     placeTwips(m_text2, 960, 570, 4215, 330);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
-    m_cmdCan->setAutoDefault(false);
     placeTwips(m_cmdCan, 2520, 1110, 1215, 435);
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName("cmdOK");
-    m_cmdOK->setDefault(true);
     placeTwips(m_cmdOK, 3960, 1110, 1215, 435);
     setTabOrder(m_text2, m_cmdCan);
     setTabOrder(m_cmdCan, m_cmdOK);
+    platform::setDefaultButton(*this, m_cmdOK);
 
     connect(m_cmdOK, &QPushButton::clicked, this, [this] {
         RtCode = -1;

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QTimer>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
+#include <QTimer>
 
 #include <deque>
 
@@ -21,11 +23,35 @@ QString toQString(u16view text)
 // the keyboard is asked back once more.
 constexpr int kSettleMs = 150;
 
-void activate(QWidget* window)
-{
-    window->raise();
-    window->activateWindow();
-}
+// Enter that no control of the dialog took comes up to the dialog itself.
+class EnterKey : public QObject {
+public:
+    EnterKey(QDialog& dialog, QPushButton* defaultButton)
+        : QObject(&dialog), m_dialog(dialog), m_default(defaultButton)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != &m_dialog || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        QPushButton* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (!button || button->window() != &m_dialog)
+            button = m_default;
+        if (button && button->isVisible() && button->isEnabled())
+            button->click();
+        return true;
+    }
+
+private:
+    QDialog& m_dialog;
+    QPointer<QPushButton> m_default;
+};
 
 struct DialogHooks {
     std::deque<DialogHook> queue;
@@ -52,7 +78,7 @@ FocusReturn::~FocusReturn()
 {
     if (!m_window || !m_window->isVisible())
         return;
-    activate(m_window);
+    m_window->activateWindow();
     if (m_focus && m_focus->window() == m_window && m_focus->isVisible() && m_focus->isEnabled())
         m_focus->setFocus(Qt::ActiveWindowFocusReason);
     // The window manager answers later; if it left the keyboard with no window
@@ -60,8 +86,17 @@ FocusReturn::~FocusReturn()
     QPointer<QWidget> window = m_window;
     QTimer::singleShot(kSettleMs, window, [window] {
         if (window && window->isVisible() && !QApplication::activeWindow() && !QApplication::activeModalWidget())
-            activate(window);
+            window->activateWindow();
     });
+}
+
+void setDefaultButton(QDialog& dialog, QPushButton* button)
+{
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(b == button);
+    }
+    dialog.installEventFilter(new EnterKey(dialog, button));
 }
 
 int execDialog(QDialog& dialog)

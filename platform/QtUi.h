@@ -10,6 +10,7 @@
 #include <vector>
 
 class QDialog;
+class QPushButton;
 
 namespace sorvik::platform {
 
@@ -45,6 +46,14 @@ private:
     QPointer<QWidget> m_window;
     QPointer<QWidget> m_focus;
 };
+
+// Enter in a dialog as on Windows: a button that has the focus is pressed;
+// anywhere else the dialog's default button is, or nothing when it has none
+// (nullptr). Left to itself Qt makes a button the default on its own (the
+// first one after the focus when the dialog shows), so that Enter in a text
+// field would press "中止(Q)", and Enter on a focused cancel button would press
+// OK. Call once the dialog's buttons exist.
+void setDefaultButton(QDialog& dialog, QPushButton* button);
 
 // Shows a dialog modally and returns its result; afterwards the window it was
 // opened from has the keyboard again (FocusReturn). Tests queue hooks that drive

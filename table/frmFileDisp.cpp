@@ -1,6 +1,7 @@
 #include "table/frmFileDisp.h"
 
 #include "platform/QtConvert.h"
+#include "platform/QtUi.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -31,15 +32,13 @@ frmFileDisp::frmFileDisp(QWidget* parent)
     }
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName("cmdOK");
-    m_cmdOK->setAutoDefault(false);
-    m_cmdOK->setDefault(true);
     placeTwips(m_cmdOK, 2160, 120, 1020, 435);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
-    m_cmdCan->setAutoDefault(false);
     placeTwips(m_cmdCan, 2160, 660, 1020, 435);
     setTabOrder(m_checks[3], m_cmdOK);
     setTabOrder(m_cmdOK, m_cmdCan);
+    platform::setDefaultButton(*this, m_cmdOK);
     m_checks[0]->setFocus();
 
     connect(m_cmdOK, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,6 +1,7 @@
 #include "table/frmFilter.h"
 
 #include "platform/QtConvert.h"
+#include "platform/QtUi.h"
 #include "platform/Ui.h"
 
 #include <QGuiApplication>
@@ -38,15 +39,13 @@ frmFilter::frmFilter(FilterList& filters, QWidget* parent)
     }
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOK->setObjectName("cmdOK");
-    m_cmdOK->setAutoDefault(false);
-    m_cmdOK->setDefault(true);
     placeTwips(m_cmdOK, 2640, 3960, 1215, 435);
     m_cmdCan = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     m_cmdCan->setObjectName("cmdCan");
-    m_cmdCan->setAutoDefault(false);
     placeTwips(m_cmdCan, 4005, 3960, 1215, 435);
     setTabOrder(m_text1.back(), m_cmdOK);
     setTabOrder(m_cmdOK, m_cmdCan);
+    platform::setDefaultButton(*this, m_cmdOK);
     m_text1[0]->setFocus();
 
     connect(m_cmdOK, &QPushButton::clicked, this, [this] { okClicked(); });

@@ -48,6 +48,26 @@ TEST_F(ProgressWindowTest, escStopsALongCopyAndLeavesNoPartialFile)
     EXPECT_EQ(drives.readBytes(u"C:\\work\\big.bin").size(), std::size_t(24 << 20));
 }
 
+TEST_F(ProgressWindowTest, enterTypedAheadDoesNotStopTheCopy)
+{
+    drives.makeDir(u"C:\\dest");
+    drives.writeBytes(u"C:\\work\\big.bin", std::string(24 << 20, 'x'));
+    drives.writeBytes(u"C:\\work\\small.txt", "s");
+    Form1Model& m = loadModel();
+    for (int r = 1; r <= m.Grid1.fileCount(); ++r)
+        m.Grid1.toggleMark(r);
+
+    ProgressWindow progress(QStringLiteral("ﾌｧｲﾙの複写"));
+    progress.setShowDelay(0);
+    // Meant for the window after it: only Esc or the button stops the work.
+    QCoreApplication::postEvent(&progress, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+    CopyMoveRun run(m, Operation::Copy, &progress);
+    EXPECT_EQ(run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceAlways), CommandResult::Done);
+    EXPECT_FALSE(run.cancelled());
+    EXPECT_EQ(drives.readBytes(u"C:\\dest\\big.bin").size(), std::size_t(24 << 20));
+    EXPECT_EQ(drives.readBytes(u"C:\\dest\\small.txt"), "s");
+}
+
 TEST_F(ProgressWindowTest, showsFilesAndBytesOfTheTotal)
 {
     drives.makeDir(u"C:\\dest");
