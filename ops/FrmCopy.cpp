@@ -162,8 +162,8 @@ void FrmCopy::showLists()
 void FrmCopy::refreshFileList()
 {
     m_file1->clear();
-    for (const ListedFile& f : m_chooser.files().files())
-        m_file1->addItem(qs(f.name));
+    for (const u16& name : m_chooser.fileNames())
+        m_file1->addItem(qs(name));
 }
 
 void FrmCopy::showChooserPath()

@@ -44,6 +44,16 @@ bool OperationChooser::openSelected()
     return setDirectory(m_tree.selectedPath());
 }
 
+std::vector<u16> OperationChooser::fileNames() const
+{
+    const std::vector<ListedFile>& files = m_files.files();
+    std::vector<u16> names;
+    names.reserve(files.size());
+    for (int i : BuildSortOrder(u'n', files))
+        names.push_back(files[std::size_t(i)].name);
+    return names;
+}
+
 std::pair<u16, u16> OperationChooser::GetOperationDirs(u16view label1) const
 {
     return {AddBackslash(label1), AddBackslash(m_files.path())};

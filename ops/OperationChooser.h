@@ -5,6 +5,7 @@
 #include "table/FileListing.h"
 
 #include <utility>
+#include <vector>
 
 namespace sorvik {
 
@@ -31,6 +32,9 @@ public:
     DirTree& tree() { return m_tree; }
     const DirTree& tree() const { return m_tree; }
     const FileListing& files() const { return m_files; }
+    // The file list's names as it shows them: by name, letter case aside, in
+    // the table's collation (a directory's own order is no order at all).
+    std::vector<u16> fileNames() const;
 
 private:
     bool setDirectory(u16view path);

@@ -19,15 +19,17 @@ CommandResult renameInCurrentDir(CommandContext& context, u16view oldName, u16vi
     const u16 dir = context.currentDir();
     const u16 oldPath = dir + u16(oldName);
     const u16 newPath = dir + u16(newName);
-    if (oldName == newName)
-        return CommandResult::Done;
-    platform::Status status = isValidFileName(newName)
-        ? context.fs().rename(oldPath, newPath)
-        : platform::Status(platform::Error{platform::ErrorKind::BadName, 0});
-    if (!status) {
-        platform::ui().showMessage(oldPath + u"の名前を" + u16(newName) + u"に変更できません\r\n"
-            + platform::reasonText(status.error()));
-        return CommandResult::Failed;
+    // OK on the unchanged name leaves the file as it is, but still stores its
+    // description anew (at the end of the file) and refreshes the table.
+    if (oldName != newName) {
+        platform::Status status = isValidFileName(newName)
+            ? context.fs().rename(oldPath, newPath)
+            : platform::Status(platform::Error{platform::ErrorKind::BadName, 0});
+        if (!status) {
+            platform::ui().showMessage(oldPath + u"の名前を" + u16(newName) + u"に変更できません\r\n"
+                + platform::reasonText(status.error()));
+            return CommandResult::Failed;
+        }
     }
     context.ComentMove(oldPath, newPath);
     context.RefreshFileTable(u'n');

@@ -2,9 +2,11 @@
 
 #include "platform/QtConvert.h"
 
+#include <QAbstractItemView>
 #include <QKeyEvent>
 
 #include <functional>
+#include <type_traits>
 
 namespace sorvik {
 
@@ -28,7 +30,18 @@ protected:
     }
     void focusInEvent(QFocusEvent* event) override
     {
-        Base::focusInEvent(event);
+        if constexpr (std::is_base_of_v<QAbstractItemView, Base>) {
+            // A list that gets the keyboard with no current item has Qt make its
+            // first item current without choosing it, so the first Down would
+            // choose the second. As in a Windows list, it chooses the first.
+            const bool hadCurrent = this->currentIndex().isValid();
+            Base::focusInEvent(event);
+            QItemSelectionModel* selection = this->selectionModel();
+            if (!hadCurrent && selection && !selection->hasSelection())
+                selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        } else {
+            Base::focusInEvent(event);
+        }
         if (onFocusIn)
             onFocusIn();
     }

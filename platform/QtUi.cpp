@@ -19,9 +19,9 @@ QString toQString(u16view text)
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// How long the window manager may take to carry out an activation before
-// the keyboard is asked back once more.
-constexpr int kSettleMs = 150;
+// When, after a modal window closed, the keyboard is looked for again: the
+// window manager answers an activation later, and not always as asked.
+constexpr int kRecheckMs[] = {100, 300, 600};
 
 // Enter that no control of the dialog took comes up to the dialog itself.
 class EnterKey : public QObject {
@@ -81,13 +81,14 @@ FocusReturn::~FocusReturn()
     m_window->activateWindow();
     if (m_focus && m_focus->window() == m_window && m_focus->isVisible() && m_focus->isEnabled())
         m_focus->setFocus(Qt::ActiveWindowFocusReason);
-    // The window manager answers later; if it left the keyboard with no window
-    // of the program, ask once more. A window opened meanwhile keeps it.
+    // If the keyboard went to no window of the program meanwhile, it is asked
+    // back; a window opened meanwhile keeps it.
     QPointer<QWidget> window = m_window;
-    QTimer::singleShot(kSettleMs, window, [window] {
-        if (window && window->isVisible() && !QApplication::activeWindow() && !QApplication::activeModalWidget())
-            window->activateWindow();
-    });
+    for (int ms : kRecheckMs)
+        QTimer::singleShot(ms, window, [window] {
+            if (window && window->isVisible() && !QApplication::activeWindow() && !QApplication::activeModalWidget())
+                window->activateWindow();
+        });
 }
 
 void setDefaultButton(QDialog& dialog, QPushButton* button)

@@ -74,6 +74,19 @@ TEST_F(OperationChooserTest, setFormShowsTheSourceDirectoryWhateverWasShownBefor
     EXPECT_EQ(chooser.GetOperationDirs(u"C:\\work\\"), (std::pair<u16, u16>{u"C:\\work\\", u"C:\\work\\"}));
 }
 
+TEST_F(OperationChooserTest, theFileListShowsItsNamesInNameOrderLetterCaseAside)
+{
+    // Enough names that the directory's own order is unlikely to be this one.
+    const std::vector<u16> names = {u"date.txt", u"Apple.txt", u"cherry.TXT", u"Banana.txt", u"fig.txt",
+        u"Elder.txt", u"grape.txt", u"Honeydew.txt"};
+    for (const u16& name : names)
+        file(u"C:\\work\\" + name, "x");
+    OperationChooser chooser(drives.fs());
+    chooser.SetForm(u"C:\\work\\");
+    EXPECT_EQ(chooser.fileNames(), (std::vector<u16>{u"Apple.txt", u"Banana.txt", u"cherry.TXT", u"date.txt",
+                                        u"Elder.txt", u"fig.txt", u"grape.txt", u"Honeydew.txt"}));
+}
+
 TEST_F(OperationChooserTest, aRootSourceSelectsItsDriveAndRoot)
 {
     OperationChooser chooser(drives.fs());

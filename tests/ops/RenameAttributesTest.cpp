@@ -24,6 +24,30 @@ TEST_F(RenameTest, theDescriptionMovesWithTheFile)
     EXPECT_EQ(model->Grid1.fileName(1), u"b.txt") << "refreshed";
 }
 
+TEST_F(RenameTest, theUnchangedNameMovesTheDescriptionToTheEndAndRefreshes)
+{
+    file(u"C:\\work\\a.txt", "a");
+    file(u"C:\\work\\b.txt", "b");
+    load();
+    model->ComentSet(u"C:\\work\\a.txt", u"説明 a");
+    model->ComentSet(u"C:\\work\\b.txt", u"説明 b");
+    model->descriptions.ComentsChanged = false;
+    file(u"C:\\work\\c.txt", "c");   // appears with the refresh
+    EXPECT_EQ(renameInCurrentDir(*model, u"a.txt", u"a.txt"), CommandResult::Done);
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\a.txt"), "a");
+    std::vector<u16> order;
+    model->descriptions.store().forEach([&](const clsComent& c) {
+        if (c.Path.starts_with(u"C:\\work\\"))   // the program's own files have built-in records
+            order.push_back(c.Path);
+    });
+    EXPECT_EQ(order, (std::vector<u16>{u"C:\\work\\b.txt", u"C:\\work\\a.txt"}));
+    ASSERT_NE(model->descriptions.lookup(u"C:\\work\\a.txt"), nullptr);
+    EXPECT_EQ(*model->descriptions.lookup(u"C:\\work\\a.txt"), u"説明 a");
+    EXPECT_TRUE(model->descriptions.ComentsChanged);
+    EXPECT_EQ(model->Grid1.fileCount(), 3) << "refreshed";
+    EXPECT_TRUE(ui.messages().empty());
+}
+
 TEST_F(RenameTest, anExistingNameIsRefusedAndNothingMoves)
 {
 #ifdef _WIN32
