@@ -17,8 +17,13 @@ namespace sorvik {
 void setUpApplication()
 {
     // The windows name Windows' Japanese fonts; Linux has the IPA fonts instead.
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {QStringLiteral("IPAPGothic"), QStringLiteral("IPAPゴシック")});
+    // What those lack (Hangul, Chinese characters outside the Japanese sets)
+    // comes from Noto CJK in its Japanese forms, monospaced for the monospaced
+    // font, rather than from whichever font the system would pick per script.
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
+        {QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+        {QStringLiteral("IPAPGothic"), QStringLiteral("IPAPゴシック"), QStringLiteral("Noto Sans CJK JP")});
     // Lets the desktop match the windows to the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.sorvik.Sorvik"));
     static QTranslator qtJapanese;

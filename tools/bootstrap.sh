@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev
   libicu-dev libgtest-dev libgmock-dev
   fonts-ipafont-gothic xvfb xauth x11-apps imagemagick xdotool
+  fonts-noto-cjk   # what the IPA fonts lack: Hangul, Chinese characters outside the Japanese sets
   x11-utils   # xprop: the focus scenario waits for the window manager (tests/wm)
   xdg-utils
   lhasa libarchive-tools 7zip unar jlha-utils default-jre-headless
