@@ -68,8 +68,13 @@ DialogHooks& hooks()
 }
 
 FocusReturn::FocusReturn(QWidget* opener)
-    : m_window(opener ? opener->window() : QApplication::activeWindow())
 {
+    // While a modal window is open, only it can have the keyboard back, whatever
+    // the new one was parented to.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        m_window = modal;
+    else
+        m_window = opener ? opener->window() : QApplication::activeWindow();
     if (m_window)
         m_focus = m_window->focusWidget();
 }
@@ -86,7 +91,8 @@ FocusReturn::~FocusReturn()
     QPointer<QWidget> window = m_window;
     for (int ms : kRecheckMs)
         QTimer::singleShot(ms, window, [window] {
-            if (window && window->isVisible() && !QApplication::activeWindow() && !QApplication::activeModalWidget())
+            QWidget* modal = QApplication::activeModalWidget();
+            if (window && window->isVisible() && !QApplication::activeWindow() && (!modal || modal == window))
                 window->activateWindow();
         });
 }

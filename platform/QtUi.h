@@ -36,7 +36,8 @@ private:
 // the desktop, where keys do nothing.
 class FocusReturn {
 public:
-    // `opener` is the window to return to; without one, the active window.
+    // `opener` is the window to return to (without one, the active window),
+    // unless a modal window is open: then it is that one.
     explicit FocusReturn(QWidget* opener);
     ~FocusReturn();
     FocusReturn(const FocusReturn&) = delete;

@@ -106,6 +106,28 @@ TEST_F(FocusReturnTest, theKeyboardIsAskedBackWhenTheWindowManagerLeavesItNowher
     EXPECT_EQ(QApplication::focusWidget(), second);
 }
 
+TEST_F(FocusReturnTest, theKeyboardIsAskedBackForADialogAfterItsMessageToo)
+{
+    platform::QtUi ui;
+    QDialog dialog(&window);
+    bool backAfterBeingLeftNowhere = false;
+    platform::queueDialogHook([&](QDialog& d) {
+        QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+        ui.showMessage(u"説明");
+        ASSERT_TRUE(becomesActive(&d));
+        {
+            QWidget closing;
+            closing.show();
+            ASSERT_TRUE(becomesActive(&closing));
+        }
+        ASSERT_TRUE(becomesActive(nullptr));
+        backAfterBeingLeftNowhere = becomesActive(&d);
+        d.reject();
+    });
+    platform::execDialog(dialog);
+    EXPECT_TRUE(backAfterBeingLeftNowhere);
+}
+
 TEST_F(FocusReturnTest, aWindowOpenedMeanwhileKeepsTheKeyboard)
 {
     QDialog dialog(&window);
