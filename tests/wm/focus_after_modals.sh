@@ -157,7 +157,10 @@ pack_with_progress() {
             && [ "$(xdotool getactivewindow 2>/dev/null)" != "$dialog" ]; then
             progress_seen=yes
         fi
-        [ -f "$root/work/big.LZH" ] && [ -z "$(find "$root/work" -name '.~sorvik*')" ] && break
+        if [ -f "$root/work/big.LZH" ] \
+            && ! xdotool search --all --onlyvisible --pid "$app_pid" --name '^ﾌｧｲﾙの圧縮$' >/dev/null 2>&1; then
+            break
+        fi
         sleep 0.1
     done
     [ -n "$progress_seen" ] || { failure="the pack's progress window did not show"; return 1; }
@@ -214,7 +217,7 @@ one_run() {
     # Rows: a.txt, big.dat; the cursor starts on a.txt.
     copy_onto_itself || return 1
     pack_with_progress || return 1
-    # Rows: a.txt, big.lzh, big.old; the cursor is back on row 2, big.lzh.
+    # Rows: a.txt, big.LZH, big.old; the cursor is back on row 2, big.LZH.
     unpack_failure || return 1
     copy_onto_itself || return 1
 }
