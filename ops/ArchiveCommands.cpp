@@ -6,6 +6,7 @@
 #include "ops/ArchiveCommandLine.h"
 #include "ops/FrmCopy.h"
 #include "ops/ProgressWindow.h"
+#include "platform/DirectoryNames.h"
 #include "platform/QtUi.h"
 #include "platform/Ui.h"
 
@@ -101,8 +102,11 @@ CommandResult archiveCommand(CommandContext& context, QWidget* mainWindow, Opera
         } else {
             if (operation == Operation::Compress) {
                 dialog.showCurrent(name, proposedArchiveName(name), true, true);
-                dialog.setExecutor(operation, [name](FrmCopy& d) {
-                    CompressToArchive(d, name, d.GetOperationDirs().second + d.text2());
+                dialog.setExecutor(operation, [name, &context](FrmCopy& d) {
+                    // An archive whose name differs only in letter case is the
+                    // one to update, as on Windows, not a second one beside it.
+                    const u16 typed = d.GetOperationDirs().second + d.text2();
+                    CompressToArchive(d, name, platform::existingPathIgnoringCase(context.fs(), typed).value_or(typed));
                 });
             } else {
                 dialog.showCurrent(name, u"", false, true);

@@ -103,12 +103,13 @@ CommandResult CopyMoveRun::CopyMarkedOrCurrent(u16view sourceDir, u16view destin
         const u16 name = t.fileName(r);
         if (m_progress)
             m_progress->startFile(name, sizes[i]);
-        const bool copied = CopyOneFile(source + name, destination + name, marked ? markedRule : OverwriteRule::AskUnlessNewer);
+        u16 written;
+        const bool copied = CopyOneFile(source + name, destination + name, marked ? markedRule : OverwriteRule::AskUnlessNewer, &written);
         if (m_cancelled)
             break;   // the file being copied was removed again; its description stays behind
         // A failed copy left the destination as it was, and with it its own description.
         if (copied)
-            CarryDescription(r, destination);
+            CarryDescription(r, written);
         if (m_progress)
             m_progress->fileDone();
     }
@@ -119,9 +120,29 @@ CommandResult CopyMoveRun::CopyMarkedOrCurrent(u16view sourceDir, u16view destin
     return m_failures.empty() && !m_cancelled ? CommandResult::Done : CommandResult::Failed;
 }
 
-bool CopyMoveRun::CopyOneFile(u16view source, u16view destination, OverwriteRule rule)
+u16 CopyMoveRun::existingDestination(u16view destination)
+{
+    const u16 dir = directoryOf(destination);
+    if (!m_names || dir != m_namesDir) {
+        m_namesDir = dir;
+        m_names.reset();
+        if (auto names = platform::DirectoryNames::read(m_context.fs(), dir))
+            m_names = std::move(*names);
+    }
+    // A directory that cannot be read leaves the name as given; the file
+    // system still refuses to replace a file of exactly that name.
+    if (!m_names)
+        return u16(destination);
+    const std::optional<u16> existing = m_names->find(fileNameOf(destination));
+    return existing ? dir + *existing : u16(destination);
+}
+
+bool CopyMoveRun::CopyOneFile(u16view source, u16view destinationAsGiven, OverwriteRule rule, u16* written)
 {
     platform::FileSystem& fs = m_context.fs();
+    const u16 destination = existingDestination(destinationAsGiven);
+    if (written)
+        *written = destination;
     platform::Replace replace = platform::Replace::Never;
     if (fs.canOpenForRead(destination)) {
         auto dS = fs.fileInfo(source);
@@ -153,8 +174,11 @@ bool CopyMoveRun::CopyOneFile(u16view source, u16view destination, OverwriteRule
     const platform::Status status = m_operation == Operation::Move
         ? fs.moveFile(source, destination, replace, m_progress)
         : fs.copyFile(source, destination, replace, m_progress);
-    if (status)
+    if (status) {
+        if (m_names)
+            m_names->add(fileNameOf(destination));
         return true;
+    }
     if (status.error().kind == platform::ErrorKind::Cancelled)
         m_cancelled = true;
     else
@@ -162,12 +186,11 @@ bool CopyMoveRun::CopyOneFile(u16view source, u16view destination, OverwriteRule
     return false;
 }
 
-void CopyMoveRun::CarryDescription(int row, u16view destinationDir)
+void CopyMoveRun::CarryDescription(int row, u16view destination)
 {
-    const FileTable& t = m_context.table();
-    const u16& text = t.cell(row, 4);
+    const u16& text = m_context.table().cell(row, 4);
     if (!text.empty())
-        m_context.ComentSet(u16(destinationDir) + t.fileName(row), text);
+        m_context.ComentSet(destination, text);
 }
 
 void CopyMoveRun::reportFailures()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ops/Operation.h"
+#include "platform/DirectoryNames.h"
 #include "platform/FileSystem.h"
 #include "table/Commands.h"
 
@@ -48,20 +49,29 @@ public:
     CommandResult CopyMarkedOrCurrent(u16view sourceDir, u16view destinationDir, OverwriteRule markedRule);
 
     // One file under a rule; false when it failed (the failure is recorded).
-    bool CopyOneFile(u16view source, u16view destination, OverwriteRule rule);
+    // A file whose name differs from the destination's only in letter case is
+    // the destination, as on Windows: the rule applies to it and it keeps its
+    // name, which `written` (when given) receives.
+    bool CopyOneFile(u16view source, u16view destination, OverwriteRule rule, u16* written = nullptr);
 
     const std::vector<FailedFile>& failures() const { return m_failures; }
     bool cancelled() const { return m_cancelled; }
 
 private:
-    void CarryDescription(int row, u16view destinationDir);
+    void CarryDescription(int row, u16view destination);
     void reportFailures();
+    // The destination path as the file it names is spelt on the disk.
+    u16 existingDestination(u16view destination);
 
     CommandContext& m_context;
     Operation m_operation;
     OperationProgress* m_progress;
     std::vector<FailedFile> m_failures;
     bool m_cancelled = false;
+    // The names of the directory last copied into, read once per run so a
+    // copy of many files does not read it again for each.
+    u16 m_namesDir;
+    std::optional<platform::DirectoryNames> m_names;
 };
 
 // The question for a destination that is not older than its source.

@@ -112,7 +112,9 @@ public:
     // Hidden and system live in user.DOSATTRIB; refused when that is refused.
     Status setAttributes(u16view path, std::uint32_t attributes);
 
-    // Never replaces an existing target; a change of letter case only works.
+    // Never replaces an existing target, nor takes a name that differs from
+    // another file's only in letter case (one name on Windows); a change of
+    // the letter case of the file's own name works.
     Status rename(u16view from, u16view to);
     // Refuses a read-only file (ErrorKind::ReadOnly), as Windows does.
     Status remove(u16view path);

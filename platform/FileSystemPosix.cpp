@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "platform/DirectoryNames.h"
 #include "platform/Paths.h"
 #include "platform/PosixFiles.h"
 
@@ -339,6 +340,17 @@ Status FileSystem::rename(u16view from, u16view to)
     }
     if (errno != ENOENT)
         return lastError();
+    // Windows takes names that differ only in letter case for one, and so do
+    // the description keys: another file under such a name is in the way.
+    const u16 toDir = directoryOf(to);
+    if (Result<DirectoryNames> names = DirectoryNames::read(*this, toDir)) {
+        for (const u16& name : names->matches(fileNameOf(to))) {
+            std::optional<std::string> hostOther = hostPath(toDir + name);
+            struct stat other;
+            if (hostOther && sys.lstat(*hostOther, other) == 0 && !sameInode(src, other))
+                return Error{ErrorKind::Exists, EEXIST};
+        }
+    }
     if (renameWithoutReplacing(sys, *hostFrom, *hostTo, S_ISREG(src.st_mode)) != 0)
         return lastError();
     return Status::ok();

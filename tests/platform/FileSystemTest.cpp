@@ -329,6 +329,44 @@ TEST_F(FileSystemTest, RenameMovesFilesDirectoriesAndLetterCase)
     EXPECT_EQ(drives.readBytes(u"C:\\folder\\ro.txt"), "a");
 }
 
+// Windows finds another file under a name that differs only in letter case
+// and refuses the rename; so does this layer, on a case-sensitive disk.
+TEST_F(FileSystemTest, RenameRefusesANameAnotherFileHoldsIgnoringCase)
+{
+    drives.writeBytes(u"C:\\a.txt", "a");
+    drives.writeBytes(u"C:\\b.txt", "b");
+    const Status status = fs.rename(u"C:\\a.txt", u"C:\\B.TXT");
+    ASSERT_FALSE(status);
+    EXPECT_EQ(status.error().kind, ErrorKind::Exists);
+    EXPECT_EQ(drives.readBytes(u"C:\\a.txt"), "a");
+    EXPECT_EQ(drives.readBytes(u"C:\\b.txt"), "b");
+    EXPECT_EQ(drives.allNames(u"C:\\"), (std::vector<std::string>{"a.txt", "b.txt"}));
+
+    // Into another directory as well.
+    drives.makeDir(u"C:\\dir");
+    drives.writeBytes(u"C:\\dir\\Report.doc", "r");
+    EXPECT_FALSE(fs.rename(u"C:\\a.txt", u"C:\\dir\\REPORT.DOC"));
+    EXPECT_EQ(drives.allNames(u"C:\\dir"), std::vector<std::string>{"Report.doc"});
+
+    // The file's own name in another letter case is no other file.
+    ASSERT_TRUE(fs.rename(u"C:\\a.txt", u"C:\\A.TXT"));
+    EXPECT_EQ(drives.readBytes(u"C:\\A.TXT"), "a");
+    ASSERT_TRUE(fs.rename(u"C:\\A.TXT", u"C:\\c.txt"));
+}
+
+#ifndef _WIN32
+// Only a case-sensitive disk holds both; a third spelling is refused, since
+// it would be the other file's name on Windows.
+TEST_F(FileSystemTest, RenameToAThirdSpellingOfTwoFilesIsRefused)
+{
+    drives.writeBytes(u"C:\\a.txt", "small");
+    drives.writeBytes(u"C:\\A.TXT", "capital");
+    EXPECT_FALSE(fs.rename(u"C:\\a.txt", u"C:\\a.TXT"));
+    EXPECT_EQ(drives.readBytes(u"C:\\a.txt"), "small");
+    EXPECT_EQ(drives.readBytes(u"C:\\A.TXT"), "capital");
+}
+#endif
+
 TEST_F(FileSystemTest, RemoveRefusesReadOnlyFiles)
 {
     drives.writeBytes(u"C:\\ro.txt", "keep");
