@@ -43,7 +43,7 @@ void Form1Model::Load(u16view startPath, int tableWidthTwips)
     m_fs.removeStaleTemporaries(DataDir);
     SetupFileTable(tableWidthTwips);
     MigrateOldDataFiles();
-    LoadSettings(m_fs, DataDir, ProgramDir, settings, {displayKinds, JumpList, FilterList});
+    LoadSettings(m_fs, DataDir, ProgramDir, settings, {displayKinds, JumpList, FilterList}, settingsOrigin);
     descriptions.ComentLocal = true;
     ApplyDisplayKinds();
     AssocTableLoad();
@@ -129,7 +129,7 @@ void Form1Model::Close(const WindowGeometry& geometry)
     snapshot.ClientHeight = geometry.clientHeight;
     snapshot.ListedDirectory = File1.path();
     if (!m_dataDirMissing)
-        SaveSettings(m_fs, DataDir, snapshot, displayKinds, JumpList, FilterList);
+        SaveSettings(m_fs, DataDir, snapshot, {displayKinds, JumpList, FilterList}, settingsOrigin);
     descriptions.LocalComentSave(AddBackslash(descriptions.DescriptionDir));
 }
 

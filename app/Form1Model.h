@@ -91,6 +91,7 @@ public:
     const u16 LineBreak = u"\r\n";
     u16 CurrentDir;
     SettingsValues settings;   // geometry and start directory as the settings file held them
+    SettingsOrigin settingsOrigin;   // the settings file as loaded, so the close saves only this run's changes
     DisplayKinds displayKinds;
     sorvik::FilterList FilterList;
     sorvik::JumpList JumpList;

@@ -303,10 +303,30 @@ void parseSettings(std::string_view bytes, SettingsValues& values, const Setting
 void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
     SettingsValues& values, const SettingsLists& lists)
 {
-    auto bytes = fs.readFile(AddBackslash(dataDir) + kSettingsFileName);
+    SettingsOrigin unused;
+    LoadSettings(fs, dataDir, programDir, values, lists, unused);
+}
+
+void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
+    SettingsValues& values, const SettingsLists& lists, SettingsOrigin& origin)
+{
+    const u16 path = AddBackslash(dataDir) + kSettingsFileName;
+    platform::FileStamp stamp;
+    auto bytes = fs.readFile(path, stamp);
+    if (bytes) {
+        parseSettings(*bytes, values, lists);
+        origin.kind = SettingsOrigin::Kind::Present;
+        origin.stamp = stamp;
+    } else {
+        // A file that is there but unreadable is never taken for an absent one.
+        origin.kind = fs.stamp(path) ? SettingsOrigin::Kind::Unknown : SettingsOrigin::Kind::Absent;
+        origin.stamp = {};
+    }
+    origin.displayKinds = lists.displayKinds;
+    origin.jumpList = lists.jumpList;
+    origin.filterList = lists.filterList;
     if (!bytes)
         return;
-    parseSettings(*bytes, values, lists);
 
     // The start directory must be enterable now; the probe must not move the
     // working directory the rest of start-up relies on.
@@ -352,21 +372,116 @@ std::string settingsFileBytes(const SettingsSnapshot& window, const DisplayKinds
     return out.bytes();
 }
 
+namespace {
+
+// Each kind on its own: the one this instance changed, else the file's.
+DisplayKinds mergeDisplayKinds(const DisplayKinds& origin, const DisplayKinds& mine, const DisplayKinds& theirs)
+{
+    DisplayKinds merged = theirs;
+    auto take = [](std::int16_t before, std::int16_t now, std::int16_t& into) {
+        if (now != before)
+            into = now;
+    };
+    take(origin.ShowReadOnly, mine.ShowReadOnly, merged.ShowReadOnly);
+    take(origin.ShowHidden, mine.ShowHidden, merged.ShowHidden);
+    take(origin.ShowSystem, mine.ShowSystem, merged.ShowSystem);
+    take(origin.ShowArchive, mine.ShowArchive, merged.ShowArchive);
+    return merged;
+}
+
+// Each of the ten entries on its own, as the kinds.
+FilterList mergeFilterLists(const FilterList& origin, const FilterList& mine, const FilterList& theirs)
+{
+    FilterList merged = theirs;
+    for (std::size_t i = 0; i < FilterList::kCount; ++i) {
+        if (mine[i] != origin[i])
+            merged[i] = mine[i];
+    }
+    return merged;
+}
+
+bool unchangedSince(const platform::FileSystem& fs, const u16& path, const SettingsOrigin& origin)
+{
+    const auto now = fs.stamp(path);
+    switch (origin.kind) {
+    case SettingsOrigin::Kind::Present:
+        return now && *now == origin.stamp;
+    case SettingsOrigin::Kind::Absent:
+        return !now;
+    case SettingsOrigin::Kind::Unknown:
+        break;
+    }
+    return false;
+}
+
+// Made again when it went away during the run.
+void enterDataDir(platform::FileSystem& fs, u16view dataDir)
+{
+    if (!fs.setCurrentDirectory(dataDir)) {
+        const u16 dir = AddBackslash(dataDir);
+        fs.createDirectory(dir.substr(0, dir.size() - 1));
+    }
+}
+
+void tellNotWritten(const u16& path, const platform::Error& error)
+{
+    // Written once, at the close: a silent failure would lose the session's
+    // jump list and filters without a word, so the user is told.
+    platform::ui().showMessage(path + u"に設定を書き込めません\r\n" + platform::reasonText(error));
+}
+
+}
+
+void SaveSettings(platform::FileSystem& fs, u16view dataDir,
+    const SettingsSnapshot& window, const SettingsLists& lists, SettingsOrigin& origin)
+{
+    enterDataDir(fs, dataDir);
+    const u16 path = AddBackslash(dataDir) + kSettingsFileName;
+    DisplayKinds kinds = lists.displayKinds;
+    JumpList jumps = lists.jumpList;
+    FilterList filters = lists.filterList;
+    if (!unchangedSince(fs, path, origin)) {
+        // Another instance saved since the load: its values stand except
+        // where this one changed something.
+        if (auto bytes = fs.readFile(path)) {
+            SettingsValues ignored;
+            DisplayKinds theirKinds;
+            JumpList theirJumps;
+            FilterList theirFilters;
+            parseSettings(*bytes, ignored, {theirKinds, theirJumps, theirFilters});
+            kinds = mergeDisplayKinds(origin.displayKinds, kinds, theirKinds);
+            jumps = mergeJumpLists(origin.jumpList, jumps, theirJumps);
+            filters = mergeFilterLists(origin.filterList, filters, theirFilters);
+        } else if (fs.stamp(path)) {
+            tellNotWritten(path, bytes.error());
+            return;
+        }
+    }
+    std::optional<platform::FileStamp> written;
+    if (const platform::Status status = fs.writeFileAtomic(path, settingsFileBytes(window, kinds, jumps, filters), written);
+        !status) {
+        tellNotWritten(path, status.error());
+        return;
+    }
+    lists.displayKinds = kinds;
+    lists.jumpList = jumps;
+    lists.filterList = filters;
+    origin.kind = written ? SettingsOrigin::Kind::Present : SettingsOrigin::Kind::Unknown;
+    origin.stamp = written.value_or(platform::FileStamp{});
+    origin.displayKinds = std::move(kinds);
+    origin.jumpList = std::move(jumps);
+    origin.filterList = std::move(filters);
+}
+
 void SaveSettings(platform::FileSystem& fs, u16view dataDir,
     const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
     const FilterList& filterList)
 {
     const std::string bytes = settingsFileBytes(window, displayKinds, jumpList, filterList);
-    // Made again when it went away during the run.
-    if (!fs.setCurrentDirectory(dataDir)) {
-        const u16 dir = AddBackslash(dataDir);
-        fs.createDirectory(dir.substr(0, dir.size() - 1));
-    }
+    enterDataDir(fs, dataDir);
     const u16 path = AddBackslash(dataDir) + kSettingsFileName;
-    // Written once, at the close: a silent failure would lose the session's
-    // jump list and filters without a word, so the user is told.
     if (const platform::Status written = fs.writeFileAtomic(path, bytes); !written)
-        platform::ui().showMessage(path + u"に設定を書き込めません\r\n" + platform::reasonText(written.error()));
+        tellNotWritten(path, written.error());
 }
 
 }

@@ -46,6 +46,22 @@ struct SettingsSnapshot {
     u16 ListedDirectory;       // the hidden file list's path; "\" is appended when missing
 };
 
+// The settings file as this instance read it: its stamp, and the user's
+// choices as they stood right after the load. Another running instance may
+// save the file before this one closes; the save then applies to the file
+// only what this instance changed since (jump entries, filter entries and
+// display kinds, each on its own), so neither loses the other's work. The
+// window's place and the listed directory describe the window that closed
+// last and simply take its values.
+struct SettingsOrigin {
+    enum class Kind { Unknown, Absent, Present };
+    Kind kind = Kind::Unknown;   // Unknown counts as changed: the save merges
+    platform::FileStamp stamp;
+    DisplayKinds displayKinds;
+    JumpList jumpList;
+    FilterList filterList;
+};
+
 // True when key occurs in line ignoring letter case. out is then the text
 // after the first occurrence read as a decimal number (blanks around it
 // allowed) and rounded down, or NaN when that text is not a number, so the
@@ -58,6 +74,9 @@ bool FindKey(u16view line, u16view key, double& out);
 // the working directory is the same afterwards as before.
 void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
     SettingsValues& values, const SettingsLists& lists);
+// The same for a running program, remembering the file and the lists as loaded.
+void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
+    SettingsValues& values, const SettingsLists& lists, SettingsOrigin& origin);
 
 // What LoadSettings reads from the file's bytes, without the file and without
 // the check that StartDirectory can be entered: it is left as the file has it.
@@ -69,9 +88,18 @@ void parseSettings(std::string_view bytes, SettingsValues& values, const Setting
 // read back as a section header) is left out; every other line is written.
 // A listed directory that cannot be stored is written as an empty line, which
 // the next start reads as a directory it cannot enter (so ProgramDir).
+// Whatever the file held is replaced.
 void SaveSettings(platform::FileSystem& fs, u16view dataDir,
     const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
     const FilterList& filterList);
+// The same for a running program. While the file is as `origin` found it,
+// it is replaced; once another instance saved it, it is read again and this
+// instance's changes since `origin` are applied to what it holds, and the
+// lists become what was written. A file that exists but cannot be read then
+// is left as it is and the user told, since writing would lose its content.
+// `origin` follows the file written.
+void SaveSettings(platform::FileSystem& fs, u16view dataDir,
+    const SettingsSnapshot& window, const SettingsLists& lists, SettingsOrigin& origin);
 
 // A number as the settings file holds it: one sign position (blank or "-"),
 // the general decimal form with up to 15 significant digits (no zero before

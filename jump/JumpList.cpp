@@ -66,4 +66,21 @@ bool JumpList::operator==(const JumpList& other) const
     return true;
 }
 
+JumpList mergeJumpLists(const JumpList& origin, const JumpList& mine, const JumpList& theirs)
+{
+    JumpList merged = theirs;
+    for (const clsJump& before : origin) {
+        if (!mine.contains(before.Alias))
+            merged.remove(before.Alias);
+    }
+    for (const clsJump& now : mine) {
+        const clsJump* before = origin.find(now.Alias);
+        if (before && before->Alias == now.Alias && before->fPath == now.fPath)
+            continue;
+        merged.remove(now.Alias);
+        merged.append(now);
+    }
+    return merged;
+}
+
 }

@@ -45,4 +45,12 @@ private:
     std::unordered_map<u16, std::size_t> m_indexByKey;
 };
 
+// The list another instance saved (`theirs`) with this instance's changes
+// applied: what `mine` added, changed or removed since it was `origin`.
+// Entries this instance left as they were stay as `theirs` has them (or
+// gone, when it removed them); a changed or added entry goes to the end, as
+// a registration or a rename puts it; where both changed one entry, this
+// instance's change wins.
+JumpList mergeJumpLists(const JumpList& origin, const JumpList& mine, const JumpList& theirs);
+
 }

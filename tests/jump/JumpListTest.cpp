@@ -137,5 +137,85 @@ TEST(JumpList, stillFindsEveryEntryOfALongList)
     EXPECT_NE(list.find(u"A19999"), nullptr);
 }
 
+// --- two instances: the list another saved, with this one's changes ---
+
+std::vector<std::pair<u16, u16>> entries(const JumpList& list)
+{
+    std::vector<std::pair<u16, u16>> result;
+    for (const clsJump& entry : list)
+        result.emplace_back(entry.Alias, entry.fPath);
+    return result;
+}
+
+using Entries = std::vector<std::pair<u16, u16>>;
+
+TEST(MergeJumpLists, entriesAddedByEachInstanceAreBothKept)
+{
+    const JumpList origin = threeEntries();
+    JumpList mine = origin;
+    mine.append(u"mine", u"C:\\mine\\");
+    JumpList theirs = origin;
+    theirs.append(u"theirs", u"D:\\theirs\\");
+    EXPECT_EQ(entries(mergeJumpLists(origin, mine, theirs)),
+        (Entries{{u"doc", u"C:\\doc\\"}, {u"Work", u"D:\\work\\"}, {u"仕事", u"C:\\仕事\\"},
+            {u"theirs", u"D:\\theirs\\"}, {u"mine", u"C:\\mine\\"}}));
+}
+
+TEST(MergeJumpLists, removalsOfEitherStandAndUntouchedEntriesFollowTheFile)
+{
+    const JumpList origin = threeEntries();
+    JumpList mine = origin;
+    mine.remove(u"doc");
+    JumpList theirs = origin;
+    theirs.remove(u"Work");
+    EXPECT_EQ(entries(mergeJumpLists(origin, mine, theirs)), (Entries{{u"仕事", u"C:\\仕事\\"}}));
+}
+
+TEST(MergeJumpLists, nothingChangedHereGivesTheFileAsItIs)
+{
+    const JumpList origin = threeEntries();
+    JumpList theirs = origin;
+    theirs.rename(u"doc", u"papers");
+    theirs.append(u"new", u"C:\\new\\");
+    EXPECT_EQ(mergeJumpLists(origin, origin, theirs), theirs);
+    EXPECT_EQ(mergeJumpLists(origin, origin, JumpList{}), JumpList{}) << "the other removed them all";
+}
+
+TEST(MergeJumpLists, aRenameHereMovesTheEntryToTheEndAndWinsOverTheOthersChange)
+{
+    const JumpList origin = threeEntries();
+    JumpList mine = origin;
+    mine.rename(u"Work", u"job");
+    JumpList theirs;
+    theirs.append(u"doc", u"C:\\doc\\");
+    theirs.append(u"WORK", u"E:\\moved\\");   // changed by the other
+    theirs.append(u"仕事", u"C:\\仕事\\");
+    EXPECT_EQ(entries(mergeJumpLists(origin, mine, theirs)),
+        (Entries{{u"doc", u"C:\\doc\\"}, {u"仕事", u"C:\\仕事\\"}, {u"job", u"D:\\work\\"}}));
+}
+
+TEST(MergeJumpLists, anAliasBothRegisteredTakesThisInstancesFolder)
+{
+    const JumpList origin;
+    JumpList mine;
+    mine.append(u"music", u"D:\\music\\");
+    JumpList theirs;
+    theirs.append(u"Music", u"E:\\songs\\");
+    theirs.append(u"docs", u"C:\\docs\\");
+    EXPECT_EQ(entries(mergeJumpLists(origin, mine, theirs)),
+        (Entries{{u"docs", u"C:\\docs\\"}, {u"music", u"D:\\music\\"}}));
+}
+
+TEST(MergeJumpLists, aRegistrationUndoneHereChangesNothing)
+{
+    const JumpList origin = threeEntries();
+    JumpList mine = origin;
+    mine.append(u"tmp", u"C:\\tmp\\");
+    mine.remove(u"tmp");
+    JumpList theirs = origin;
+    theirs.append(u"tmp", u"D:\\tmp\\");
+    EXPECT_EQ(mergeJumpLists(origin, mine, theirs), theirs);
+}
+
 }
 }
