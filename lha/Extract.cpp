@@ -91,16 +91,16 @@ int Extractor::place(const MemberHeader& h)
 {
     const u16 shown = displayPath(h.path);
     if (isLinkMember(h)) {
-        m_s.say(shown + u": リンクは展開しません");
+        m_s.leftAlone(NoteKind::SkippedLink, shown, u"リンクは展開しません");
         return kOk;
     }
     const char* m = h.method.data();
     const bool stored = std::memcmp(m, "-lh0-", 5) == 0;
-    if (!h.isDirectory() && !stored && windowBitsOf(m) == 0)
+    if (!h.isDirectory() && !stored && !decodableMethod(m))
         return m_s.fail(kErrMethod, shown, u"対応していない圧縮方式です");
     std::vector<u16> parts = memberComponents(h.path);
     if (parts.empty())
-        return m_s.fail(kErrInvalidPath, shown, u"展開先の外を指す名前、または空の名前です");
+        return m_s.fail(kErrInvalidPath, shown, whyRefused(h.path));
     if (h.isDirectory() && m_flat)
         return kOk;
     if (m_flat)
@@ -158,7 +158,8 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
         break;
     case platform::EntryType::File:
         if (existing->mtime > h.unixTime) {
-            m_s.say(shown + u": 既存のファイルの方が新しいので残しました (" + hex(kErrMoreFresh) + u")");
+            m_s.leftAlone(NoteKind::KeptNewerFile, shown, u"既存のファイルの方が新しいので残しました",
+                          kErrMoreFresh);
             return kOk;
         }
         if (existing->readOnly)
@@ -186,7 +187,7 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
         if (int e = copyStored(h, sink, data, shown))
             return e;
     } else {
-        switch (decodeLz(data, h.compressedSize, h.originalSize, windowBitsOf(h.method.data()), sink)) {
+        switch (decodeMember(h.method.data(), data, h.compressedSize, h.originalSize, sink)) {
         case DecodeStatus::Ok:
             break;
         case DecodeStatus::BrokenData:

@@ -6,7 +6,40 @@ namespace sorvik::lha {
 
 namespace {
 
+constexpr char16_t kKeptByte = 0xDC00;   // + the byte, 0x80..0xFF
+
 bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+bool isKeptByte(char16_t c) { return c >= kKeptByte + 0x80 && c <= kKeptByte + 0xFF; }
+
+// Code page 932 maps no character to U+FFFD, so it marks bytes the decoder
+// could not read. Character by character from there on, each such byte kept.
+void appendDecoded(std::string_view bytes, u16& text)
+{
+    if (bytes.empty())
+        return;
+    const u16 whole = platform::decodeCp932(bytes);
+    if (whole.find(u'\uFFFD') == u16::npos) {
+        text += whole;
+        return;
+    }
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const std::size_t width = isLeadByte(b) && i + 1 < bytes.size() ? 2 : 1;
+        const u16 one = platform::decodeCp932(bytes.substr(i, width));
+        if (one.find(u'\uFFFD') == u16::npos) {
+            text += one;
+            i += width;
+        } else {
+            // Only the first byte is kept: the next one starts over, so an
+            // ASCII byte after a bad lead byte reads as itself.
+            text.push_back(static_cast<char16_t>(kKeptByte + b));
+            ++i;
+        }
+    }
+}
 
 // Splits raw bytes at 0xFF first: it is never part of a code page 932
 // character, while 0x5C can be the second byte of one, so "\" is only
@@ -17,7 +50,7 @@ u16 decodeWithBackslashes(std::string_view stored)
     std::size_t start = 0;
     for (std::size_t i = 0; i <= stored.size(); ++i) {
         if (i == stored.size() || static_cast<unsigned char>(stored[i]) == 0xFF) {
-            text += platform::decodeCp932(stored.substr(start, i - start));
+            appendDecoded(stored.substr(start, i - start), text);
             if (i != stored.size())
                 text.push_back(u'\\');
             start = i + 1;
@@ -57,16 +90,24 @@ bool onlyDotsAndBlanks(u16view c)
     return true;
 }
 
-}
+bool isControl(char16_t c) { return c < 0x20 || c == 0x7F; }
 
-std::vector<u16> memberComponents(std::string_view stored)
+constexpr char16_t kOutside[] = u"展開先の外を指す名前です";
+constexpr char16_t kEmpty[] = u"名前が空です";
+constexpr char16_t kControl[] = u"名前に制御文字があります";
+constexpr char16_t kUnmakeable[] = u"この名前は作れません";
+
+// The components into `parts`; the reason of a refusal, empty when none.
+u16view split(std::string_view stored, std::vector<u16>& parts)
 {
-    if (stored.empty() || stored.find('\0') != std::string_view::npos)
-        return {};
+    parts.clear();
+    if (stored.find('\0') != std::string_view::npos)
+        return kControl;
+    if (stored.empty())
+        return kEmpty;
     const u16 text = decodeWithBackslashes(stored);
     if (isSeparator(text.front()))
-        return {};   // absolute, or UNC ("\\server")
-    std::vector<u16> parts;
+        return kOutside;   // absolute, or UNC ("\\server")
     std::size_t start = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i != text.size() && !isSeparator(text[i]))
@@ -76,13 +117,32 @@ std::vector<u16> memberComponents(std::string_view stored)
         if (part.empty() || part == u".")
             continue;
         if (onlyDotsAndBlanks(part) || part.find(u':') != u16::npos)
-            return {};
-        for (char16_t ch : part)
-            if (ch < 0x20 || ch == platform::kMappedBackslash)
-                return {};
+            return kOutside;
+        for (char16_t ch : part) {
+            if (ch < 0x20)
+                return kControl;
+            if (ch == platform::kMappedBackslash)
+                return kUnmakeable;
+        }
         parts.push_back(std::move(part));
     }
+    return parts.empty() ? kEmpty : u"";
+}
+
+}
+
+std::vector<u16> memberComponents(std::string_view stored)
+{
+    std::vector<u16> parts;
+    if (!split(stored, parts).empty())
+        parts.clear();
     return parts;
+}
+
+u16view whyRefused(std::string_view stored)
+{
+    std::vector<u16> parts;
+    return split(stored, parts);
 }
 
 std::string hostComponent(u16view component)
@@ -98,13 +158,37 @@ std::string hostComponent(u16view component)
     return host;
 }
 
-u16 displayPath(std::string_view stored)
+u16 memberText(std::string_view stored)
 {
     u16 text = decodeWithBackslashes(stored);
     for (char16_t& c : text)
         if (c == u'/')
             c = u'\\';
     return text;
+}
+
+u16 shownText(u16view text)
+{
+    static const char16_t digits[] = u"0123456789ABCDEF";
+    u16 out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        if (isControl(c) || isKeptByte(c)) {
+            const unsigned b = isKeptByte(c) ? unsigned(c - kKeptByte) : unsigned(c);
+            out += u'<';
+            out += digits[b >> 4];
+            out += digits[b & 15];
+            out += u'>';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+u16 displayPath(std::string_view stored)
+{
+    return shownText(memberText(stored));
 }
 
 }

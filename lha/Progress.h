@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lha/Note.h"
+
 #include "platform/Text.h"
 
 #include <cstdint>
@@ -21,6 +23,9 @@ public:
     // archive being updated stays as it was.
     virtual bool advanced(std::uint64_t bytes) = 0;
     virtual void memberDone() = 0;
+    // A failure, or a member the command left alone on purpose, as it is
+    // reported; the caller tells the user once the command is over.
+    virtual void told(const Note& note) { (void)note; }
 };
 
 // The progress of the commands that follow; nullptr for none. Set it before

@@ -39,6 +39,8 @@ struct Session {
     }
     // Reports a failure with its code and returns the code.
     int fail(int code, u16view what, u16view why);
+    // Reports a member the command leaves alone on purpose.
+    void leftAlone(NoteKind kind, u16view what, u16view why, int code = 0);
 };
 
 // Adapts an opened input file to the header reader.
@@ -80,7 +82,5 @@ bool checkArchive(Session& s, const std::string& host, bool decodeAll);
 
 // Every member header in order up to the end mark, or the first error code.
 int readAllHeaders(ArchiveSource& src, std::vector<MemberHeader>& out);
-
-u16 hex(int code);
 
 }

@@ -3,6 +3,7 @@
 #include "lha/Crc16.h"
 #include "lha/ErrorCodes.h"
 #include "lha/LzDecoder.h"
+#include "lha/MemberPath.h"
 #include "lha/Session.h"
 
 #include <algorithm>
@@ -92,25 +93,26 @@ void setProgress(Progress* progress)
     g_progress = progress;
 }
 
-u16 hex(int code)
+namespace {
+
+void tell(Session& s, Note note)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    u16 s = u"0x";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        s.push_back(static_cast<char16_t>(digits[(code >> shift) & 15]));
-    return s;
+    s.say(noteLine(note));
+    if (s.progress)
+        s.progress->told(note);
+}
+
 }
 
 int Session::fail(int code, u16view what, u16view why)
 {
-    u16 line(what);
-    line += u": ";
-    line += why;
-    line += u" (";
-    line += hex(code);
-    line += u")";
-    say(std::move(line));
+    tell(*this, Note{NoteKind::Failed, shownText(what), u16(why), code});
     return code;
+}
+
+void Session::leftAlone(NoteKind kind, u16view what, u16view why, int code)
+{
+    tell(*this, Note{kind, shownText(what), u16(why), code});
 }
 
 std::ptrdiff_t RangeSource::read(std::uint8_t* data, std::size_t count)
@@ -180,8 +182,8 @@ bool checkArchive(Session& s, const std::string& host, bool decodeAll)
                     sink.write(buf.data(), static_cast<std::size_t>(got));
                 if (data.failed())
                     return false;
-            } else if (const unsigned bits = windowBitsOf(m)) {
-                if (decodeLz(data, h.compressedSize, h.originalSize, bits, sink) != DecodeStatus::Ok)
+            } else if (decodableMethod(m)) {
+                if (decodeMember(m, data, h.compressedSize, h.originalSize, sink) != DecodeStatus::Ok)
                     return false;
             } else {
                 return false;

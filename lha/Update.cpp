@@ -90,18 +90,18 @@ int storedName(Session& s, const CommandLine& line, FileToAdd& f)
 }
 
 // Copies bytes [from, to) of the old archive into the new one as they are.
-int copyRange(Session& s, ArchiveSource& src, platform::TempOutput& out, std::uint64_t from, std::uint64_t to,
-              std::vector<std::uint8_t>& buf)
+int copyRange(Session& s, u16view archive, ArchiveSource& src, platform::TempOutput& out, std::uint64_t from,
+              std::uint64_t to, std::vector<std::uint8_t>& buf)
 {
     while (from < to) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), to - from));
         const std::ptrdiff_t got = src.readAt(from, buf.data(), n);
         if (got <= 0)
-            return s.fail(kErrCannotRead, u"書庫", u"読み込めません");
+            return s.fail(kErrCannotRead, archive, u"読み込めません");
         if (!s.advanced(0))
-            return s.fail(kErrUserCancel, u"書庫", u"中止しました");
+            return s.fail(kErrUserCancel, archive, u"中止しました");
         if (const platform::Status st = out.write(buf.data(), static_cast<std::size_t>(got)); !st)
-            return s.fail(writeErrorCode(st.error()), u"書庫", platform::reasonText(st.error()));
+            return s.fail(writeErrorCode(st.error()), archive, platform::reasonText(st.error()));
         from += static_cast<std::uint64_t>(got);
     }
     return kOk;
@@ -259,10 +259,10 @@ int runUpdate(Session& s, const CommandLine& line)
                           u"書庫として読めません");
         const u16 wanted = platform::toUpper(f.shown);
         for (std::size_t i = 0; i < members.size(); ++i)
-            if (platform::toUpper(displayPath(members[i].path)) == wanted)
+            if (platform::toUpper(memberText(members[i].path)) == wanted)
                 replace = i;
         if (replace != SIZE_MAX && f.facts.mtime <= members[replace].unixTime) {
-            s.say(f.shown + u": 書庫の方が新しいか同じなので更新しません");
+            s.leftAlone(NoteKind::KeptNewerMember, f.shown, u"書庫の方が新しいか同じなので更新しません");
             return kOk;
         }
     }
@@ -278,12 +278,12 @@ int runUpdate(Session& s, const CommandLine& line)
     platform::TempOutput& out = **temp;
     std::vector<std::uint8_t> buf(kChunk);
     s.begin(1, f.facts.size);
-    s.startMember(f.shown, f.facts.size);
+    s.startMember(shownText(f.shown), f.facts.size);
     for (std::size_t i = 0; i < members.size(); ++i) {
         if (i == replace) {
             if (int e = writeMember(s, f, out, buf))
                 return e;
-        } else if (int e = copyRange(s, *src, out, members[i].offset, members[i].endOffset(), buf)) {
+        } else if (int e = copyRange(s, line.archive, *src, out, members[i].offset, members[i].endOffset(), buf)) {
             return e;
         }
     }
@@ -300,7 +300,7 @@ int runUpdate(Session& s, const CommandLine& line)
     if (const platform::Status st = out.commit(archiveName, std::nullopt, platform::SyncMode::Always); !st)
         return s.fail(writeErrorCode(st.error()), line.archive, platform::reasonText(st.error()));
     s.memberDone();
-    s.say(f.shown + (replace == SIZE_MAX ? u": 追加しました" : u": 更新しました"));
+    s.say(shownText(f.shown) + (replace == SIZE_MAX ? u": 追加しました" : u": 更新しました"));
     return kOk;
 }
 

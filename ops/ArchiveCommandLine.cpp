@@ -1,10 +1,22 @@
 #include "ops/ArchiveCommandLine.h"
 
+#include "lha/ErrorCodes.h"
+
 #include <cstdint>
+#include <string>
 
 namespace sorvik {
 
 namespace {
+
+// As in the copy summary: a long list ends in a count instead.
+constexpr std::size_t kMaxListed = 20;
+
+void appendMore(u16& text, std::size_t listed, std::size_t all)
+{
+    if (all > listed)
+        text += u"\r\nほか" + fromUtf8(std::to_string(all - listed)) + u"件";
+}
 
 u16 quoted(u16view value)
 {
@@ -51,6 +63,39 @@ u16 failureLine(std::string_view report)
         end = start;
     }
     return {};
+}
+
+u16 archiverMessage(u16view failedHeading, u16view leftAloneHeading, int result, const std::vector<lha::Note>& notes)
+{
+    if (result == lha::kErrUserCancel)
+        return {};
+    u16 text;
+    if (result != 0) {
+        text = u16(failedHeading) + fromUtf8(std::to_string(signed16(result)));
+        std::size_t listed = 0, all = 0;
+        for (const lha::Note& n : notes) {
+            if (n.kind != lha::NoteKind::Failed)
+                continue;
+            if (++all <= kMaxListed) {
+                text += u"\r\n" + lha::noteLine(n);
+                ++listed;
+            }
+        }
+        appendMore(text, listed, all);
+    }
+    std::size_t listed = 0, all = 0;
+    for (const lha::Note& n : notes) {
+        if (n.kind == lha::NoteKind::Failed)
+            continue;
+        if (all++ == 0)
+            text += (text.empty() ? u"" : u"\r\n") + u16(leftAloneHeading);
+        if (all <= kMaxListed) {
+            text += u"\r\n" + n.name + u" : " + n.reason;
+            ++listed;
+        }
+    }
+    appendMore(text, listed, all);
+    return text;
 }
 
 }

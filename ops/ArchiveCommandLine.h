@@ -1,8 +1,10 @@
 #pragma once
 
+#include "lha/Note.h"
 #include "platform/Text.h"
 
 #include <string_view>
+#include <vector>
 
 namespace sorvik {
 
@@ -23,5 +25,12 @@ int signed16(int result);
 // that tells a failure, "name: reason (0x8006)": the last such line, or
 // empty when there is none.
 u16 failureLine(std::string_view report);
+
+// The one message after a pack or an unpack, empty for none. A failure shows
+// `failedHeading` with the code (as failures always did) and below it every
+// failure the archiver told, name and reason; the members it left alone on
+// purpose follow under `leftAloneHeading`, each with its reason. A stop the
+// user asked for shows nothing.
+u16 archiverMessage(u16view failedHeading, u16view leftAloneHeading, int result, const std::vector<lha::Note>& notes);
 
 }

@@ -1,6 +1,7 @@
 #include "ops/ArchiveCommands.h"
 
 #include "lha/ErrorCodes.h"
+#include "lha/MemberPath.h"
 #include "lha/Unlha.h"
 #include "ops/ArchiveProgress.h"
 #include "ops/ArchiveCommandLine.h"
@@ -10,6 +11,7 @@
 #include "platform/QtUi.h"
 #include "platform/Ui.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -19,18 +21,31 @@ namespace sorvik {
 
 namespace {
 
-// Room for the report of a long unpack, so its failure line, the last one, is not cut off.
+// The text report is only a fallback: the archiver tells each failure and
+// each member it left alone through the progress bridge as well.
 constexpr unsigned long kBufferSize = 65536;
 
 // Runs one archiver command line. The archiver blocks until it is done, so
 // it runs beside the window's thread while the progress window shows its
 // members and bytes and keeps the windows painted; Esc there stops it, which
 // leaves an updated archive as it was and removes a half-extracted file.
-int runArchiver(u16view commandLine, u16view title, QWidget* parent, u16& failure)
+// `values` are the paths and names in the line, for naming the one the code
+// page cannot hold.
+int runArchiver(u16view commandLine, const std::vector<u16view>& values, u16view title, QWidget* parent,
+                std::vector<lha::Note>& notes)
 {
     const std::optional<std::string> line = platform::encodeCp932(commandLine);
-    if (!line)
-        return lha::kErrInvalidPath;   // a name code page 932 cannot hold cannot reach the archiver
+    if (!line) {
+        // Such a line cannot reach the archiver; say which name stopped it.
+        for (u16view v : values) {
+            if (!platform::representableInCp932(v)) {
+                notes.push_back({lha::NoteKind::Failed, lha::shownText(v), u"コードページ932で表せない名前です",
+                                 lha::kErrInvalidPath});
+                break;
+            }
+        }
+        return lha::kErrInvalidPath;
+    }
     ArchiveProgress bridge;
     lha::setProgress(&bridge);
     std::atomic<bool> done{false};
@@ -49,39 +64,42 @@ int runArchiver(u16view commandLine, u16view title, QWidget* parent, u16& failur
     lha::setProgress(nullptr);
     bridge.forwardTo(progress);
     progress.end();
-    failure = failureLine(buffer.c_str());
+    notes = bridge.notes();
+    const bool told = std::any_of(notes.begin(), notes.end(),
+                                  [](const lha::Note& n) { return n.kind == lha::NoteKind::Failed; });
+    if (result != 0 && !told) {
+        // Only the text report has it: its failure line, whole.
+        const u16 failure = failureLine(buffer.c_str());
+        if (!failure.empty())
+            notes.push_back({lha::NoteKind::Failed, failure, u"", 0});
+    }
     return result;
 }
 
-// A stop the user asked for needs no message.
-// The code alone does not say which file failed or why; the archiver's
-// report does, in its last line "name: reason (0x....)".
-void reportArchiverResult(u16view failed, int result, const u16& failure)
+void report(u16view failedHeading, u16view leftAloneHeading, int result, const std::vector<lha::Note>& notes)
 {
-    if (result == 0 || result == lha::kErrUserCancel)
-        return;
-    u16 text = u16(failed) + fromUtf8(std::to_string(signed16(result)));
-    if (!failure.empty())
-        text += u"\r\n" + failure;
-    platform::ui().showMessage(text);
+    const u16 text = archiverMessage(failedHeading, leftAloneHeading, result, notes);
+    if (!text.empty())
+        platform::ui().showMessage(text);
 }
 
 void CompressToArchive(FrmCopy& dialog, u16view name, u16view archivePath)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    u16 failure;
-    const int result = runArchiver(
-        compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()), u"ﾌｧｲﾙの圧縮", &dialog, failure);
-    reportArchiverResult(u"圧縮失敗 :", result, failure);
+    std::vector<lha::Note> notes;
+    const int result = runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()),
+                                   {archivePath, sourceDir, name}, u"ﾌｧｲﾙの圧縮", &dialog, notes);
+    report(u"圧縮失敗 :", u"次のﾌｧｲﾙは圧縮しませんでした", result, notes);
 }
 
 void ExtractArchive(FrmCopy& dialog, u16view name)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    u16 failure;
-    const int result = runArchiver(
-        extractCommandLine(sourceDir + u16(name), destinationDir, dialog.option1Selected()), u"ﾌｧｲﾙの解凍", &dialog, failure);
-    reportArchiverResult(u"展開失敗 :", result, failure);
+    const u16 archive = sourceDir + u16(name);
+    std::vector<lha::Note> notes;
+    const int result = runArchiver(extractCommandLine(archive, destinationDir, dialog.option1Selected()),
+                                   {archive, destinationDir}, u"ﾌｧｲﾙの解凍", &dialog, notes);
+    report(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", result, notes);
 }
 
 // Both commands refuse marked files before the dialog shows.

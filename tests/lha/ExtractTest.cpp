@@ -163,5 +163,19 @@ TEST_F(Extract, refusesUnknownMethodsButExtractsTheRest)
     EXPECT_EQ(drives.allNames(u"D:\\out"), std::vector<std::string>{"fine.txt"});
 }
 
+// 0x85 0x40 and 0x86 0x40 are no characters of code page 932; decoded, both
+// used to read as U+FFFD and the second member replaced the first.
+TEST_F(Extract, membersWhoseNamesDifferOnlyInBytesTheCodePageLacksStayApart)
+{
+    RawMember first{"\x85\x40.txt", "", "first", "-lh0-"};
+    RawMember second{"\x86\x40.txt", "", "second", "-lh0-"};
+    drives.writeBytes(u"C:\\odd.lzh", level2Member(first) + level2Member(second) + std::string(1, '\0'));
+    ASSERT_EQ(unlha("x \"C:\\odd.lzh\" \"D:\\out\\\""), 0) << report;
+    // The host names hold the stored bytes.
+    ASSERT_EQ(drives.allNames(u"D:\\out"), (std::vector<std::string>{"\x85@.txt", "\x86@.txt"}));
+    EXPECT_EQ(drives.readBytes(u"D:\\out\\\xDC85@.txt"), "first");
+    EXPECT_EQ(drives.readBytes(u"D:\\out\\\xDC86@.txt"), "second");
+}
+
 }
 }

@@ -58,5 +58,33 @@ TEST(MemberPath, showsStoredPathsWithBackslashes)
     EXPECT_EQ(lha::displayPath("dir\xFF" "sub/a.txt"), u"dir\\sub\\a.txt");
 }
 
+TEST(MemberPath, keepsBytesTheCodePageCannotDecode)
+{
+    EXPECT_EQ(lha::memberText("\x85\x40.txt"), u"\xDC85@.txt");
+    EXPECT_EQ(lha::memberText("\x86\x40.txt"), u"\xDC86@.txt");
+    EXPECT_EQ(lha::memberText("dir\xFF\x85"), u"dir\\\xDC85") << "a lead byte at the end";
+    EXPECT_EQ(lha::memberText("\x95\x5C\x85\x81\x40"), u"表\xDC85\u3000") << "the byte after a kept one starts over";
+    EXPECT_EQ(lha::memberComponents("\x85\x40.txt"), std::vector<u16>{u"\xDC85@.txt"});
+    EXPECT_EQ(lha::hostComponent(u"\xDC85@.txt"), "\x85@.txt");
+}
+
+TEST(MemberPath, showsControlCharactersAndKeptBytesAsHex)
+{
+    EXPECT_EQ(lha::shownText(u16(u"a\0b\x1F\xDC85.txt", 9)), u"a<00>b<1F><85>.txt");
+    EXPECT_EQ(lha::displayPath(std::string("bad\0name", 8)), u"bad<00>name");
+    EXPECT_EQ(lha::shownText(u"表.txt"), u"表.txt");
+}
+
+TEST(MemberPath, saysWhyANameIsRefused)
+{
+    EXPECT_EQ(lha::whyRefused("a.txt"), u"");
+    EXPECT_EQ(lha::whyRefused(std::string("a\0b", 3)), u"名前に制御文字があります");
+    EXPECT_EQ(lha::whyRefused("a\x01" "b"), u"名前に制御文字があります");
+    EXPECT_EQ(lha::whyRefused("..\\x"), u"展開先の外を指す名前です");
+    EXPECT_EQ(lha::whyRefused("C:x"), u"展開先の外を指す名前です");
+    EXPECT_EQ(lha::whyRefused(""), u"名前が空です");
+    EXPECT_EQ(lha::whyRefused("."), u"名前が空です");
+}
+
 }
 }

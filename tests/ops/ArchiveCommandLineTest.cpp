@@ -1,5 +1,7 @@
 #include "ops/ArchiveCommandLine.h"
 
+#include "lha/ErrorCodes.h"
+
 #include <gtest/gtest.h>
 
 namespace sorvik {
@@ -50,6 +52,58 @@ TEST(ArchiveCommandLine, resultsAreShownAsSigned16BitNumbers)
     EXPECT_EQ(signed16(0x801C), -32740);
     EXPECT_EQ(signed16(0), 0);
     EXPECT_EQ(signed16(1), 1);
+}
+
+using lha::Note;
+using lha::NoteKind;
+
+TEST(ArchiverMessage, aCleanRunSaysNothing)
+{
+    EXPECT_EQ(archiverMessage(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", 0, {}), u"");
+}
+
+TEST(ArchiverMessage, membersLeftAloneAreListedWithTheirReasonsWhenAllElseWent)
+{
+    const std::vector<Note> notes = {
+        {NoteKind::KeptNewerFile, u"a.txt", u"既存のファイルの方が新しいので残しました", lha::kErrMoreFresh},
+        {NoteKind::SkippedLink, u"docs\\link", u"リンクは展開しません", 0},
+    };
+    EXPECT_EQ(archiverMessage(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", 0, notes),
+              u"次のﾌｧｲﾙは展開しませんでした\r\n"
+              u"a.txt : 既存のファイルの方が新しいので残しました\r\n"
+              u"docs\\link : リンクは展開しません");
+}
+
+TEST(ArchiverMessage, aFailureShowsTheCodeThenEveryFailureThenWhatWasLeftAlone)
+{
+    const std::vector<Note> notes = {
+        {NoteKind::Failed, u"bad<00>name.txt", u"名前に制御文字があります", lha::kErrInvalidPath},
+        {NoteKind::KeptNewerFile, u"a.txt", u"既存のファイルの方が新しいので残しました", lha::kErrMoreFresh},
+        {NoteKind::Failed, u"b.txt", u"CRC が一致しません", lha::kErrFileCrc},
+    };
+    EXPECT_EQ(archiverMessage(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", lha::kErrInvalidPath, notes),
+              u"展開失敗 :-32695\r\n"
+              u"bad<00>name.txt: 名前に制御文字があります (0x8049)\r\n"
+              u"b.txt: CRC が一致しません (0x800C)\r\n"
+              u"次のﾌｧｲﾙは展開しませんでした\r\n"
+              u"a.txt : 既存のファイルの方が新しいので残しました");
+}
+
+TEST(ArchiverMessage, aStopTheUserAskedForSaysNothing)
+{
+    const std::vector<Note> notes = {{NoteKind::Failed, u"a.txt", u"中止しました", lha::kErrUserCancel}};
+    EXPECT_EQ(archiverMessage(u"展開失敗 :", u"x", lha::kErrUserCancel, notes), u"");
+}
+
+TEST(ArchiverMessage, aLongListEndsInACount)
+{
+    std::vector<Note> notes;
+    for (int i = 0; i < 25; ++i)
+        notes.push_back({NoteKind::SkippedLink, u"l" + fromUtf8(std::to_string(i)), u"リンクは展開しません", 0});
+    const u16 text = archiverMessage(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", 0, notes);
+    EXPECT_NE(text.find(u"l19 : "), u16::npos);
+    EXPECT_EQ(text.find(u"l20 : "), u16::npos);
+    EXPECT_TRUE(text.ends_with(u"\r\nほか5件")) << toUtf8(text);
 }
 
 }

@@ -1,6 +1,7 @@
 #include "lha/Unlha.h"
 #include "platform/Faults.h"
 #include "platform/QtUi.h"
+#include "tests/lha/LhaTestSupport.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QTimer>
@@ -60,6 +61,30 @@ protected:
             press(Qt::Key_Down);
         while (table().row() > row)
             press(Qt::Key_Up);
+    }
+    // P on `name`, accepting the proposed archive in the listed directory.
+    void pack(const u16& name)
+    {
+        cursorTo(name);
+        platform::queueDialogHook([](QDialog&) { key(Qt::Key_Return); });
+        press(Qt::Key_P);
+    }
+    // U on `archive` into C:\dest, chosen in the dialog's tree and list.
+    void unpackToDest(const u16& archive)
+    {
+        cursorTo(archive);
+        platform::queueDialogHook([](QDialog&) {
+            key(Qt::Key_Left);
+            key(Qt::Key_Left);
+            key(Qt::Key_Up);
+            key(Qt::Key_Return);   // C:\ with dest, prog, work
+            key(Qt::Key_Down);
+            key(Qt::Key_Return);   // C:\dest
+            key(Qt::Key_Right);
+            key(Qt::Key_Right);
+            key(Qt::Key_Return);
+        });
+        press(Qt::Key_U);
     }
 };
 
@@ -246,6 +271,78 @@ TEST_F(ArchiveScenario, anUnpackShowsTheFilesAndBytesOfTheArchive)
     EXPECT_TRUE(labels.contains(QStringLiteral("Big.Txt"))) << labels.join(" | ").toStdString();
     EXPECT_TRUE(ui.messages().empty());
     EXPECT_EQ(drives.readBytes(u"C:\\work\\Big.Txt"), longText());
+}
+
+TEST_F(ArchiveScenario, uTellsOfTheNewerFileItKeptInOneMessage)
+{
+    start();
+    pack(u"Memo.Txt");
+    ASSERT_TRUE(ui.messages().empty());
+    drives.writeBytes(u"C:\\dest\\Memo.Txt", "newer on disk");
+    drives.setTime(u"C:\\dest\\Memo.Txt", 2030, 1, 1, 0, 0, 0);
+    unpackToDest(u"Memo.LZH");
+    EXPECT_EQ(ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙは展開しませんでした\r\n"
+                                              u"Memo.Txt : 既存のファイルの方が新しいので残しました"});
+    EXPECT_EQ(drives.readBytes(u"C:\\dest\\Memo.Txt"), "newer on disk");
+}
+
+TEST_F(ArchiveScenario, aSecondPOfAnUnchangedFileSaysTheArchiveIsAsNew)
+{
+    start();
+    pack(u"Memo.Txt");
+    ASSERT_TRUE(ui.messages().empty());
+    const std::string archive = drives.readBytes(u"C:\\work\\Memo.LZH");
+    pack(u"Memo.Txt");
+    EXPECT_EQ(ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙは圧縮しませんでした\r\n"
+                                              u"Memo.Txt : 書庫の方が新しいか同じなので更新しません"});
+    EXPECT_EQ(drives.readBytes(u"C:\\work\\Memo.LZH"), archive);
+}
+
+TEST_F(ArchiveScenario, uTellsOfTheLinksItSkipped)
+{
+    RawMember link{"l.txt", "", "b.txt", "-lh0-", 1600000000, 0xA1FF};
+    RawMember b{"b.txt", "", "bee", "-lh0-", 1600000000};
+    drives.writeBytes(u"C:\\work\\links.lzh", level2Member(link) + level2Member(b) + std::string(1, '\0'));
+    start();
+    unpackToDest(u"links.lzh");
+    EXPECT_EQ(ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙは展開しませんでした\r\nl.txt : リンクは展開しません"});
+    EXPECT_EQ(drives.allNames(u"C:\\dest"), std::vector<std::string>{"b.txt"});
+}
+
+TEST_F(ArchiveScenario, aNulByteInAMemberNameStillNamesTheMemberAndTheReason)
+{
+    RawMember bad{std::string("bad\0name.txt", 12), "", "x", "-lh0-"};
+    RawMember fine{"fine.txt", "", "fine", "-lh0-"};
+    drives.writeBytes(u"C:\\work\\nul.lzh", level2Member(bad) + level2Member(fine) + std::string(1, '\0'));
+    start();
+    unpackToDest(u"nul.lzh");
+    EXPECT_EQ(ui.messages(), std::vector<u16>{u"展開失敗 :-32695\r\nbad<00>name.txt: 名前に制御文字があります (0x8049)"});
+    EXPECT_EQ(drives.allNames(u"C:\\dest"), std::vector<std::string>{"fine.txt"});
+}
+
+TEST_F(ArchiveScenario, membersThatDifferOnlyInBytesTheCodePageLacksBothLand)
+{
+    RawMember first{"\x85\x40.txt", "", "first", "-lh0-"};
+    RawMember second{"\x86\x40.txt", "", "second", "-lh0-"};
+    drives.writeBytes(u"C:\\work\\odd.lzh", level2Member(first) + level2Member(second) + std::string(1, '\0'));
+    start();
+    unpackToDest(u"odd.lzh");
+    EXPECT_TRUE(ui.messages().empty()) << toUtf8(ui.messages().empty() ? u"" : ui.messages()[0]);
+    EXPECT_EQ(drives.allNames(u"C:\\dest"), (std::vector<std::string>{"\x85@.txt", "\x86@.txt"}));
+    EXPECT_EQ(drives.readBytes(u"C:\\dest\\\xDC85@.txt"), "first");
+    EXPECT_EQ(drives.readBytes(u"C:\\dest\\\xDC86@.txt"), "second");
+}
+
+// A line code page 932 cannot hold never reaches the archiver; the message
+// says which name stopped it.
+TEST_F(ArchiveScenario, aNameTheCodePageLacksIsNamedInTheFailure)
+{
+    drives.writeBytes(u"C:\\work\\한.txt", "hangul");
+    start();
+    pack(u"한.txt");
+    EXPECT_EQ(ui.messages(),
+              std::vector<u16>{u"圧縮失敗 :-32695\r\nC:\\work\\한.LZH: コードページ932で表せない名前です (0x8049)"});
+    EXPECT_FALSE(drives.exists(u"C:\\work\\한.LZH"));
 }
 
 }
