@@ -1,7 +1,8 @@
 // The member decoders on arbitrary data. The first byte picks the method
-// (bits 0-1: -lh0-, -lh5-, -lh6-, -lh7-) and whether our encoder is tried on
-// the rest as well (bit 2; bit 3 lazy instead of optimal parsing, bit 4 also
-// with the second match-finding thread); the next three bytes are the
+// (bits 0-1: -lh0-, -lh5-, -lh6-, -lh7-; bit 5: -lh1- instead) and whether
+// our encoder is tried on the rest as well (bit 2; bit 3 lazy instead of
+// optimal parsing, bit 4 also with the second match-finding thread); the
+// next three bytes are the
 // original size, little endian, capped at 1 MiB so no input can make the
 // decoder run long. The rest is the member's data. Beyond not crashing:
 // - the decoder never writes more than the original size, and exactly that
@@ -100,11 +101,11 @@ void checkStored(std::string_view packed, std::uint64_t originalSize)
     FUZZ_CHECK(range.failed() == (packed.size() < originalSize));
 }
 
-void checkDecode(std::string_view packed, std::uint64_t originalSize, unsigned windowBits)
+void checkDecode(std::string_view packed, std::uint64_t originalSize, const char* method)
 {
     ViewSource in(packed);
     CountingSink sink(originalSize);
-    const lha::DecodeStatus status = lha::decodeLz(in, packed.size(), originalSize, windowBits, sink);
+    const lha::DecodeStatus status = lha::decodeMember(method, in, packed.size(), originalSize, sink);
     FUZZ_CHECK(status == lha::DecodeStatus::Ok || status == lha::DecodeStatus::BrokenData);
     if (status == lha::DecodeStatus::Ok)
         FUZZ_CHECK(sink.count == originalSize);
@@ -147,11 +148,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t originalSize = std::min(declared, kMaxOriginal);
     const std::string_view rest = fuzz::bytesOf(data + 4, size - 4);
     static const unsigned kWindow[] = {13, 13, 15, 16};
+    static const char* const kMethod[] = {"-lh0-", "-lh5-", "-lh6-", "-lh7-"};
     const unsigned method = flags & 3;
-    if (method == 0)
+    if (flags & 32)
+        checkDecode(rest, originalSize, "-lh1-");
+    else if (method == 0)
         checkStored(rest, originalSize);
     else
-        checkDecode(rest, originalSize, kWindow[method]);
+        checkDecode(rest, originalSize, kMethod[method]);
     if (flags & 4)
         checkRoundTrip(rest, kWindow[method], flags);
     return 0;
