@@ -1,4 +1,5 @@
 #include "lha/ErrorCodes.h"
+#include "platform/DriveTable.h"
 
 #include "tests/lha/LhaTestSupport.h"
 
@@ -171,8 +172,11 @@ TEST_F(Extract, membersWhoseNamesDifferOnlyInBytesTheCodePageLacksStayApart)
     RawMember second{"\x86\x40.txt", "", "second", "-lh0-"};
     drives.writeBytes(u"C:\\odd.lzh", level2Member(first) + level2Member(second) + std::string(1, '\0'));
     ASSERT_EQ(unlha("x \"C:\\odd.lzh\" \"D:\\out\\\""), 0) << report;
-    // The host names hold the stored bytes.
-    ASSERT_EQ(drives.allNames(u"D:\\out"), (std::vector<std::string>{"\x85@.txt", "\x86@.txt"}));
+    ASSERT_EQ(drives.allNames(u"D:\\out"), (std::vector<std::string>{platform::winNameToHost(u"\xDC85@.txt"),
+                                                                    platform::winNameToHost(u"\xDC86@.txt")}));
+#ifndef _WIN32
+    EXPECT_EQ(platform::winNameToHost(u"\xDC85@.txt"), "\x85@.txt") << "the host name holds the stored bytes";
+#endif
     EXPECT_EQ(drives.readBytes(u"D:\\out\\\xDC85@.txt"), "first");
     EXPECT_EQ(drives.readBytes(u"D:\\out\\\xDC86@.txt"), "second");
 }
