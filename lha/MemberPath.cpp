@@ -147,7 +147,18 @@ u16view whyRefused(std::string_view stored)
 
 std::string hostComponent(u16view component)
 {
+#ifdef _WIN32
+    // A lone surrogate is a name NTFS takes but Wine's host names cannot
+    // hold; U+F080..U+F0FF, which code page 932 never decodes to, keep the
+    // bytes apart on both (the private-use range Windows-on-Linux layers use).
+    u16 mapped(component);
+    for (char16_t& c : mapped)
+        if (isKeptByte(c))
+            c = static_cast<char16_t>(0xF000 + (c - kKeptByte));
+    std::string host = platform::winNameToHost(mapped);
+#else
     std::string host = platform::winNameToHost(component);
+#endif
     if (host.empty() || host == "." || host == ".." || host.find('/') != std::string::npos
         || host.find('\0') != std::string::npos)
         return {};

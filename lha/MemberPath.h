@@ -20,7 +20,8 @@ std::vector<u16> memberComponents(std::string_view storedPath);
 u16view whyRefused(std::string_view storedPath);
 
 // The host file name of a checked component (empty when the host cannot
-// hold it).
+// hold it). A kept byte (see memberText) is that byte in a Linux name and
+// U+F000 + byte in a Windows one.
 std::string hostComponent(u16view component);
 
 // The stored path as one Windows-style text with "\" separators, for
