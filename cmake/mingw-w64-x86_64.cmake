@@ -1,6 +1,7 @@
-# Cross build of the core for 64-bit Windows with mingw-w64 (Debian's
+# Cross build for 64-bit Windows with mingw-w64 (Debian's
 # g++-mingw-w64-x86-64-posix: the posix thread model, so std::thread and
-# std::mutex work). Qt is not available here, so the build is core-only.
+# std::mutex work). tools/qt-windows.sh builds Qt for Windows with this file
+# too; the project adds that Qt's prefix to the search roots itself.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -14,10 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Static runtime: the test programs run under Wine without the compiler's
-# DLLs on its path.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # ctest runs the Windows programs (and GoogleTest's discovery) through Wine.
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)

@@ -22,6 +22,11 @@ packages=(
   # googletest is the source package the cross build compiles GoogleTest from,
   # locales has the ja_JP definition that gives Wine code page 932.
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 googletest locales
+  # The whole program for Windows: Qt for Windows is built from Debian's
+  # source package (tools/qt-windows.sh: dpkg-dev unpacks it), the smoke run
+  # puts the real windows under a window manager (tools/smoke.sh), and the
+  # portable zip is made and checked (tools/package-windows.sh).
+  dpkg-dev openbox zip unzip
 )
 
 missing=()

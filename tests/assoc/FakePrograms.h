@@ -10,12 +10,61 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 namespace sorvik::test {
 
-// The arguments of every run of a recording script, in order.
+// The arguments of every run of a recording program, in order.
 using Runs = std::vector<std::vector<std::string>>;
+
+#ifdef _WIN32
+// The extension of the recording programs: fake_program.exe's copies.
+inline constexpr char16_t kRecorderExt[] = u".exe";
+
+// A host path as a started program receives it: Windows spells it with
+// backslashes.
+inline std::string asLaunched(const std::string& hostPath)
+{
+    const std::u8string u8 = std::filesystem::path(std::u8string(hostPath.begin(), hostPath.end()))
+                                 .make_preferred()
+                                 .u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
+// Puts a copy of fake_program.exe (built beside the test program) at
+// `hostPath` with a side file "<name>.rec" that makes it append its
+// arguments to `log` (each run: the count, then every argument, all
+// NUL-terminated), optionally sleep, and exit with `exitCode`.
+inline void writeRecordingScript(const std::string& hostPath, const std::string& log, int exitCode,
+    int sleepSeconds = 0)
+{
+    std::wstring own(32768, L'\0');
+    own.resize(::GetModuleFileNameW(nullptr, own.data(), DWORD(own.size())));
+    const std::filesystem::path built = std::filesystem::path(own).parent_path() / L"fake_program.exe";
+    const std::filesystem::path target(std::u8string(hostPath.begin(), hostPath.end()));
+    std::filesystem::copy_file(built, target, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::path side = target;
+    side.replace_extension(L".rec");
+    std::ofstream out(side, std::ios::binary | std::ios::trunc);
+    out << log << "\n" << exitCode << "\n" << sleepSeconds << "\n";
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + hostPath + ".rec");
+}
+#else
+inline constexpr char16_t kRecorderExt[] = u".sh";
+
+inline std::string asLaunched(const std::string& hostPath)
+{
+    return hostPath;
+}
 
 // Writes a small shell script that appends its arguments to `log` (each
 // run: the count, then every argument, all NUL-terminated), optionally
@@ -32,10 +81,11 @@ inline void writeRecordingScript(const std::string& hostPath, const std::string&
     out.close();
     ::chmod(hostPath.c_str(), 0755);
 }
+#endif
 
 inline Runs readRuns(const std::string& log)
 {
-    std::ifstream in(log, std::ios::binary);
+    std::ifstream in(std::filesystem::path(std::u8string(log.begin(), log.end())), std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     const std::string bytes = s.str();
@@ -67,6 +117,20 @@ inline Runs waitForRuns(const std::string& log, std::size_t count, std::chrono::
     return runs;
 }
 
+#ifdef _WIN32
+// Windows asks the shell's open verb, which no test can replace without
+// changing the machine's file types: the tests' documents have types no
+// program is registered for, so the shell refuses them, and that refusal
+// leaves nothing to record (LaunchWin32Test checks that it is a refusal).
+class FakeOpener {
+public:
+    void answer(int exitCode, int = 0)
+    {
+        if (exitCode == 0)
+            throw std::logic_error("Windows' shell cannot be made to open everything");
+    }
+};
+#else
 // A fake desktop opener: a temporary directory first on PATH holding an
 // `xdg-open` script that records its arguments and exits with a chosen
 // code, so no test ever reaches the machine's real opener.
@@ -110,5 +174,7 @@ private:
     std::string m_log;
     std::string m_savedPath;
 };
+
+#endif
 
 }

@@ -14,10 +14,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <dirent.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <thread>
-#include <unistd.h>
 
 namespace sorvik::test {
 namespace {
@@ -155,7 +153,10 @@ TEST_F(ArchiveScenario, anArchiverFailureIsShownWithItsSignedCode)
 {
     drives.writeBytes(u"C:\\work\\Memo.LZH", "");
     start();
-    ASSERT_EQ(chmod(drives.host(u"C:\\work\\Memo.LZH").c_str(), 0444), 0);
+    // Read-only: mode 0444 on Linux, the read-only attribute on Windows.
+    namespace fs = std::filesystem;
+    fs::permissions(hostFsPath(drives.host(u"C:\\work\\Memo.LZH")),
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     cursorTo(u"Memo.Txt");
     platform::queueDialogHook([](QDialog&) { key(Qt::Key_Return); });
     press(Qt::Key_P);
@@ -216,11 +217,9 @@ std::string longText()
 bool temporariesIn(const std::string& hostDir)
 {
     bool found = false;
-    if (DIR* d = opendir(hostDir.c_str())) {
-        while (dirent* e = readdir(d))
-            found = found || std::string(e->d_name).rfind(".~sorvik-", 0) == 0;
-        closedir(d);
-    }
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(hostFsPath(hostDir), ec))
+        found = found || e.path().filename().u8string().rfind(u8".~sorvik-", 0) == 0;
     return found;
 }
 
@@ -257,7 +256,7 @@ TEST_F(ArchiveScenario, anUnpackShowsTheFilesAndBytesOfTheArchive)
     ASSERT_GT(rowOf(u"Big.LZH"), 0);
 
     cursorTo(u"Big.LZH");
-    ASSERT_EQ(::unlink(drives.host(u"C:\\work\\Big.Txt").c_str()), 0);
+    ASSERT_TRUE(std::filesystem::remove(hostFsPath(drives.host(u"C:\\work\\Big.Txt"))));
     HeldArchiver held(platform::FsCall::Write, 1, ".~sorvik-");   // the first bytes of the extracted file
     QStringList labels;
     held.whenShown([&](QDialog& w) {

@@ -40,6 +40,12 @@ QString selectedText(const QListWidget* list)
     return items.isEmpty() ? QString() : items.front()->text();
 }
 
+// The recording programs: shell scripts on Linux, copies of fake_program.exe
+// on Windows.
+const std::u16string kExt16 = kRecorderExt;
+const std::string kExt8(kExt16.begin(), kExt16.end());
+const QString kExtQ = QString::fromStdU16String(kExt16);
+
 const std::u16string kAssocFile = u"C:\\prog\\SYSDAT\\黑黑黑黑.txt";
 
 class AssociationScenario : public Form1Fixture {
@@ -50,7 +56,7 @@ protected:
         platform::clearDialogHooks();
         drives.makeDir(u"C:\\tools");
         log = drives.host(u"C:\\tools") + "/rec.log";
-        writeRecordingScript(drives.host(u"C:\\tools\\rec.sh"), log, 0);
+        writeRecordingScript(drives.host(u"C:\\tools\\rec" + kExt16), log, 0);
         drives.writeBytes(u"C:\\tools\\readme.txt", "not a program");
         drives.writeBytes(u"C:\\work\\doc.xyz", "document");
         drives.writeBytes(u"C:\\work\\setup.exe", "program");
@@ -119,8 +125,8 @@ TEST_F(AssociationScenario, associateByKeysThenOpenWithTheRecordedProgram)
         file1Items = itemsOf(file1);
         label1InFile1 = d.findChild<QLabel*>("Label1")->isVisible() ? d.findChild<QLabel*>("Label1")->text() : QString();
         file1Back = file1->styleSheet();
-        keyIn(d, Qt::Key_Down);     // chooses rec.sh
-        EXPECT_EQ(selectedText(file1), QStringLiteral("rec.sh"));
+        keyIn(d, Qt::Key_Down);     // chooses the recording program
+        EXPECT_EQ(selectedText(file1), (QStringLiteral("rec") + kExtQ));
         keyIn(d, Qt::Key_Return);   // add
         list1Items = itemsOf(d.findChild<QListWidget*>("List1"));
         keyIn(d, Qt::Key_Q);
@@ -129,11 +135,11 @@ TEST_F(AssociationScenario, associateByKeysThenOpenWithTheRecordedProgram)
 
     EXPECT_EQ(caption, QStringLiteral("ﾌｧｲﾙの関連づけテーブル"));
     EXPECT_EQ(text1, QStringLiteral("*.XYZ"));
-    EXPECT_EQ(file1Items, QStringList{QStringLiteral("rec.sh")}) << "programs only";
+    EXPECT_EQ(file1Items, QStringList{(QStringLiteral("rec") + kExtQ)}) << "programs only";
     EXPECT_EQ(label1InFile1, QStringLiteral("ﾘﾀｰﾝで追加"));
     EXPECT_TRUE(file1Back.contains(QStringLiteral("rgb(255,255,192)"))) << file1Back.toStdString();
-    EXPECT_EQ(list1Items, QStringList{QStringLiteral("*.XYZ,C:\\tools\\rec.sh")});
-    EXPECT_EQ(drives.readBytes(kAssocFile), "*.XYZ,C:\\tools\\rec.sh\r\n");
+    EXPECT_EQ(list1Items, QStringList{(QStringLiteral("*.XYZ,C:\\tools\\rec") + kExtQ)});
+    EXPECT_EQ(drives.readBytes(kAssocFile), ("*.XYZ,C:\\tools\\rec" + kExt8 + "\r\n"));
     EXPECT_TRUE(ui.messages().empty());
     ASSERT_EQ(model().AssocTable.count(), 1) << "reloaded after the editor";
 
@@ -142,14 +148,16 @@ TEST_F(AssociationScenario, associateByKeysThenOpenWithTheRecordedProgram)
     EXPECT_EQ(focused(), form->grid()) << "the keys are the table's again";
     cursorOn(u"doc.xyz");
     press(Qt::Key_Return, Qt::ShiftModifier);
+#ifndef _WIN32
     EXPECT_EQ(opener.runs(), (Runs{{drives.host(u"C:\\work\\doc.xyz")}})) << "the desktop first";
-    EXPECT_EQ(waitForRuns(log, 1), (Runs{{drives.host(u"C:\\work\\doc.xyz")}}));
+#endif
+    EXPECT_EQ(waitForRuns(log, 1), (Runs{{asLaunched(drives.host(u"C:\\work\\doc.xyz"))}}));
 }
 
 TEST_F(AssociationScenario, theEditorOpensOnTheLinesProgramAndReplacesDeletesAndKeepsSelections)
 {
-    associations(u"*.DOC,C:\\W\\w.exe\r\n*.xyz,C:\\tools\\old.sh\r\n*.LOG,C:\\L\\l.exe\r\n");
-    writeRecordingScript(drives.host(u"C:\\tools\\new.sh"), log, 0);
+    associations(u"*.DOC,C:\\W\\w.exe\r\n*.xyz,C:\\tools\\old" + kExt16 + u"\r\n*.LOG,C:\\L\\l.exe\r\n");
+    writeRecordingScript(drives.host(u"C:\\tools\\new" + kExt16), log, 0);
     start();
     cursorOn(u"doc.xyz");
     ui = platform::ScriptedUi({true});
@@ -160,8 +168,8 @@ TEST_F(AssociationScenario, theEditorOpensOnTheLinesProgramAndReplacesDeletesAnd
         auto* list1 = d.findChild<QListWidget*>("List1");
         EXPECT_EQ(form2(d).browser().tree().path(), u"C:\\tools") << "the directory of the *.xyz line";
         EXPECT_EQ(focusName(), QStringLiteral("File1"));
-        EXPECT_EQ(itemsOf(file1), (QStringList{QStringLiteral("new.sh"), QStringLiteral("rec.sh")}));
-        keyIn(d, Qt::Key_Down);     // new.sh
+        EXPECT_EQ(itemsOf(file1), (QStringList{(QStringLiteral("new") + kExtQ), (QStringLiteral("rec") + kExtQ)}));
+        keyIn(d, Qt::Key_Down);     // the new recording program
         keyIn(d, Qt::Key_Right);    // List1
         label1InList1 = d.findChild<QLabel*>("Label1")->text();
         list1Style = list1->styleSheet();
@@ -185,19 +193,19 @@ TEST_F(AssociationScenario, theEditorOpensOnTheLinesProgramAndReplacesDeletesAnd
     EXPECT_EQ(label1InList1, QStringLiteral("Dで削除"));
     EXPECT_TRUE(list1Style.contains(QStringLiteral("rgb(0,0,255)"))) << list1Style.toStdString();
     EXPECT_EQ(text1AfterClick, QStringLiteral("*.xyz")) << "a selected line's pattern goes to Text1";
-    EXPECT_EQ(file1AfterRoundTrip, QStringLiteral("new.sh"));
-    EXPECT_EQ(list1AfterRoundTrip, QStringLiteral("*.xyz,C:\\tools\\old.sh"));
-    EXPECT_EQ(afterReplace, (QStringList{QStringLiteral("*.DOC,C:\\W\\w.exe"), QStringLiteral("*.xyz,C:\\tools\\new.sh"),
+    EXPECT_EQ(file1AfterRoundTrip, (QStringLiteral("new") + kExtQ));
+    EXPECT_EQ(list1AfterRoundTrip, (QStringLiteral("*.xyz,C:\\tools\\old") + kExtQ));
+    EXPECT_EQ(afterReplace, (QStringList{QStringLiteral("*.DOC,C:\\W\\w.exe"), (QStringLiteral("*.xyz,C:\\tools\\new") + kExtQ),
                                 QStringLiteral("*.LOG,C:\\L\\l.exe")}));
-    EXPECT_EQ(afterDelete, (QStringList{QStringLiteral("*.xyz,C:\\tools\\new.sh"), QStringLiteral("*.LOG,C:\\L\\l.exe")}));
+    EXPECT_EQ(afterDelete, (QStringList{(QStringLiteral("*.xyz,C:\\tools\\new") + kExtQ), QStringLiteral("*.LOG,C:\\L\\l.exe")}));
     EXPECT_EQ(ui.questions(), std::vector<u16>{u"*.DOC,C:\\W\\w.exe削除します"});
-    EXPECT_EQ(drives.readBytes(kAssocFile), "*.xyz,C:\\tools\\new.sh\r\n*.LOG,C:\\L\\l.exe\r\n");
+    EXPECT_EQ(drives.readBytes(kAssocFile), ("*.xyz,C:\\tools\\new" + kExt8 + "\r\n*.LOG,C:\\L\\l.exe\r\n"));
 
     press(Qt::Key_Down);
     press(Qt::Key_Up);
     cursorOn(u"doc.xyz");
     press(Qt::Key_Return, Qt::ShiftModifier);
-    EXPECT_EQ(waitForRuns(log, 1), (Runs{{drives.host(u"C:\\work\\doc.xyz")}})) << "new.sh runs now";
+    EXPECT_EQ(waitForRuns(log, 1), (Runs{{asLaunched(drives.host(u"C:\\work\\doc.xyz"))}})) << ("new" + kExt8 + " runs now");
 }
 
 TEST_F(AssociationScenario, theDriveListMovesTheBrowserAndEnterGoesOnToTheDirectories)
@@ -228,7 +236,7 @@ TEST_F(AssociationScenario, theDriveListMovesTheBrowserAndEnterGoesOnToTheDirect
 
 TEST_F(AssociationScenario, escLeavesTheFileAsItWas)
 {
-    associations(u"*.XYZ,C:\\tools\\rec.sh\r\n");
+    associations(u"*.XYZ,C:\\tools\\rec" + kExt16 + u"\r\n");
     start();
     cursorOn(u"doc.xyz");
     platform::queueDialogHook([&](QDialog& d) {
@@ -239,7 +247,7 @@ TEST_F(AssociationScenario, escLeavesTheFileAsItWas)
         keyIn(d, Qt::Key_Escape);
     });
     pressAltR();
-    EXPECT_EQ(drives.readBytes(kAssocFile), "*.XYZ,C:\\tools\\rec.sh\r\n");
+    EXPECT_EQ(drives.readBytes(kAssocFile), ("*.XYZ,C:\\tools\\rec" + kExt8 + "\r\n"));
     EXPECT_EQ(ui.questions().size(), 1u);
 }
 
@@ -279,7 +287,7 @@ TEST_F(AssociationScenario, theButtonRefusesOtherCellsAndProgramFilesAndGivesThe
 
 TEST_F(AssociationScenario, aMouseDoubleClickOnTheNameOpensTheFile)
 {
-    associations(u"*.XYZ,C:\\tools\\rec.sh\r\n");
+    associations(u"*.XYZ,C:\\tools\\rec" + kExt16 + u"\r\n");
     start();
     int row = 0;
     for (int r = 1; r <= table().fileCount(); ++r)
@@ -290,14 +298,20 @@ TEST_F(AssociationScenario, aMouseDoubleClickOnTheNameOpensTheFile)
     const QRect name = grid->visualRect(grid->model()->index(row, 0));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, name.center());
     QApplication::processEvents();
-    EXPECT_EQ(waitForRuns(log, 1), (Runs{{drives.host(u"C:\\work\\doc.xyz")}}));
+    EXPECT_EQ(waitForRuns(log, 1), (Runs{{asLaunched(drives.host(u"C:\\work\\doc.xyz"))}}));
+#ifndef _WIN32
     EXPECT_EQ(opener.runs().size(), 1u) << "once, the desktop first";
+#endif
 
     // Column 1 of the same row does nothing.
     const QRect attributes = grid->visualRect(grid->model()->index(row, 1));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, attributes.center());
     QApplication::processEvents();
+#ifndef _WIN32
     EXPECT_EQ(opener.runs().size(), 1u);
+#else
+    EXPECT_EQ(waitForRuns(log, 2, std::chrono::milliseconds(500)).size(), 1u);
+#endif
 }
 
 TEST_F(AssociationScenario, theEditorFollowsTheResizeRules)

@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-#include <dirent.h>
+#include <filesystem>
 
 namespace sorvik::test {
 namespace {
@@ -16,11 +16,9 @@ protected:
     bool temporariesIn(const std::string& hostDir) const
     {
         bool found = false;
-        if (DIR* d = opendir(hostDir.c_str())) {
-            while (dirent* e = readdir(d))
-                found = found || std::string(e->d_name).rfind(".~sorvik-", 0) == 0;
-            closedir(d);
-        }
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(hostFsPath(hostDir), ec))
+            found = found || e.path().filename().u8string().rfind(u8".~sorvik-", 0) == 0;
         return found;
     }
 };
