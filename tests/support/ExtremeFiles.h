@@ -9,20 +9,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <string>
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace sorvik::test {
 
@@ -31,12 +23,9 @@ namespace sorvik::test {
 // machine's disk takes seconds of journal work.
 inline std::string fastTempBase()
 {
-#ifndef _WIN32
     if (::access("/dev/shm", W_OK | X_OK) == 0)
         return "/dev/shm";
-#endif
-    const std::u8string base = std::filesystem::temp_directory_path().u8string();
-    return std::string(base.begin(), base.end());
+    return std::filesystem::temp_directory_path().string();
 }
 
 // The same program set-up as ProgramFixture (program in C:\prog\, C:\work to
@@ -71,17 +60,6 @@ protected:
 // which keeps a directory of more than 32,766 files cheap enough for a test.
 inline void makeEmptyFiles(const std::string& hostDir, int count, const char* prefix = "f")
 {
-#ifdef _WIN32
-    const std::wstring dir = hostFsPath(hostDir).wstring() + L"\\";
-    char name[64];
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(name, sizeof name, "%s%05d", prefix, i);
-        const std::wstring path = dir + std::wstring(name, name + std::strlen(name));
-        HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE) << "error " << ::GetLastError();
-        ::CloseHandle(h);
-    }
-#else
     const int dir = ::open(hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(dir, 0) << hostDir << ": " << std::strerror(errno);
     char name[64];
@@ -92,10 +70,7 @@ inline void makeEmptyFiles(const std::string& hostDir, int count, const char* pr
         ::close(fd);
     }
     ::close(dir);
-#endif
 }
-
-#ifndef _WIN32
 
 // Creates a file under a raw host name (bytes as they are, UTF-8 or not).
 inline void makeRawFile(const std::string& hostDir, const std::string& rawName, const std::string& bytes)
@@ -127,7 +102,5 @@ inline bool hostExists(const std::string& hostPath)
     struct stat st;
     return ::lstat(hostPath.c_str(), &st) == 0;
 }
-
-#endif
 
 }
