@@ -2,9 +2,10 @@
 # Starts the real program on a virtual screen with a window manager and works
 # it by keys as a person would: the main window appears titled
 # sorvik.<revision>, a description typed into the table reaches the central
-# description file, F1 opens the help viewer, Esc closes it and Esc quits.
-# Run for the Linux build, the Windows build under Wine, or both; with both,
-# the settings file and the central description file they write must be the
+# description file, F1 opens the help viewer, Esc closes it and Esc quits;
+# a second start from the settings file writes another description. Run for
+# the Linux build, the Windows build under Wine, or both; with both, the
+# settings file and the central description file they write must be the
 # same bytes. Both programs live at the same Windows path (C:\tmp\<name>\sorvik\)
 # and list the same tree (C:\tmp\<name>\tree\): on Linux C: is the root, under
 # Wine the prefix's drive_c.
@@ -70,12 +71,22 @@ start_screen() {
     sleep 1
 }
 
-# Waits for a window whose title is exactly $1; prints its id.
+# Waits up to $2 seconds for a window whose title is exactly $1 and prints
+# its id; gives up early when the program ($3) has ended.
 wait_window() {
-    local id
-    id=$(timeout "${2:-90}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
-    [ -n "$id" ] || return 1
-    echo "$id"
+    local id deadline=$((SECONDS + $2))
+    while [ $SECONDS -lt $deadline ]; do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        if [ -n "${3:-}" ] && ! kill -0 "$3" 2>/dev/null; then
+            return 1
+        fi
+        sleep 0.5
+    done
+    return 1
 }
 
 press() {
@@ -83,14 +94,9 @@ press() {
     sleep 0.7
 }
 
-# One run: $1 linux|windows, $2 the command's pid file. Leaves the data files
-# in $work/out-$1.
-drive_program() {
-    local system=$1 pid=$2 root=$3
-    local main help
-    main=$(wait_window "sorvik\\.$revision" 120) || fail "$system" "no window titled sorvik.$revision appeared"
-    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
-    sleep 1.5
+# The keys of the first session: a description for b.txt, F1, Esc, Esc.
+first_session() {
+    local system=$1 main=$2 pid=$3 help
     # Second row (b.txt), description column, a description, Enter.
     press Down
     press Right Right Right Right
@@ -103,7 +109,7 @@ drive_program() {
         import -window "$main" "$screenshot"
     fi
     press F1
-    help=$(wait_window SorvikHelp 30) || fail "$system" "F1 opened no window titled SorvikHelp"
+    help=$(wait_window SorvikHelp 30 "$pid") || fail "$system" "F1 opened no window titled SorvikHelp"
     press Escape
     for _ in $(seq 50); do
         xdotool search --onlyvisible --name '^SorvikHelp$' >/dev/null 2>&1 || break
@@ -113,35 +119,79 @@ drive_program() {
     xdotool windowactivate --sync "$main" 2>/dev/null || true
     sleep 0.5
     press Escape
+}
+
+# The second session starts from a settings file: a description for c.txt, Esc.
+second_session() {
+    press Down
+    press Down
+    press Right Right Right Right
+    press Return
+    xdotool type --delay 80 "second memo"
+    sleep 0.5
+    press Return
+    press Escape
+}
+
+# One session of one system: $1 linux|windows, $2 1|2, $3 the root holding
+# sorvik\ and tree\. Leaves the data files in $work/out-<system>-<session>.
+run_session() {
+    local system=$1 session=$2 root=$3 pid main
+    if [ "$system" = linux ]; then
+        (cd "$root/tree" && QT_QPA_PLATFORM=xcb exec "$root/sorvik/sorvik.exe" >>"$work/linux.log" 2>&1) &
+    else
+        (cd "$root/tree" && exec wine "$root/sorvik/sorvik.exe" >>"$work/windows.log" 2>&1) &
+    fi
+    pid=$!
+    main=$(wait_window "sorvik\\.$revision" 120 "$pid") \
+        || fail "$system" "no window titled sorvik.$revision appeared; the program said: $(tail -5 "$work/$system.log")"
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    sleep 1.5
+    if [ "$session" = 1 ]; then first_session "$system" "$main" "$pid"; else second_session; fi
     for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
     ! kill -0 "$pid" 2>/dev/null || fail "$system" "Esc in the table did not end the program"
     wait "$pid" || fail "$system" "the program ended with status $?"
 
-    local data="$root/sorvik/SYSDAT"
-    mkdir -p "$work/out-$system"
+    local data="$root/sorvik/SYSDAT" out="$work/out-$system-$session"
+    mkdir -p "$out"
     for f in 黑黑黑黑.ini SorvikDP.txt; do
         [ -f "$data/$f" ] || fail "$system" "$f was not written beside the program"
-        cp "$data/$f" "$work/out-$system/"
+        cp "$data/$f" "$out/"
     done
-    # The keys reached the table: b.txt's record holds the typed text.
-    local key
-    key=$(printf 'C:\\TMP\\%s\\TREE\\B.TXT' "${name^^}")
-    grep -aiF "smoke memo" "$data/SorvikDP.txt" | grep -qaiF "$key" \
-        || fail "$system" "the central description file has no 'smoke memo' for $key: $(cat -v "$data/SorvikDP.txt")"
-    echo "smoke: $system: window sorvik.$revision, description written, help opened and closed, Esc quit"
+    # The keys reached the table: the row's record holds the typed text.
+    local tree
+    tree=$(printf 'C:\\TMP\\%s\\TREE' "${name^^}")
+    grep -aiF "smoke memo" "$data/SorvikDP.txt" | grep -qaiF "$tree\\B.TXT" \
+        || fail "$system" "the central description file has no 'smoke memo' for $tree\\B.TXT: $(cat -v "$data/SorvikDP.txt")"
+    if [ "$session" = 2 ]; then
+        grep -aiF "second memo" "$data/SorvikDP.txt" | grep -qaiF "$tree\\C.TXT" \
+            || fail "$system" "the central description file has no 'second memo' for $tree\\C.TXT: $(cat -v "$data/SorvikDP.txt")"
+        echo "smoke: $system: started from the settings file, second description written, Esc quit"
+    else
+        echo "smoke: $system: window sorvik.$revision, description written, help opened and closed, Esc quit"
+    fi
+}
+
+# $1 $2: two files that must be the same bytes; $3 what they are.
+same_bytes() {
+    if ! cmp -s "$1" "$2"; then
+        echo "smoke: $3 differs between Linux and Windows:" >&2
+        diff <(cat -v "$1") <(cat -v "$2") >&2 || true
+        exit 1
+    fi
 }
 
 start_screen
 
+linux_root="" windows_root=""
 if [ -n "$linux_bin" ]; then
-    root=/tmp/$name
-    mkdir -p "$root/sorvik"
+    linux_root=/tmp/$name
+    mkdir -p "$linux_root/sorvik"
     # Named as on Windows, so the program's own record names the same file.
-    cp "$linux_bin/sorvik" "$root/sorvik/sorvik.exe"
-    cp "$linux_bin"/黑黑黑HP.txt "$root/sorvik/"
-    make_tree "$root/tree"
-    (cd "$root/tree" && QT_QPA_PLATFORM=xcb exec "$root/sorvik/sorvik.exe" >"$work/linux.log" 2>&1) &
-    drive_program linux $! "$root"
+    cp "$linux_bin/sorvik" "$linux_root/sorvik/sorvik.exe"
+    cp "$linux_bin"/黑黑黑HP.txt "$linux_root/sorvik/"
+    make_tree "$linux_root/tree"
+    run_session linux 1 "$linux_root"
 fi
 
 if [ -n "$windows_from" ]; then
@@ -155,29 +205,39 @@ if [ -n "$windows_from" ]; then
     export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
     mkdir -p "$WINEPREFIX"
     timeout 300 wine cmd /c exit 0 >/dev/null 2>&1 || fail windows "Wine cannot start in $WINEPREFIX"
-    root=$WINEPREFIX/drive_c/tmp/$name
-    wine_root=$root
-    mkdir -p "$root"
+    windows_root=$WINEPREFIX/drive_c/tmp/$name
+    wine_root=$windows_root
+    mkdir -p "$windows_root"
     if [ -f "$windows_from" ]; then
-        unzip -q "$windows_from" -d "$root"
-        [ -f "$root/sorvik/sorvik.exe" ] || fail windows "the zip has no sorvik/sorvik.exe"
+        unzip -q "$windows_from" -d "$windows_root"
+        [ -f "$windows_root/sorvik/sorvik.exe" ] || fail windows "the zip has no sorvik/sorvik.exe"
     else
         # What a user's folder holds, not the build's test programs.
-        mkdir -p "$root/sorvik"
-        (cd "$windows_from" && cp -r sorvik.exe 黑黑黑HP.txt *.dll platforms styles "$root/sorvik/")
+        mkdir -p "$windows_root/sorvik"
+        (cd "$windows_from" && cp -r sorvik.exe 黑黑黑HP.txt *.dll platforms styles "$windows_root/sorvik/")
     fi
-    make_tree "$root/tree"
-    (cd "$root/tree" && exec wine "$root/sorvik/sorvik.exe" >"$work/windows.log" 2>&1) &
-    drive_program windows $! "$root"
+    make_tree "$windows_root/tree"
+    run_session windows 1 "$windows_root"
 fi
 
-if [ -n "$linux_bin" ] && [ -n "$windows_from" ]; then
-    for f in 黑黑黑黑.ini SorvikDP.txt; do
-        if ! cmp -s "$work/out-linux/$f" "$work/out-windows/$f"; then
-            echo "smoke: $f differs between Linux and Windows:" >&2
-            diff <(cat -v "$work/out-linux/$f") <(cat -v "$work/out-windows/$f") >&2 || true
-            exit 1
-        fi
-    done
+# The first run's window goes where the window system puts a new window
+# (openbox centres it, Windows cascades it), so its position is the one
+# thing the first settings files may differ in. The second run starts both
+# from one settings file; then everything must be the same bytes.
+if [ -n "$linux_root" ] && [ -n "$windows_root" ]; then
+    same_bytes "$work/out-linux-1/SorvikDP.txt" "$work/out-windows-1/SorvikDP.txt" "the central description file"
+    same_bytes <(grep -av '^Top=\|^Left=' "$work/out-linux-1/黑黑黑黑.ini") \
+        <(grep -av '^Top=\|^Left=' "$work/out-windows-1/黑黑黑黑.ini") "the settings file (but for the window's first place)"
+fi
+seed=$work/out-linux-1/黑黑黑黑.ini
+[ -n "$linux_root" ] || seed=$work/out-windows-1/黑黑黑黑.ini
+for root in $linux_root $windows_root; do
+    cp "$seed" "$root/sorvik/SYSDAT/黑黑黑黑.ini"
+done
+[ -z "$linux_root" ] || run_session linux 2 "$linux_root"
+[ -z "$windows_root" ] || run_session windows 2 "$windows_root"
+if [ -n "$linux_root" ] && [ -n "$windows_root" ]; then
+    same_bytes "$work/out-linux-2/黑黑黑黑.ini" "$work/out-windows-2/黑黑黑黑.ini" "the settings file"
+    same_bytes "$work/out-linux-2/SorvikDP.txt" "$work/out-windows-2/SorvikDP.txt" "the central description file"
     echo "smoke: the settings file and the central description file are the same bytes on Linux and Windows"
 fi

@@ -229,6 +229,8 @@ TEST_F(ListingScenario, archiveOffLeavesArchiveFilesOut)
 {
     put(u"archived.txt", platform::kAttrArchive);
     put(u"bare.txt", 0);
+    if (*drives.fs().attributes(u"C:\\work\\bare.txt") & platform::kAttrArchive)
+        GTEST_SKIP() << "this file system sets the archive attribute on every file (Wine), so no file is bare";
     start();
     ASSERT_EQ(names(), (Names{u"archived.txt", u"bare.txt"}));
     platform::queueDialogHook([&](QDialog& d) {
