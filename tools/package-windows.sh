@@ -36,10 +36,12 @@ for exe in sorvik.exe sorvik-lha.exe; do
     x86_64-w64-mingw32-strip -o "$top/$exe" "$bin/$exe"
 done
 cp "$bin"/黑黑黑HP.txt "$top/"
-cp "$bin"/Qt6Core.dll "$bin"/Qt6Gui.dll "$bin"/Qt6Widgets.dll \
-   "$bin"/libstdc++-6.dll "$bin"/libgcc_s_seh-1.dll "$bin"/libwinpthread-1.dll "$top/"
-cp "$bin/platforms/qwindows.dll" "$top/platforms/"
-cp "$bin/styles/qwindowsvistastyle.dll" "$top/styles/"
+# The DLLs without their symbol tables and debug information, which the
+# compiler's runtime carries and which no user needs.
+for dll in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
+           platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
+    x86_64-w64-mingw32-strip --strip-unneeded -o "$top/$dll" "$bin/$dll"
+done
 
 # Text for Windows' editors: Shift_JIS or ASCII, CR LF.
 crlf() { sed 's/\r$//; s/$/\r/'; }
