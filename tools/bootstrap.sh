@@ -24,10 +24,10 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 googletest locales
   # The whole program for Windows: Qt for Windows is built from Debian's
   # source package (tools/qt-windows.sh: dpkg-dev unpacks it), the smoke run
-  # puts the real windows under a window manager (tools/smoke.sh), and the
+  # puts the real windows under openbox (above, tools/smoke.sh), and the
   # portable zip is made (by Python) and checked (tools/package-windows.sh);
   # Python also counts the Windows tests' reports.
-  dpkg-dev openbox unzip python3
+  dpkg-dev unzip python3
 )
 
 missing=()
