@@ -43,7 +43,7 @@ cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
     if [ -n "${WINEPREFIX:-}" ] && [ -z "$prefix" ]; then wineserver -k 2>/dev/null || true; fi
     [ -z "$wine_root" ] || rm -rf "$wine_root"
-    rm -rf "$work"
+    [ -n "${SORVIK_SMOKE_KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "smoke: FAILED ($1): $2" >&2; exit 1; }
@@ -204,6 +204,10 @@ if [ -n "$windows_from" ]; then
     fi
     export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
     mkdir -p "$WINEPREFIX"
+    # A Wine session started without a display (the headless tests') has a
+    # desktop without windows; this run starts its own on the virtual screen.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
     timeout 300 wine cmd /c exit 0 >/dev/null 2>&1 || fail windows "Wine cannot start in $WINEPREFIX"
     windows_root=$WINEPREFIX/drive_c/tmp/$name
     wine_root=$windows_root
