@@ -425,30 +425,37 @@ int Form1::driveButtonKey(int index, int code, int shift)
 
 void Form1::driveButtonFocused(int index)
 {
-    setLabel2(kDriveMode.text, kDriveMode.labelColor);
+    setAttention(FocusPane::DriveButtons);
     driveButtonChosen(index);
 }
 
-void Form1::setLabel2(const char16_t* text, unsigned color)
+void Form1::setAttention(FocusPane pane)
 {
-    m_label2->setText(QString::fromUtf16(text));
-    m_label2->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColor(color)));
+    m_attention = pane;
+    const FocusModeLook& look = lookOf(pane);
+    m_label2->setText(QString::fromUtf16(look.text));
+    m_label2->setStyleSheet(QStringLiteral("background-color: %1;").arg(cssColor(look.labelColor)));
+}
+
+int Form1::listedDriveIndex() const
+{
+    const u16& listed = m_model.File1.path();
+    return listed.empty() ? -1 : m_model.Drive1.indexOf(listed[0]);
 }
 
 void Form1::SetFocusMode(const QString& name)
 {
     m_dir->setColors(kPaneBackColor, kPaneForeColor);
     m_grid->setColors(kPaneBackColor, kPaneForeColor);
-    const u16& listed = m_model.File1.path();
-    const QString letter = listed.empty() ? QString() : QString(QChar(upperLetter(listed[0])));
+    const int listed = listedDriveIndex();
     for (int i = 0; i < m_drives->count(); ++i)
-        m_drives->setBackColor(i, m_drives->button(i)->text() == letter ? kChosenDriveColor : kBaseBackColor);
+        m_drives->setBackColor(i, i == listed ? kChosenDriveColor : kBaseBackColor);
     if (name == QStringLiteral("Dir1")) {
         m_dir->setColors(kAttentionBackColor, kAttentionForeColor);
-        setLabel2(kDirectoryMode.text, kDirectoryMode.labelColor);
+        setAttention(FocusPane::Tree);
     } else if (name == QStringLiteral("Grid1")) {
         m_grid->setColors(kAttentionBackColor, kAttentionForeColor);
-        setLabel2(kTableMode.text, kTableMode.labelColor);
+        setAttention(FocusPane::Table);
     }
 }
 
@@ -466,7 +473,7 @@ void Form1::Grid1_DblClick()
 
 void Form1::label2DoubleClicked()
 {
-    switch (paneAfterLabel(m_label2->text().toStdU16String())) {
+    switch (paneAfter(m_attention)) {
     case FocusPane::Table:
         m_grid->setFocus();
         break;
@@ -499,16 +506,11 @@ void Form1::driveButtonChosen(int index)
 
 void Form1::cmdHddSetFocus()
 {
-    const u16& listed = m_model.File1.path();
-    const char16_t letter = listed.empty() ? 0 : upperLetter(listed[0]);
-    int target = -1;
-    for (int i = 0; i < m_drives->count(); ++i) {
-        if (m_drives->button(i)->text() == QString(QChar(letter)))
-            target = i;
-        else
+    const int target = listedDriveIndex();
+    for (int i = 0; i < m_drives->count(); ++i)
+        if (i != target)
             m_drives->setBackColor(i, kBaseBackColor);
-    }
-    if (target >= 0) {
+    if (target >= 0 && target < m_drives->count()) {
         m_drives->setBackColor(target, kCurrentDriveColor);
         m_drives->button(target)->setFocus();
     }

@@ -4,6 +4,7 @@
 #include "app/Form1Model.h"
 #include "desc/Text1.h"
 #include "table/Commands.h"
+#include "table/FocusMode.h"
 #include "table/TableKeys.h"
 
 #include <QLabel>
@@ -76,7 +77,10 @@ private:
     void driveButtonFocused(int index);
     bool windowKey(int code, int shift);
 
-    void setLabel2(const char16_t* text, unsigned color);
+    // `Label2` shows the pane that has the attention; the pane is kept here.
+    void setAttention(FocusPane pane);
+    // The drive button of the listed directory's drive, or -1.
+    int listedDriveIndex() const;
     void label2DoubleClicked();
     // The table's double-click action, also run by Shift+Enter.
     void Grid1_DblClick();
@@ -87,6 +91,7 @@ private:
     Dir1* m_dir = nullptr;
     DriveButtons* m_drives = nullptr;
     QLabel* m_label2 = nullptr;
+    FocusPane m_attention = FocusPane::None;
     QLabel* m_label4 = nullptr;
     QLabel* m_label1 = nullptr;
     Text1* m_text1 = nullptr;

@@ -120,7 +120,8 @@ void FrmCopy::configure(Operation operation, u16view sourceDir)
     m_option1->setText(qs(c.option1));
     m_option2->setText(qs(c.option2));
     m_option1->setChecked(true);
-    m_label1->setText(qs(AddBackslash(sourceDir)));
+    m_sourceDir = AddBackslash(sourceDir);
+    m_label1->setText(qs(m_sourceDir));
 }
 
 void FrmCopy::showMarked()
@@ -140,7 +141,7 @@ void FrmCopy::showCurrent(u16view fileName, u16view text2, bool text2Visible, bo
 
 void FrmCopy::SetForm()
 {
-    m_chooser.SetForm(m_label1->text().toStdU16String());
+    m_chooser.SetForm(m_sourceDir);
     showLists();
     m_label2->setText(qs(m_chooser.ChooserPath()));
     m_command1->setFocus();
@@ -148,7 +149,7 @@ void FrmCopy::SetForm()
 
 std::pair<u16, u16> FrmCopy::GetOperationDirs() const
 {
-    return m_chooser.GetOperationDirs(m_label1->text().toStdU16String());
+    return m_chooser.GetOperationDirs(m_sourceDir);
 }
 
 void FrmCopy::showLists()
@@ -237,12 +238,8 @@ int FrmCopy::key(ChooserControl control, int code, int shift)
 
 void FrmCopy::execute()
 {
-    Operation operation;
-    if (operationOfCommandCaption(m_command1->text().toStdU16String(), operation)) {
-        auto it = m_executors.find(operation);
-        if (it != m_executors.end())
-            it->second(*this);
-    }
+    if (auto it = m_executors.find(m_operation); it != m_executors.end())
+        it->second(*this);
     accept();
 }
 

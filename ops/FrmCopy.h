@@ -21,8 +21,10 @@
 namespace sorvik {
 
 // The operation dialog: the destination of copy, move, compress and extract.
-// The command that opens it sets its captions and options; `Command1` runs
-// the executor registered for its caption, then the dialog closes.
+// The command that opens it sets the operation, which chooses the captions
+// and options; `Command1` runs the executor registered for the operation,
+// then the dialog closes. The captions only show the operation and the
+// source directory, which are kept as values.
 class FrmCopy : public QDialog {
     Q_OBJECT
 public:
@@ -63,6 +65,7 @@ private:
 
     OperationChooser m_chooser;
     Operation m_operation = Operation::Copy;
+    u16 m_sourceDir; // with its trailing "\"
     std::map<Operation, Executor> m_executors;
     Keyed<QComboBox>* m_drive1 = nullptr;
     Dir1* m_dir1 = nullptr;

@@ -20,17 +20,6 @@ const OperationCaptions& captionsOf(Operation operation)
     return kCaptions[int(operation)];
 }
 
-bool operationOfCommandCaption(u16view caption, Operation& operation)
-{
-    for (int i = 0; i < 4; ++i) {
-        if (caption == kCaptions[i].command1) {
-            operation = Operation(i);
-            return true;
-        }
-    }
-    return false;
-}
-
 const char16_t* protectionWord(Operation operation)
 {
     return operation == Operation::Move ? u"移動" : u"コピー";

@@ -23,9 +23,6 @@ struct OperationCaptions {
 
 const OperationCaptions& captionsOf(Operation operation);
 
-// The operation a `Command1` caption stands for; the dialog executes by it.
-bool operationOfCommandCaption(u16view caption, Operation& operation);
-
 // The word of the protection message: "コピー" or "移動".
 const char16_t* protectionWord(Operation operation);
 

@@ -2,14 +2,34 @@
 
 namespace sorvik {
 
-FocusPane paneAfterLabel(u16view labelText)
+const FocusModeLook& lookOf(FocusPane pane)
 {
-    if (labelText == kDirectoryMode.text)
+    static constexpr FocusModeLook kNone{u"", 0xFFFFFF};
+    switch (pane) {
+    case FocusPane::DriveButtons:
+        return kDriveMode;
+    case FocusPane::Tree:
+        return kDirectoryMode;
+    case FocusPane::Table:
+        return kTableMode;
+    case FocusPane::None:
+        break;
+    }
+    return kNone;
+}
+
+FocusPane paneAfter(FocusPane attention)
+{
+    switch (attention) {
+    case FocusPane::Tree:
         return FocusPane::Table;
-    if (labelText == kDriveMode.text)
+    case FocusPane::DriveButtons:
         return FocusPane::Tree;
-    if (labelText == kTableMode.text)
+    case FocusPane::Table:
         return FocusPane::DriveButtons;
+    case FocusPane::None:
+        break;
+    }
     return FocusPane::None;
 }
 

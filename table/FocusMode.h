@@ -4,7 +4,7 @@
 
 namespace sorvik {
 
-// The pane that has the attention, told by the status label's text and colour.
+// The pane that has the attention, which the status label shows.
 enum class FocusPane { DriveButtons, Tree, Table, None };
 
 struct FocusModeLook {
@@ -22,8 +22,11 @@ inline constexpr unsigned kPaneForeColor = 0xFFFFFF;
 inline constexpr unsigned kAttentionBackColor = 0xFFFFFF;
 inline constexpr unsigned kAttentionForeColor = 0x000000;
 
-// Where a double click on the status label sends the focus: the label's text
-// is the mode, so repeated double clicks cycle drive, directory, table.
-FocusPane paneAfterLabel(u16view labelText);
+// The status label's text and colour for the pane with the attention.
+const FocusModeLook& lookOf(FocusPane pane);
+
+// Where a double click on the status label sends the focus: repeated double
+// clicks cycle drive, directory, table.
+FocusPane paneAfter(FocusPane attention);
 
 }
