@@ -98,11 +98,34 @@ pids+=($!)
 sleep 1
 kill -0 "${pids[1]}" 2>/dev/null || { cat "$work/openbox.log" >&2; fail "openbox did not start"; }
 
+# The first visible window whose name matches $1. xdotool gives up when a
+# window it looks at goes away meanwhile (Qt makes and drops helper windows):
+# such an error is asked again, and only a clean "none" counts as none.
+find_window() {
+  local id
+  for _ in $(seq 10); do
+    id=$("${user[@]}" xdotool search --onlyvisible --name "$1" 2>"$work/xdotool.err" | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    grep -q "X Error" "$work/xdotool.err" || return 1
+    sleep 0.1
+  done
+  return 1
+}
+# Waits up to $2 seconds for such a window.
+wait_window() {
+  local tries=$(( $2 * 10 ))
+  for _ in $(seq "$tries"); do
+    find_window "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 step "starting $program as $("${user[@]}" id -un) in $home"
 (cd "$home" && exec "${user[@]}" "$program" >"$work/sorvik.log" 2>&1) &
 sorvik_pid=$!
 pids+=($sorvik_pid)
-main=$("${user[@]}" timeout 30 xdotool search --sync --onlyvisible --name '^sorvik\.[0-9]+$' | head -1) \
+main=$(wait_window '^sorvik\.[0-9]+$' 30) \
   || { cat "$work/sorvik.log" >&2; fail "the main window did not appear"; }
 step "main window $main: $("${user[@]}" xdotool getwindowname "$main")"
 
@@ -114,16 +137,16 @@ data=$home/.local/share/sorvik/SYSDAT
 "${user[@]}" xdotool key --clearmodifiers F1
 # A missing help file would show its message box first, and the viewer only
 # after that box is answered: the viewer appearing by itself means F1 found it.
-viewer=$("${user[@]}" timeout 10 xdotool search --sync --onlyvisible --name '^SorvikHelp$' | head -1) \
+viewer=$(wait_window '^SorvikHelp$' 10) \
   || fail "F1 did not open the help viewer by itself (help text not found?)"
 step "help viewer $viewer"
 "${user[@]}" xdotool windowactivate --sync "$viewer"
 "${user[@]}" xdotool key --clearmodifiers Escape
 for _ in $(seq 50); do
-  "${user[@]}" xdotool search --onlyvisible --name '^SorvikHelp$' >/dev/null 2>&1 || break
+  find_window '^SorvikHelp$' >/dev/null || break
   sleep 0.1
 done
-"${user[@]}" xdotool search --onlyvisible --name '^SorvikHelp$' >/dev/null 2>&1 && fail "Esc did not close the help viewer"
+find_window '^SorvikHelp$' >/dev/null && fail "Esc did not close the help viewer"
 
 # Esc on the table closes the program, which writes its data files.
 "${user[@]}" xdotool windowactivate --sync "$main"
