@@ -1,4 +1,5 @@
 #include "platform/DriveTable.h"
+#include "platform/Utf8.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -8,59 +9,6 @@
 namespace sorvik::platform {
 
 namespace {
-
-// Encodes one code point as UTF-8.
-void appendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// Length of the well-formed UTF-8 sequence at s[i] and its code point; 0 when
-// the byte there does not start one (overlong forms and surrogates included).
-std::size_t utf8Sequence(std::string_view s, std::size_t i, char32_t& cp)
-{
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b0 = byte(i);
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    std::size_t length;
-    char32_t min;
-    if ((b0 & 0xE0) == 0xC0) {
-        length = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > s.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
 
 bool probeIsDirectory(const std::string& path)
 {

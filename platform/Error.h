@@ -3,6 +3,7 @@
 #include "platform/Text.h"
 
 #include <cassert>
+#include <cerrno>
 #include <optional>
 #include <utility>
 
@@ -36,6 +37,11 @@ struct Error {
 
 // The kind of an errno value.
 Error errorFromErrno(int err);
+// A Windows path that names no host file (an unknown drive, a UNC name).
+inline Error noHostPath()
+{
+    return Error{ErrorKind::NotFound, ENOENT};
+}
 // A short Japanese reason for messages ("読み取り専用です", ...), one place for all.
 u16 reasonText(const Error& error);
 

@@ -3,7 +3,8 @@
 #include "platform/Faults.h"
 #include "platform/TempNames.h"
 
-// What both system layers share: the path mapping and the fault seam.
+// What both system layers share: the path mapping, the fault seam, the text
+// files.
 namespace sorvik::platform {
 
 int FileSystem::fault(FsCall call, const std::string& host) const
@@ -33,6 +34,22 @@ void FileSystem::removeStaleTemporaries(u16view dir)
     while (host->size() > 1 && (host->back() == '/' || host->back() == '\\') && !(host->size() == 3 && (*host)[1] == ':'))
         host->pop_back();
     sweepStaleTemps(*m_sweep, *host);
+}
+
+std::optional<std::vector<u16>> readTextFile(const FileSystem& fs, u16view path)
+{
+    Result<std::string> bytes = fs.readFile(path);
+    if (!bytes)
+        return std::nullopt;
+    return splitLines(decodeCp932(*bytes));
+}
+
+WriteResult writeTextFile(FileSystem& fs, u16view path, const std::vector<u16>& lines)
+{
+    std::optional<std::string> bytes = encodeCp932(joinLinesCrLf(lines));
+    if (!bytes)
+        return WriteResult::Unencodable;
+    return fs.writeFileAtomic(path, *bytes) ? WriteResult::Ok : WriteResult::Failed;
 }
 
 }

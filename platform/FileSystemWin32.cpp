@@ -410,20 +410,4 @@ Result<std::string> FileSystem::readFileStamped(u16view path, std::size_t maxByt
     return bytes;
 }
 
-std::optional<std::vector<u16>> readTextFile(const FileSystem& fs, u16view path)
-{
-    Result<std::string> bytes = fs.readFile(path);
-    if (!bytes)
-        return std::nullopt;
-    return splitLines(decodeCp932(*bytes));
-}
-
-WriteResult writeTextFile(FileSystem& fs, u16view path, const std::vector<u16>& lines)
-{
-    std::optional<std::string> bytes = encodeCp932(joinLinesCrLf(lines));
-    if (!bytes)
-        return WriteResult::Unencodable;
-    return fs.writeFileAtomic(path, *bytes) ? WriteResult::Ok : WriteResult::Failed;
-}
-
 }

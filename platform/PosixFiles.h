@@ -130,11 +130,6 @@ inline Error lastError()
     return errorFromErrno(errno);
 }
 
-// A Windows path that names no host file (an unknown drive, a UNC name).
-inline Error noHostPath()
-{
-    return Error{ErrorKind::NotFound, ENOENT};
-}
 
 inline bool isReadOnlyMode(mode_t mode)
 {

@@ -9,40 +9,6 @@
 #include <cstring>
 #include <memory>
 
-namespace sorvik {
-
-u16 fromUtf8(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    u16 out(utf8.size(), u'\0');   // UTF-16 never needs more units than UTF-8 has bytes
-    int32_t length = 0;
-    UErrorCode err = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length,
-        utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &err);
-    if (U_FAILURE(err))
-        return {};
-    out.resize(length);
-    return out;
-}
-
-std::string toUtf8(u16view text)
-{
-    if (text.empty())
-        return {};
-    std::string out(text.size() * 3, '\0');
-    int32_t length = 0;
-    UErrorCode err = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length,
-        reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &err);
-    if (U_FAILURE(err))
-        return {};
-    out.resize(length);
-    return out;
-}
-
-}
-
 namespace sorvik::platform {
 
 namespace {

@@ -2,35 +2,6 @@
 
 #include "platform/Text.h"
 
-namespace sorvik {
-
-// The system's UTF-8 conversion replaces a malformed sequence with U+FFFD,
-// as ICU's does on Linux.
-u16 fromUtf8(std::string_view utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int size = static_cast<int>(utf8.size());
-    u16 out(utf8.size(), u'\0');
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, reinterpret_cast<wchar_t*>(out.data()),
-        static_cast<int>(out.size()));
-    out.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return out;
-}
-
-std::string toUtf8(u16view text)
-{
-    if (text.empty())
-        return {};
-    std::string out(text.size() * 3, '\0');
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(text.data()),
-        static_cast<int>(text.size()), out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return out;
-}
-
-}
-
 namespace sorvik::platform {
 
 std::wstring wideHost(std::string_view host)

@@ -35,10 +35,6 @@ inline Error lastError()
     return errorFromWin32(::GetLastError());
 }
 
-inline Error noHostPath()
-{
-    return Error{ErrorKind::NotFound, ENOENT};
-}
 
 
 // Closes a handle once, on every path out of a function.
