@@ -70,12 +70,14 @@ private:
     void goToTable();
     void refreshTree();
 
+    // Key routing, in Form1Keys.cpp.
+    bool windowKey(int code, int shift);
     int tableKey(int code, int shift);
     int treeKey(int code, int shift);
     int driveButtonKey(int index, int code, int shift);
+
     void driveButtonChosen(int index);
     void driveButtonFocused(int index);
-    bool windowKey(int code, int shift);
 
     // `Label2` shows the pane that has the attention; the pane is kept here.
     void setAttention(FocusPane pane);
