@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 
 #include <chrono>
+#include <cstddef>
 
 namespace sorvik::platform {
 
@@ -30,5 +31,24 @@ Status startProgram(const FileSystem& fs, u16view program, u16view document);
 
 // A regular file the user may run (on Linux: with execute permission).
 bool isProgramFile(const FileSystem& fs, u16view path);
+
+// For tests that must know that what a launch started has run its course
+// before they look at what it did. While one lives, every program started
+// here (the opener included) is kept within reach: on Linux this process
+// takes over as the parent of each one still running when the launch call
+// returns, on Windows the started process's handle is kept. waitUntilEnded()
+// returns once each has ended. The Windows shell's open verb starts the
+// registered program itself, out of reach. One at a time.
+class StartedPrograms {
+public:
+    StartedPrograms();
+    ~StartedPrograms();   // waits as waitUntilEnded() does
+    StartedPrograms(const StartedPrograms&) = delete;
+    StartedPrograms& operator=(const StartedPrograms&) = delete;
+
+    // Waits until every program started since the watch began has ended;
+    // how many were started.
+    std::size_t waitUntilEnded();
+};
 
 }

@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,7 +24,18 @@ namespace {
 struct Report {
     enum Kind : int { None, StartFailed, ExecFailed, Exited, Signalled, Running } kind = None;
     int value = 0;   // errno, exit code or signal
+    pid_t program = 0;   // once it has started
 };
+
+// What StartedPrograms keeps while one lives: how many programs started, and
+// those still running when their watching child went, whose parent this
+// process became.
+struct Watch {
+    std::size_t started = 0;
+    std::vector<pid_t> running;
+};
+std::mutex g_watchMutex;
+std::optional<Watch> g_watch;
 
 std::optional<std::string> findInPath(const std::string& name)
 {
@@ -126,13 +139,13 @@ long long monotonicMs()
         const pid_t done = ::waitpid(program, &status, WNOHANG);
         if (done == program) {
             if (WIFEXITED(status))
-                send(reportPipe, {Report::Exited, WEXITSTATUS(status)});
+                send(reportPipe, {Report::Exited, WEXITSTATUS(status), program});
             else
-                send(reportPipe, {Report::Signalled, WIFSIGNALED(status) ? WTERMSIG(status) : 0});
+                send(reportPipe, {Report::Signalled, WIFSIGNALED(status) ? WTERMSIG(status) : 0, program});
             ::_exit(0);
         }
         if ((done < 0 && errno != EINTR) || monotonicMs() >= deadline) {
-            send(reportPipe, {Report::Running, 0});
+            send(reportPipe, {Report::Running, 0, program});
             ::_exit(0);
         }
         const timespec step{0, 10 * 1000 * 1000};
@@ -173,6 +186,14 @@ Report run(const std::vector<std::string>& args, const std::string& cwd, std::ch
     ::close(reportPipe[0]);
     int status;
     while (::waitpid(watcher, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (report.program > 0) {
+        const std::lock_guard lock(g_watchMutex);
+        if (g_watch) {
+            ++g_watch->started;
+            if (report.kind == Report::Running)
+                g_watch->running.push_back(report.program);
+        }
     }
     return report;
 }
@@ -218,6 +239,35 @@ bool isProgramFile(const FileSystem& fs, u16view path)
         return false;
     struct stat st;
     return ::stat(host->c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(host->c_str(), X_OK) == 0;
+}
+
+StartedPrograms::StartedPrograms()
+{
+    const std::lock_guard lock(g_watchMutex);
+    g_watch.emplace();
+    // Orphans among our descendants come to us instead of to init, so a
+    // program whose watching child has gone can still be waited for.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+}
+
+StartedPrograms::~StartedPrograms()
+{
+    waitUntilEnded();
+    const std::lock_guard lock(g_watchMutex);
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    g_watch.reset();
+}
+
+std::size_t StartedPrograms::waitUntilEnded()
+{
+    const std::lock_guard lock(g_watchMutex);
+    for (const pid_t pid : g_watch->running) {
+        int status;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    g_watch->running.clear();
+    return g_watch->started;
 }
 
 }

@@ -6,6 +6,9 @@
 #include <shellapi.h>
 
 #include <cwctype>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 namespace sorvik::platform {
 
@@ -40,6 +43,15 @@ std::wstring windowsPath(const std::string& host)
             c = L'\\';
     return wide;
 }
+
+// What StartedPrograms keeps while one lives: how many programs started, and
+// the handles of their processes.
+struct Watch {
+    std::size_t started = 0;
+    std::vector<HANDLE> processes;
+};
+std::mutex g_watchMutex;
+std::optional<Watch> g_watch;
 
 std::wstring upper(std::wstring text)
 {
@@ -85,6 +97,14 @@ Status startProgram(const FileSystem& fs, u16view program, u16view document)
         return lastError();
     // Nothing waits for the program; it runs on by itself.
     ::CloseHandle(pi.hThread);
+    {
+        const std::lock_guard lock(g_watchMutex);
+        if (g_watch) {
+            ++g_watch->started;
+            g_watch->processes.push_back(pi.hProcess);
+            return Status::ok();
+        }
+    }
     ::CloseHandle(pi.hProcess);
     return Status::ok();
 }
@@ -115,6 +135,30 @@ bool isProgramFile(const FileSystem& fs, u16view path)
         start = end + 1;
     }
     return false;
+}
+
+StartedPrograms::StartedPrograms()
+{
+    const std::lock_guard lock(g_watchMutex);
+    g_watch.emplace();
+}
+
+StartedPrograms::~StartedPrograms()
+{
+    waitUntilEnded();
+    const std::lock_guard lock(g_watchMutex);
+    g_watch.reset();
+}
+
+std::size_t StartedPrograms::waitUntilEnded()
+{
+    const std::lock_guard lock(g_watchMutex);
+    for (const HANDLE process : g_watch->processes) {
+        ::WaitForSingleObject(process, INFINITE);
+        ::CloseHandle(process);
+    }
+    g_watch->processes.clear();
+    return g_watch->started;
 }
 
 }

@@ -62,9 +62,11 @@ TEST_F(LaunchTest, theDesktopIsAskedFirstAndTheTableIsNotConsulted)
     associations(u"*.TXT,C:\\tools\\rec.sh\r\n");
     opener.answer(0);
     Form1Model& m = cursorOn(u"README.TXT");
+    platform::StartedPrograms started;
     EXPECT_EQ(LaunchCurrentFile(m, table), CommandResult::Done);
     EXPECT_EQ(opener.runs(), (Runs{{drives.host(u"C:\\work\\README.TXT")}}));
-    EXPECT_TRUE(waitForRuns(log, 1, std::chrono::milliseconds(300)).empty());
+    EXPECT_EQ(started.waitUntilEnded(), 1u) << "the opener alone";
+    EXPECT_TRUE(readRuns(log).empty());
     EXPECT_TRUE(ui.messages().empty());
 }
 
@@ -87,18 +89,22 @@ TEST_F(LaunchTest, aMissingProgramIsToldAndNothingRuns)
 {
     associations(u"*.TXT,C:\\tools\\gone.sh\r\n*.*,C:\\tools\\other.sh\r\n");
     Form1Model& m = cursorOn(u"README.TXT");
+    platform::StartedPrograms started;
     EXPECT_EQ(LaunchCurrentFile(m, table), CommandResult::Failed);
     EXPECT_EQ(ui.messages(), std::vector<u16>{u"このｻｰﾊﾞのﾊﾟｽは正しくありません\r\n関連付けで調べて下さい"});
-    EXPECT_TRUE(waitForRuns(otherLog, 1, std::chrono::milliseconds(300)).empty()) << "only the first match counts";
+    EXPECT_EQ(started.waitUntilEnded(), 1u) << "the opener alone";
+    EXPECT_TRUE(readRuns(otherLog).empty()) << "only the first match counts";
 }
 
 TEST_F(LaunchTest, noMatchingEntryDoesNothingAndSaysNothing)
 {
     associations(u"*.DOC,C:\\tools\\rec.sh\r\n");
     Form1Model& m = cursorOn(u"README.TXT");
+    platform::StartedPrograms started;
     EXPECT_EQ(LaunchCurrentFile(m, table), CommandResult::Failed);
     EXPECT_TRUE(ui.messages().empty());
-    EXPECT_TRUE(waitForRuns(log, 1, std::chrono::milliseconds(300)).empty());
+    EXPECT_EQ(started.waitUntilEnded(), 1u) << "the opener alone";
+    EXPECT_TRUE(readRuns(log).empty());
 }
 
 TEST_F(LaunchTest, aNameWithSpacesQuotesAndShellSignsArrivesAsOneArgument)

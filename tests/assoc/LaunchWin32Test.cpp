@@ -163,10 +163,12 @@ TEST_F(LaunchWin32Test, aDriveRootAsTheDocumentArrivesAsOneArgument)
 TEST_F(LaunchWin32Test, aMissingProgramIsAFailureThatSaysNotFound)
 {
     drives.writeBytes(u"C:\\doc.txt", "x");
+    StartedPrograms watch;
     const Status started = startProgram(fs, u"C:\\tools ツール\\absent.exe", u"C:\\doc.txt");
     ASSERT_FALSE(started);
     EXPECT_EQ(started.error().kind, ErrorKind::NotFound);
-    EXPECT_FALSE(waitForRecord(std::chrono::milliseconds(300)));
+    EXPECT_EQ(watch.waitUntilEnded(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(outFile)) << "nothing was started";
 }
 
 TEST_F(LaunchWin32Test, aProgramInAMissingDirectoryIsAFailureThatSaysNotFound)
@@ -189,8 +191,10 @@ TEST_F(LaunchWin32Test, aFileThatIsNoProgramDoesNotStart)
 {
     drives.writeBytes(u"C:\\tools ツール\\bogus.exe", "this is no program\r\n");
     drives.writeBytes(u"C:\\doc.txt", "x");
+    StartedPrograms watch;
     EXPECT_FALSE(startProgram(fs, u"C:\\tools ツール\\bogus.exe", u"C:\\doc.txt"));
-    EXPECT_FALSE(waitForRecord(std::chrono::milliseconds(300)));
+    EXPECT_EQ(watch.waitUntilEnded(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(outFile)) << "nothing was started";
 }
 
 TEST_F(LaunchWin32Test, theOpenVerbOnAMissingDocumentFails)
