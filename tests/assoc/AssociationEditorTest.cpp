@@ -1,16 +1,12 @@
 #include "assoc/AssociationEditor.h"
 #include "platform/Faults.h"
+#include "tests/support/Cp932.h"
 #include "tests/support/ModelFixture.h"
 
 #include <cerrno>
 
 namespace sorvik::test {
 namespace {
-
-std::string cp932(std::u16string_view text)
-{
-    return platform::encodeCp932(text).value();
-}
 
 const std::u16string kFile = u"C:\\prog\\SYSDAT\\黑黑黑黑.txt";
 

@@ -1,5 +1,6 @@
 #include "assoc/AssociationTable.h"
 #include "platform/DataFileNames.h"
+#include "tests/support/Cp932.h"
 #include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>
@@ -8,11 +9,7 @@ namespace sorvik {
 namespace {
 
 using test::TempDrives;
-
-std::string cp932(std::u16string_view text)
-{
-    return platform::encodeCp932(text).value();
-}
+using test::cp932;
 
 TEST(AssociationTableTest, readsOneEntryPerLineInFileOrder)
 {

@@ -5,6 +5,7 @@
 #include "assoc/Launching.h"
 #include "platform/Launch.h"
 #include "tests/assoc/FakePrograms.h"
+#include "tests/support/Cp932.h"
 #include "tests/support/ModelFixture.h"
 
 #include <cerrno>
@@ -13,11 +14,6 @@
 
 namespace sorvik::test {
 namespace {
-
-std::string cp932(std::u16string_view text)
-{
-    return platform::encodeCp932(text).value();
-}
 
 class LaunchTest : public ProgramFixture {
 protected:

@@ -1,6 +1,8 @@
 #include "desc/DescriptionFile.h"
 #include "desc/FieldReader.h"
 #include "platform/Text.h"
+#include "tests/desc/StoreRecords.h"
+#include "tests/support/Cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +14,11 @@
 namespace sorvik {
 namespace {
 
-using Records = std::vector<std::pair<u16, u16>>;
-
-Records recordsOf(const DescriptionStore& store)
-{
-    Records records;
-    store.forEach([&](const clsComent& r) { records.emplace_back(r.Path, r.Coment); });
-    return records;
-}
+using test::cp932;
+using test::KeyedRecord;
+using test::keyedRecordsOf;
+using test::Records;
+using test::recordsOf;
 
 Records readBytes(std::string_view bytes)
 {
@@ -34,13 +33,6 @@ std::string writeRecords(const Records& records)
     for (const auto& [path, coment] : records)
         store.append(clsComent(path, coment));
     return DescriptionFile::write(store);
-}
-
-std::string cp932(u16view text)
-{
-    auto bytes = platform::encodeCp932(text);
-    EXPECT_TRUE(bytes.has_value());
-    return bytes.value_or("");
 }
 
 TEST(DescriptionFile, writesPathCommaComentCrLfInShiftJis)
@@ -237,18 +229,6 @@ TEST(DescriptionFile, linesWithoutASeparatingCommaHoldNoRecord)
     // A stray line, blank lines and a last record cut off after its path.
     EXPECT_EQ(readBytes("C:\\a.txt,a\r\nstray line\r\n\r\n  \r\nC:\\b.txt,b\r\nC:\\cut"),
         (Records{{u"C:\\a.txt", u"a"}, {u"C:\\b.txt", u"b"}}));
-}
-
-struct KeyedRecord {
-    u16 key, path, coment;
-    bool operator==(const KeyedRecord&) const = default;
-};
-
-std::vector<KeyedRecord> keyedRecordsOf(const DescriptionStore& store)
-{
-    std::vector<KeyedRecord> records;
-    store.forEach([&](const clsComent& r) { records.push_back({r.Key, r.Path, r.Coment}); });
-    return records;
 }
 
 // Fields are found in the bytes, not in the decoded text; both must agree

@@ -4,6 +4,8 @@
 #include "desc/Descriptions.h"
 #include "platform/Paths.h"
 #include "platform/Ui.h"
+#include "tests/desc/StoreRecords.h"
+#include "tests/support/Cp932.h"
 #include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +15,6 @@
 #include <vector>
 
 namespace sorvik::test {
-
-using Records = std::vector<std::pair<u16, u16>>;
-
-inline std::string cp932(u16view text)
-{
-    auto bytes = platform::encodeCp932(text);
-    EXPECT_TRUE(bytes.has_value());
-    return bytes.value_or("");
-}
 
 // The program in C:\TOOLS\ with its data directory, on temporary drives,
 // after start-up (ComentLocal set, DescriptionDir = DataDir).
@@ -48,13 +41,14 @@ protected:
         DescriptionFile::read(bytes(path), store);
         return recordsOf(store);
     }
-    static Records recordsOf(const DescriptionStore& store)
-    {
-        Records records;
-        store.forEach([&](const clsComent& r) { records.emplace_back(r.Path, r.Coment); });
-        return records;
-    }
     Records storeRecords() const { return recordsOf(desc.store()); }
+
+    void setReadOnly(u16view path, bool readOnly)
+    {
+        namespace fs = std::filesystem;
+        fs::permissions(drives.host(u16(path)), readOnly ? fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read
+                                                          : fs::perms::owner_read | fs::perms::owner_write);
+    }
 
     // Steps 1 to 3 of a directory change; true when the store was replaced.
     bool enter(u16view dir)

@@ -18,11 +18,6 @@ protected:
         drives.makeDir(u"C:\\OWN\\");
         writeText(ownFile(u"C:\\OWN\\"), kOwnText);
     }
-    void setReadOnly(u16view path, bool readOnly)
-    {
-        fs::permissions(drives.host(u16(path)), readOnly ? fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read
-                                                          : fs::perms::owner_read | fs::perms::owner_write);
-    }
     std::vector<std::string> filesIn(u16view dir)
     {
         std::vector<std::string> names;

@@ -3,6 +3,7 @@
 
 #include "desc/DescriptionFile.h"
 #include "platform/Text.h"
+#include "tests/desc/StoreRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,8 @@
 namespace sorvik {
 namespace {
 
-struct KeyedRecord {
-    u16 key, path, coment;
-    bool operator==(const KeyedRecord&) const = default;
-};
-
-std::vector<KeyedRecord> recordsOf(const DescriptionStore& store)
-{
-    std::vector<KeyedRecord> records;
-    store.forEach([&](const clsComent& r) { records.push_back({r.Key, r.Path, r.Coment}); });
-    return records;
-}
+using test::KeyedRecord;
+using test::keyedRecordsOf;
 
 // Lines made of pieces that are plain and not: leading spaces, quotes,
 // escapes, lone and paired lead bytes, pairs that decode to a character
@@ -115,7 +107,7 @@ TEST(LoadedRecords, keptBytesGiveTheSameRecordsLookupsAndSavedBytes)
         });
         EXPECT_EQ(kept.find(u"C:\\NOT THERE"), nullptr);
         ASSERT_EQ(DescriptionFile::write(kept), DescriptionFile::write(eager)) << bytes;
-        ASSERT_EQ(recordsOf(kept), recordsOf(eager)) << bytes;
+        ASSERT_EQ(keyedRecordsOf(kept), keyedRecordsOf(eager)) << bytes;
     }
 }
 
@@ -139,7 +131,7 @@ TEST(LoadedRecords, untouchedRecordsAreFoundRemovedAndSavedLikeReadOnes)
         ASSERT_NE(kept.find(u"d:\\資料\\B.txt"), nullptr);
         EXPECT_EQ(kept.find(u"d:\\資料\\B.txt")->Coment, u"moved to the end");
         ASSERT_EQ(DescriptionFile::write(kept), DescriptionFile::write(eager)) << bytes;
-        ASSERT_EQ(recordsOf(kept), recordsOf(eager)) << bytes;
+        ASSERT_EQ(keyedRecordsOf(kept), keyedRecordsOf(eager)) << bytes;
     }
 }
 
@@ -168,7 +160,7 @@ TEST(LoadedRecords, aSecondFileReadIntoTheStoreLeavesTheFirstFilesRecordsIntact)
     DescriptionFile::readKeeping("C:\\one.txt,first file\r\nC:\\two.txt,also first\r\n", store);
     ASSERT_NE(store.find(u"c:\\two.txt"), nullptr);
     DescriptionFile::readKeeping("C:\\ONE.TXT,second file\r\nC:\\three.txt,only second\r\n", store);
-    EXPECT_EQ(recordsOf(store), (std::vector<KeyedRecord>{{u"C:\\ONE.TXT", u"C:\\one.txt", u"first file"},
+    EXPECT_EQ(keyedRecordsOf(store), (std::vector<KeyedRecord>{{u"C:\\ONE.TXT", u"C:\\one.txt", u"first file"},
                                     {u"C:\\TWO.TXT", u"C:\\two.txt", u"also first"},
                                     {u"C:\\THREE.TXT", u"C:\\three.txt", u"only second"}}));
 }

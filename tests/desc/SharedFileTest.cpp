@@ -39,11 +39,6 @@ protected:
         const u16* text = d.lookup(path);
         return text ? *text : u16(u"<none>");
     }
-    void setReadOnly(u16view path, bool readOnly)
-    {
-        fs::permissions(drives.host(u16(path)), readOnly ? fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read
-                                                          : fs::perms::owner_read | fs::perms::owner_write);
-    }
 
     platform::FileSystem otherFs{drives.fs().drives()};
     Descriptions other{otherFs, kProgramDir, kDataDir, u"sorvik"};

@@ -11,18 +11,6 @@
 namespace sorvik::test {
 namespace {
 
-struct KeyedRecord {
-    u16 key, path, coment;
-    bool operator==(const KeyedRecord&) const = default;
-};
-
-std::vector<KeyedRecord> keyedRecordsOf(const DescriptionStore& store)
-{
-    std::vector<KeyedRecord> records;
-    store.forEach([&](const clsComent& r) { records.push_back({r.Key, r.Path, r.Coment}); });
-    return records;
-}
-
 // Three paths that decode alike: a lone lead byte, another one, and a lead
 // and trail byte with nothing assigned to them.
 const std::string kThreeBadPaths = "C:\\a\x81.txt,first\r\n"

@@ -10,6 +10,7 @@
 // bytes can make as large as they like.
 
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/MemoryStreams.h"
 #include "tests/fuzz/TempRoot.h"
 
 #include "lha/Header.h"
@@ -24,32 +25,16 @@
 #include <sys/stat.h>
 
 using namespace sorvik;
+using test::MemorySource;
 
 namespace {
 
 constexpr std::uint64_t kMaxDecodedTotal = std::uint64_t(8) << 20;
 
-class MemorySource : public lha::ArchiveSource {
-public:
-    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) {}
-    std::uint64_t size() const override { return m_bytes.size(); }
-    std::ptrdiff_t readAt(std::uint64_t offset, std::uint8_t* data, std::size_t count) override
-    {
-        if (offset >= m_bytes.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(count, m_bytes.size() - offset);
-        std::memcpy(data, m_bytes.data() + offset, n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string_view m_bytes;
-};
-
 // What the members claim, walked as the check and the extraction walk them.
 std::uint64_t claimedBytes(std::string_view archive)
 {
-    MemorySource src(archive);
+    MemorySource src{std::string(archive)};
     std::uint64_t total = 0;
     std::uint64_t offset = 0;
     for (;;) {

@@ -13,6 +13,7 @@
 //   output does not depend on its second thread.
 
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/MemoryStreams.h"
 
 #include "lha/Crc16.h"
 #include "lha/LzDecoder.h"
@@ -22,6 +23,9 @@
 #include <cstring>
 
 using namespace sorvik;
+using test::MemorySource;
+using test::StringSink;
+using test::StringSource;
 
 namespace {
 
@@ -44,52 +48,9 @@ private:
     std::uint64_t m_limit;
 };
 
-class StringSink : public lha::ByteSink {
-public:
-    bool write(const std::uint8_t* data, std::size_t size) override
-    {
-        out.append(reinterpret_cast<const char*>(data), size);
-        return true;
-    }
-    std::string out;
-};
-
-class ViewSource : public lha::ByteSource {
-public:
-    explicit ViewSource(std::string_view bytes) : m_bytes(bytes) {}
-    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override
-    {
-        const std::size_t n = std::min(size, m_bytes.size() - m_pos);
-        std::memcpy(data, m_bytes.data() + m_pos, n);
-        m_pos += n;
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string_view m_bytes;
-    std::size_t m_pos = 0;
-};
-
-class MemorySource : public lha::ArchiveSource {
-public:
-    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) {}
-    std::uint64_t size() const override { return m_bytes.size(); }
-    std::ptrdiff_t readAt(std::uint64_t offset, std::uint8_t* data, std::size_t count) override
-    {
-        if (offset >= m_bytes.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(count, m_bytes.size() - offset);
-        std::memcpy(data, m_bytes.data() + offset, n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string_view m_bytes;
-};
-
 void checkStored(std::string_view packed, std::uint64_t originalSize)
 {
-    MemorySource archive(packed);
+    MemorySource archive{std::string(packed)};
     lha::RangeSource range(archive, 0, originalSize);
     CountingSink sink(originalSize);
     std::uint8_t buf[4096];
@@ -103,7 +64,7 @@ void checkStored(std::string_view packed, std::uint64_t originalSize)
 
 void checkDecode(std::string_view packed, std::uint64_t originalSize, const char* method)
 {
-    ViewSource in(packed);
+    StringSource in{std::string(packed)};
     CountingSink sink(originalSize);
     const lha::DecodeStatus status = lha::decodeMember(method, in, packed.size(), originalSize, sink);
     FUZZ_CHECK(status == lha::DecodeStatus::Ok || status == lha::DecodeStatus::BrokenData);
@@ -131,7 +92,7 @@ void checkRoundTrip(std::string_view plain, unsigned windowBits, std::uint8_t fl
         tuning.secondThread = true;
         FUZZ_CHECK(encode(plain, tuning) == packed);
     }
-    ViewSource in(packed);
+    StringSource in{std::string(packed)};
     StringSink out;
     FUZZ_CHECK(lha::decodeLz(in, packed.size(), plain.size(), windowBits, out) == lha::DecodeStatus::Ok);
     FUZZ_CHECK(out.out == plain);

@@ -7,6 +7,7 @@
 //   the same method, sizes, time, CRC and path.
 
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/MemoryStreams.h"
 
 #include "lha/Header.h"
 #include "lha/MemberPath.h"
@@ -14,25 +15,9 @@
 #include <cstring>
 
 using namespace sorvik;
+using test::MemorySource;
 
 namespace {
-
-class MemorySource : public lha::ArchiveSource {
-public:
-    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) {}
-    std::uint64_t size() const override { return m_bytes.size(); }
-    std::ptrdiff_t readAt(std::uint64_t offset, std::uint8_t* data, std::size_t count) override
-    {
-        if (offset >= m_bytes.size())
-            return 0;
-        const std::size_t n = std::min<std::size_t>(count, m_bytes.size() - offset);
-        std::memcpy(data, m_bytes.data() + offset, n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string_view m_bytes;
-};
 
 void checkPath(const std::string& stored)
 {
@@ -85,7 +70,7 @@ void checkRewritten(const lha::MemberHeader& h)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    MemorySource src(fuzz::bytesOf(data, size));
+    MemorySource src{std::string(fuzz::bytesOf(data, size))};
     std::uint64_t offset = 0;
     for (;;) {
         const lha::HeaderRead r = lha::readHeader(src, offset);

@@ -1,4 +1,5 @@
 #include "jump/JumpFolders.h"
+#include "tests/jump/JumpListAliases.h"
 #include "platform/KeyCodes.h"
 #include "platform/Ui.h"
 
@@ -10,13 +11,7 @@
 namespace sorvik {
 namespace {
 
-std::vector<u16> aliases(const JumpList& list)
-{
-    std::vector<u16> result;
-    for (const clsJump& entry : list)
-        result.push_back(entry.Alias);
-    return result;
-}
+using test::aliases;
 
 TEST(JumpFolders, defaultAliasIsTheLastFolderName)
 {

@@ -1,4 +1,5 @@
 #include "jump/JumpList.h"
+#include "tests/jump/JumpListAliases.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +8,7 @@
 namespace sorvik {
 namespace {
 
-std::vector<u16> aliases(const JumpList& list)
-{
-    std::vector<u16> result;
-    for (const clsJump& entry : list)
-        result.push_back(entry.Alias);
-    return result;
-}
+using test::aliases;
 
 JumpList threeEntries()
 {

@@ -10,15 +10,6 @@
 namespace sorvik::test {
 namespace {
 
-struct StringSink : lha::ByteSink {
-    std::string out;
-    bool write(const std::uint8_t* d, std::size_t n) override
-    {
-        out.append(reinterpret_cast<const char*>(d), n);
-        return true;
-    }
-};
-
 void expectRoundTrip(const std::string& plain, const char* what)
 {
     const std::string packed = compressLh5(plain);

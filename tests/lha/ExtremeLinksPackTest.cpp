@@ -30,13 +30,6 @@ protected:
     {
         return unlha("u -x1 \"C:\\arc.lzh\" \"C:\\src\\\" \"" + name + "\"");
     }
-    std::vector<lha::MemberHeader> members()
-    {
-        MemorySource src(drives.readBytes(u"C:\\arc.lzh"));
-        std::vector<lha::MemberHeader> out;
-        EXPECT_EQ(lha::readAllHeaders(src, out), 0);
-        return out;
-    }
 
     inline static const std::vector<std::pair<std::string, const char*>> kLinks = {
         {"up", ".."}, {"a", "b"}, {"b", "a"}, {"self", "self"}, {"here", "."}, {"toOutside", "../outside.txt"}};

@@ -82,32 +82,6 @@ std::vector<Expected> expected()
     return {{"spaces.txt", spaces()}, {"words.txt", words(20000, 1)}, {"letters.txt", letters(36000, 2)}};
 }
 
-class StringSink : public lha::ByteSink {
-public:
-    bool write(const std::uint8_t* data, std::size_t size) override
-    {
-        out.append(reinterpret_cast<const char*>(data), size);
-        return true;
-    }
-    std::string out;
-};
-
-class StringSource : public lha::ByteSource {
-public:
-    explicit StringSource(std::string bytes) : m_bytes(std::move(bytes)) {}
-    std::ptrdiff_t read(std::uint8_t* data, std::size_t size) override
-    {
-        const std::size_t n = std::min(size, m_bytes.size() - m_pos);
-        std::memcpy(data, m_bytes.data() + m_pos, n);
-        m_pos += n;
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-private:
-    std::string m_bytes;
-    std::size_t m_pos = 0;
-};
-
 // Each member's header and compressed bytes.
 std::vector<std::pair<lha::MemberHeader, std::string>> membersOf(const std::string& archive)
 {

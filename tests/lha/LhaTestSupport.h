@@ -3,12 +3,14 @@
 #include "lha/Header.h"
 
 #include "platform/Faults.h"
+#include "tests/support/MemoryStreams.h"
 #include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sorvik::test {
 
@@ -41,17 +43,6 @@ std::uint16_t crcOf(const std::string& bytes);
 // CRC made to match again, so only the changed field is wrong.
 std::string withLevel2Field(std::string member, std::size_t at, std::uint16_t value);
 
-// An archive source over bytes in memory.
-class MemorySource : public lha::ArchiveSource {
-public:
-    explicit MemorySource(std::string bytes) : m_bytes(std::move(bytes)) {}
-    std::uint64_t size() const override { return m_bytes.size(); }
-    std::ptrdiff_t readAt(std::uint64_t offset, std::uint8_t* data, std::size_t count) override;
-
-private:
-    std::string m_bytes;
-};
-
 // Temporary drives installed as the archiver's file system, a fault plan as
 // its fault seam; both removed again after the test.
 class LhaDrives : public ::testing::Test {
@@ -61,6 +52,8 @@ protected:
 
     // Runs a command line given in UTF-8; the report lands in `report`.
     int unlha(const std::string& commandUtf8);
+    // The member headers of C:\arc.lzh, read without a failure.
+    std::vector<lha::MemberHeader> members();
 
     TempDrives drives;
     platform::FaultPlan faults;

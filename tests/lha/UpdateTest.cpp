@@ -35,14 +35,6 @@ protected:
         return unlha(std::string("u ") + (relative ? "-x1 " : "") + "\"C:\\arc.lzh\" \"C:\\src\\\" \"" + file + "\"");
     }
 
-    std::vector<lha::MemberHeader> members()
-    {
-        MemorySource src(drives.readBytes(u"C:\\arc.lzh"));
-        std::vector<lha::MemberHeader> out;
-        EXPECT_EQ(lha::readAllHeaders(src, out), 0);
-        return out;
-    }
-
     std::string memberBytes(const lha::MemberHeader& h)
     {
         return drives.readBytes(u"C:\\arc.lzh").substr(h.offset, h.endOffset() - h.offset);

@@ -34,13 +34,7 @@ protected:
             out.push_back(item.path);
         return out;
     }
-    std::vector<u16> rows() const
-    {
-        std::vector<u16> out;
-        for (int r = 1; r <= model->Grid1.fileCount(); ++r)
-            out.push_back(model->Grid1.fileName(r));
-        return out;
-    }
+    std::vector<u16> rows() const { return test::fileNamesOf(model->Grid1); }
     static u16 repeated(u16view start, u16view part, int times)
     {
         u16 path(start);

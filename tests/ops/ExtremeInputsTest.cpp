@@ -26,13 +26,7 @@ protected:
         return run.CopyMarkedOrCurrent(from, to, OverwriteRule::ReplaceIfNewer);
     }
     std::string hostOf(const u16& winPath) const { return drives.host(winPath); }
-    std::vector<u16> rows() const
-    {
-        std::vector<u16> out;
-        for (int r = 1; r <= model->Grid1.fileCount(); ++r)
-            out.push_back(model->Grid1.fileName(r));
-        return out;
-    }
+    std::vector<u16> rows() const { return test::fileNamesOf(model->Grid1); }
     // Nested directories under `base` until the host path is `hostLength`
     // bytes long; the Windows path of the deepest.
     u16 deepDirectory(u16 base, std::size_t hostLength)

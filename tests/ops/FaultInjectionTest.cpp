@@ -10,6 +10,8 @@
 #include "ops/Rename.h"
 #include "platform/DataFileNames.h"
 #include "tests/ops/OpsFixture.h"
+#include "tests/support/Cp932.h"
+#include "tests/support/HostFiles.h"
 #include "tests/support/TempDrive.h"
 
 #include <cerrno>
@@ -27,29 +29,10 @@ namespace sorvik {
 namespace {
 
 using platform::FaultPlan;
+using test::cp932;
+using test::Snapshot;
+using test::snapshotOf;
 using platform::FsCall;
-
-// Every regular file of a host directory with its bytes, dot files (and so
-// our temporary files) included: two equal snapshots mean nothing was lost,
-// changed or left behind.
-using Snapshot = std::map<std::string, std::string>;
-
-Snapshot snapshotOf(const std::string& hostDir)
-{
-    Snapshot out;
-    for (const auto& entry : std::filesystem::directory_iterator(hostDir)) {
-        if (!entry.is_regular_file())
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        out[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return out;
-}
-
-std::string cp932(u16view text)
-{
-    return platform::encodeCp932(text).value();
-}
 
 u16 reasonFor(int err)
 {

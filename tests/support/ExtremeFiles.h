@@ -2,6 +2,7 @@
 
 #include "app/Form1Model.h"
 #include "platform/Ui.h"
+#include "tests/support/ModelFixture.h"
 #include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>
@@ -28,31 +29,16 @@ inline std::string fastTempBase()
     return std::filesystem::temp_directory_path().string();
 }
 
-// The same program set-up as ProgramFixture (program in C:\prog\, C:\work to
-// start in, scripted messages), on drives under fastTempBase().
-class FastProgramFixture : public testing::Test {
+// ProgramFixture (program in C:\prog\, C:\work to start in, scripted
+// messages) on drives under fastTempBase().
+class FastProgramFixture : public ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        platform::setUi(&ui);
-        drives.makeDir(u"C:\\prog");
-        drives.makeDir(u"C:\\work");
-    }
+    FastProgramFixture() : ProgramFixture(fastTempBase()) {}
     void TearDown() override
     {
         model.reset();
-        platform::setUi(nullptr);
+        ProgramFixture::TearDown();
     }
-    Form1Model& loadModel(u16view startPath = u"C:\\work")
-    {
-        model = std::make_unique<Form1Model>(drives.fs(), programIn(u"C:\\prog\\"));
-        model->Load(startPath);
-        return *model;
-    }
-
-    TempDrives drives{fastTempBase()};
-    platform::ScriptedUi ui;
-    std::unique_ptr<Form1Model> model;
 };
 
 // Creates `count` empty files "<prefix>00000", "<prefix>00001" ... in a host

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace sorvik::test {
 
@@ -14,6 +17,10 @@ namespace sorvik::test {
 // messages go to a scripted answerer.
 class DrivesFixture : public testing::Test {
 protected:
+    DrivesFixture() = default;
+    // The drives under another directory than the system's temporary one.
+    explicit DrivesFixture(const std::string& baseDir) : drives(baseDir) {}
+
     void SetUp() override
     {
         platform::setUi(&ui);
@@ -29,6 +36,8 @@ protected:
 // The same with the main window's model, without a window.
 class ProgramFixture : public DrivesFixture {
 protected:
+    using DrivesFixture::DrivesFixture;
+
     // A model loaded as the window would load it, started in `startPath`.
     Form1Model& loadModel(u16view startPath = u"C:\\work")
     {
@@ -39,5 +48,21 @@ protected:
 
     std::unique_ptr<Form1Model> model;
 };
+
+// The file names of a table's rows, top to bottom.
+inline std::vector<u16> fileNamesOf(const FileTable& table)
+{
+    std::vector<u16> out;
+    for (int r = 1; r <= table.fileCount(); ++r)
+        out.push_back(table.fileName(r));
+    return out;
+}
+
+// A one-byte file in C:\work with the attributes given.
+inline void putInWork(TempDrives& drives, const u16& name, std::uint32_t attributes)
+{
+    drives.writeBytes(u"C:\\work\\" + name, "x");
+    ASSERT_TRUE(drives.fs().setAttributes(u"C:\\work\\" + name, attributes)) << toUtf8(name);
+}
 
 }

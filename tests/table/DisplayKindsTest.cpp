@@ -1,4 +1,5 @@
 #include "table/DisplayKinds.h"
+#include "tests/support/ModelFixture.h"
 #include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,12 @@ protected:
     void SetUp() override
     {
         drives.makeDir(u"C:\\work");
-        put(u"plain", 0);
-        put(u"archive", platform::kAttrArchive);
-        put(u"readonly", platform::kAttrReadOnly);
-        put(u"hidden", platform::kAttrHidden);
-        put(u"system", platform::kAttrSystem);
+        putInWork(drives, u"plain", 0);
+        putInWork(drives, u"archive", platform::kAttrArchive);
+        putInWork(drives, u"readonly", platform::kAttrReadOnly);
+        putInWork(drives, u"hidden", platform::kAttrHidden);
+        putInWork(drives, u"system", platform::kAttrSystem);
         listing.setPath(u"C:\\work");
-    }
-
-    void put(const u16& name, std::uint32_t attributes)
-    {
-        drives.writeBytes(u"C:\\work\\" + name, "x");
-        ASSERT_TRUE(drives.fs().setAttributes(u"C:\\work\\" + name, attributes)) << toUtf8(name);
     }
 
     std::vector<u16> listed(const DisplayKinds& kinds)
@@ -90,7 +85,7 @@ TEST_F(DisplayKindsTest, archiveOffKeepsArchiveFilesOutLikeTheOtherKinds)
 
 TEST_F(DisplayKindsTest, aFileWithTwoKindsNeedsBoth)
 {
-    put(u"hiddenreadonly", platform::kAttrHidden | platform::kAttrReadOnly);
+    putInWork(drives, u"hiddenreadonly", platform::kAttrHidden | platform::kAttrReadOnly);
     EXPECT_EQ(listed({0, 1, 0, 1}), (Names{u"archive", u"hidden", u"plain"}));
     EXPECT_EQ(listed({1, 1, 0, 1}), (Names{u"archive", u"hidden", u"hiddenreadonly", u"plain", u"readonly"}));
 }

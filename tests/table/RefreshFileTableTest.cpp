@@ -16,13 +16,7 @@ class RefreshFileTableTest : public test::ProgramFixture {
 protected:
     Form1Model& load() { return loadModel(); }
 
-    std::vector<u16> names() const
-    {
-        std::vector<u16> out;
-        for (int r = 1; r <= model->Grid1.fileCount(); ++r)
-            out.push_back(model->Grid1.fileName(r));
-        return out;
-    }
+    std::vector<u16> names() const { return test::fileNamesOf(model->Grid1); }
 
     void file(const u16& name, std::size_t size, int year, int month = 1)
     {

@@ -1,6 +1,8 @@
 #include "lha/Unlha.h"
 #include "platform/Faults.h"
 #include "platform/QtUi.h"
+#include "tests/support/DialogKeys.h"
+#include "tests/support/HostFiles.h"
 #include "tests/lha/LhaTestSupport.h"
 #include "tests/ui/Form1Fixture.h"
 
@@ -20,13 +22,6 @@
 namespace sorvik::test {
 namespace {
 
-void key(int k)
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QTest::keyClick(target, Qt::Key(k));
-}
-
 class ArchiveScenario : public Form1Fixture {
 protected:
     void SetUp() override
@@ -44,22 +39,6 @@ protected:
         platform::clearDialogHooks();
         Form1Fixture::TearDown();
     }
-    int rowOf(const u16& name)
-    {
-        for (int r = 1; r <= table().fileCount(); ++r)
-            if (table().fileName(r) == name)
-                return r;
-        return -1;
-    }
-    void cursorTo(const u16& name)
-    {
-        const int row = rowOf(name);
-        ASSERT_GT(row, 0);
-        while (table().row() < row)
-            press(Qt::Key_Down);
-        while (table().row() > row)
-            press(Qt::Key_Up);
-    }
     // P on `name`, accepting the proposed archive in the listed directory.
     void pack(const u16& name)
     {
@@ -72,14 +51,7 @@ protected:
     {
         cursorTo(archive);
         platform::queueDialogHook([](QDialog&) {
-            key(Qt::Key_Left);
-            key(Qt::Key_Left);
-            key(Qt::Key_Up);
-            key(Qt::Key_Return);   // C:\ with dest, prog, work
-            key(Qt::Key_Down);
-            key(Qt::Key_Return);   // C:\dest
-            key(Qt::Key_Right);
-            key(Qt::Key_Right);
+            chooseDestInDialog();
             key(Qt::Key_Return);
         });
         press(Qt::Key_U);
@@ -212,15 +184,6 @@ std::string longText()
     for (int i = 0; text.size() < (6u << 20); ++i)
         text += "line " + std::to_string(i * 7919 % 100003) + " of a long report\r\n";
     return text;
-}
-
-bool temporariesIn(const std::string& hostDir)
-{
-    bool found = false;
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(hostFsPath(hostDir), ec))
-        found = found || e.path().filename().u8string().rfind(u8".~sorvik-", 0) == 0;
-    return found;
 }
 
 TEST_F(ArchiveScenario, escDuringAPackStopsItAndLeavesNoArchive)

@@ -2,7 +2,8 @@
 #include "platform/Launch.h"
 #include "platform/QtUi.h"
 #include "tests/assoc/FakePrograms.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/Cp932.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QLabel>
@@ -14,25 +15,12 @@
 namespace sorvik::test {
 namespace {
 
-std::string cp932(std::u16string_view text)
-{
-    return platform::encodeCp932(text).value();
-}
-
 // Runs events until `done` holds: a button's mnemonic clicks it a moment later.
 bool waitUntil(const std::function<bool()>& done, int ms = 5000)
 {
     for (int waited = 0; !done() && waited < ms; waited += 10)
         QTest::qWait(10);
     return done();
-}
-
-QStringList itemsOf(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
 }
 
 QString selectedText(const QListWidget* list)

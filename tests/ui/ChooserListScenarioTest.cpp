@@ -1,5 +1,5 @@
 #include "platform/QtUi.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QLineEdit>
@@ -7,14 +7,6 @@
 
 namespace sorvik::test {
 namespace {
-
-QStringList itemsOf(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
-    return out;
-}
 
 QStringList selectedOf(const QListWidget* list)
 {

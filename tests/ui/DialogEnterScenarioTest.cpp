@@ -1,7 +1,7 @@
 #include "jump/JumpFolders.h"
 #include "lha/Unlha.h"
 #include "platform/QtUi.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QCheckBox>

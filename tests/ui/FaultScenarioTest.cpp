@@ -7,6 +7,8 @@
 #include "ops/ArchiveCommandLine.h"
 #include "platform/Faults.h"
 #include "platform/QtUi.h"
+#include "tests/support/DialogKeys.h"
+#include "tests/support/HostFiles.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QDialog>
@@ -23,28 +25,6 @@ namespace sorvik::test {
 namespace {
 
 using platform::FsCall;
-
-using Snapshot = std::map<std::string, std::string>;
-
-// Every regular file of a host directory, dot files included.
-Snapshot snapshotOf(const std::string& hostDir)
-{
-    Snapshot out;
-    for (const auto& entry : std::filesystem::directory_iterator(hostDir)) {
-        if (!entry.is_regular_file())
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        out[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return out;
-}
-
-void key(int k)
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QTest::keyClick(target, Qt::Key(k));
-}
 
 // Text that packs into many blocks: numbers in an order the coder cannot guess.
 std::string report(int seed)
@@ -90,18 +70,6 @@ protected:
         platform::clearDialogHooks();
         Form1Fixture::TearDown();
     }
-    void cursorTo(const u16& name)
-    {
-        int row = -1;
-        for (int r = 1; r <= table().fileCount(); ++r)
-            if (table().fileName(r) == name)
-                row = r;
-        ASSERT_GT(row, 0) << toUtf8(name);
-        while (table().row() < row)
-            press(Qt::Key_Down);
-        while (table().row() > row)
-            press(Qt::Key_Up);
-    }
     // P on Memo.Txt, accepting the proposed archive in C:\work; the faults
     // start only once the dialog is open, so nothing before the archiver meets them.
     void pack(platform::FaultPlan* faults)
@@ -119,14 +87,7 @@ protected:
     {
         cursorTo(u"Memo.LZH");
         platform::queueDialogHook([faults](QDialog&) {
-            key(Qt::Key_Left);
-            key(Qt::Key_Left);
-            key(Qt::Key_Up);
-            key(Qt::Key_Return);   // C:\ with dest, prog, work
-            key(Qt::Key_Down);
-            key(Qt::Key_Return);   // C:\dest
-            key(Qt::Key_Right);
-            key(Qt::Key_Right);
+            chooseDestInDialog();
             lha::setFaults(faults);
             key(Qt::Key_Return);
         });

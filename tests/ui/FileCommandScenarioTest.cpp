@@ -1,4 +1,5 @@
 #include "platform/QtUi.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QDialog>
@@ -14,20 +15,6 @@
 
 namespace sorvik::test {
 namespace {
-
-// Presses a key on whatever has the focus inside an open dialog.
-void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QTest::keyClick(target, Qt::Key(k), mods);
-}
-
-QString focusName()
-{
-    QWidget* w = QApplication::focusWidget();
-    return w ? w->objectName() : QString();
-}
 
 class FileCommandScenario : public Form1Fixture {
 protected:
@@ -61,21 +48,6 @@ protected:
     {
         while (table().row() < row)
             press(Qt::Key_Down);
-    }
-
-    // In FrmCopy: from Command1 through the lists to C:\dest, back to Command1.
-    static void chooseDestInDialog()
-    {
-        key(Qt::Key_Left);    // File1
-        key(Qt::Key_Left);    // Dir1, on C:\work
-        EXPECT_EQ(focusName(), QStringLiteral("Dir1"));
-        key(Qt::Key_Up);      // the root
-        key(Qt::Key_Return);  // open it: C:\, then dest, prog, work
-        key(Qt::Key_Down);
-        key(Qt::Key_Return);  // open C:\dest
-        key(Qt::Key_Right);   // File1
-        key(Qt::Key_Right);   // Command1
-        EXPECT_EQ(focusName(), QStringLiteral("Command1"));
     }
 };
 

@@ -1,5 +1,5 @@
 #include "platform/QtUi.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/DialogKeys.h"
 
 #include <QLineEdit>
 #include <QMessageBox>

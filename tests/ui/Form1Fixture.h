@@ -63,11 +63,66 @@ protected:
         QApplication::processEvents();
     }
 
+    // The table row of a file, or -1.
+    int rowOf(const u16& name)
+    {
+        for (int r = 1; r <= table().fileCount(); ++r)
+            if (table().fileName(r) == name)
+                return r;
+        return -1;
+    }
+
+    // Moves the table's cursor onto a file's row with the arrow keys.
+    void cursorTo(const u16& name)
+    {
+        const int row = rowOf(name);
+        ASSERT_GT(row, 0) << toUtf8(name);
+        while (table().row() < row)
+            press(Qt::Key_Down);
+        while (table().row() > row)
+            press(Qt::Key_Up);
+    }
+
     QWidget* focused() const { return QApplication::focusWidget(); }
     Form1Model& model() { return form->model(); }
     const FileTable& table() { return form->model().Grid1; }
 
     std::unique_ptr<Form1> form;
+};
+
+// Several windows over the same drives, as several running instances of the
+// program would be.
+class WindowsFixture : public DrivesFixture {
+protected:
+    // Each window with a file system of its own, as each process has.
+    std::unique_ptr<Form1> open(platform::FileSystem& fs, u16view startPath)
+    {
+        auto form = std::make_unique<Form1>(fs, programIn(u"C:\\prog\\"));
+        installCommands(*form);
+        form->Load(startPath);
+        form->show();
+        activate(*form);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return form;
+    }
+
+    // The offscreen platform has no window manager: the test gives the
+    // keyboard to the window a person would click on.
+    void activate(Form1& form)
+    {
+        QApplication::setActiveWindow(&form);
+        QApplication::processEvents();
+    }
+
+    void press(Form1& form, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        activate(form);
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        ASSERT_EQ(target->window(), &form);
+        QTest::keyClick(target, Qt::Key(key), mods);
+        QApplication::processEvents();
+    }
 };
 
 }

@@ -1,7 +1,7 @@
 #include "app/Form3.h"
 #include "platform/QtConvert.h"
 #include "platform/QtUi.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
 #include "platform/QtUi.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QLineEdit>

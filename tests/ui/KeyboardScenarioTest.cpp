@@ -24,13 +24,7 @@ protected:
         drives.writeBytes(u"D:\\song.wav", "s");
     }
 
-    std::vector<u16> names()
-    {
-        std::vector<u16> out;
-        for (int r = 1; r <= table().fileCount(); ++r)
-            out.push_back(table().fileName(r));
-        return out;
-    }
+    std::vector<u16> names() { return fileNamesOf(table()); }
 };
 
 TEST_F(KeyboardScenario, walksTableTreeDriveButtonsAndBack)

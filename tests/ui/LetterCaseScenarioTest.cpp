@@ -3,6 +3,8 @@
 // destination, pack updates such an archive; no description is lost.
 
 #include "platform/QtUi.h"
+#include "tests/support/DialogKeys.h"
+#include "tests/support/Cp932.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QDialog>
@@ -11,18 +13,6 @@
 
 namespace sorvik::test {
 namespace {
-
-void key(int k)
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QTest::keyClick(target, Qt::Key(k));
-}
-
-std::string sjis(u16view text)
-{
-    return platform::encodeCp932(text).value_or("<not encodable>");
-}
 
 class LetterCaseScenario : public Form1Fixture {
 protected:
@@ -45,39 +35,12 @@ protected:
 
     std::string central() const { return drives.readBytes(kCentral); }
 
-    void cursorTo(const u16& name)
-    {
-        for (int r = 1; r <= table().fileCount(); ++r) {
-            if (table().fileName(r) != name)
-                continue;
-            while (table().row() < r)
-                press(Qt::Key_Down);
-            while (table().row() > r)
-                press(Qt::Key_Up);
-            return;
-        }
-        ADD_FAILURE() << "no row " << toUtf8(name);
-    }
-
-    // In FrmCopy: from Command1 through the lists to C:\dest, back to Command1.
-    static void chooseDestInDialog()
-    {
-        key(Qt::Key_Left);    // File1
-        key(Qt::Key_Left);    // Dir1, on C:\work
-        key(Qt::Key_Up);      // the root
-        key(Qt::Key_Return);  // C:\ with dest, prog, work
-        key(Qt::Key_Down);
-        key(Qt::Key_Return);  // C:\dest
-        key(Qt::Key_Right);
-        key(Qt::Key_Right);   // Command1
-    }
-
     static constexpr const char16_t* kCentral = u"C:\\prog\\SYSDAT\\SorvikDP.txt";
 };
 
 TEST_F(LetterCaseScenario, renameOntoAnotherFilesNameInCapitalsIsRefusedAndBothDescriptionsStay)
 {
-    const std::string before = sjis(u"C:\\work\\a.txt,エーの説明\r\nC:\\work\\b.txt,ビーの説明\r\n");
+    const std::string before = cp932(u"C:\\work\\a.txt,エーの説明\r\nC:\\work\\b.txt,ビーの説明\r\n");
     drives.writeBytes(kCentral, before);
     start();
     ASSERT_EQ(table().cell(2, 4), u"ビーの説明");
@@ -100,14 +63,14 @@ TEST_F(LetterCaseScenario, renameOntoAnotherFilesNameInCapitalsIsRefusedAndBothD
     EXPECT_EQ(ui.messages().size(), 1u);
     EXPECT_EQ(drives.allNames(u"C:\\work"), (std::vector<std::string>{"A.TXT", "b.txt"}));
     closeForm();
-    EXPECT_EQ(central(), sjis(u"C:\\work\\b.txt,ビーの説明\r\nC:\\work\\A.TXT,エーの説明\r\n"));
+    EXPECT_EQ(central(), cp932(u"C:\\work\\b.txt,ビーの説明\r\nC:\\work\\A.TXT,エーの説明\r\n"));
 }
 
 TEST_F(LetterCaseScenario, copyIntoADirectoryHoldingTheNameInCapitalsAsksAndReplacesThatFile)
 {
     drives.writeBytes(u"C:\\dest\\A.TXT", "capital");
     drives.setTime(u"C:\\dest\\A.TXT", 2022, 1, 1, 12, 0, 0);
-    drives.writeBytes(kCentral, sjis(u"C:\\work\\a.txt,エーの説明\r\nC:\\dest\\A.TXT,大文字の説明\r\n"));
+    drives.writeBytes(kCentral, cp932(u"C:\\work\\a.txt,エーの説明\r\nC:\\dest\\A.TXT,大文字の説明\r\n"));
     start();
     ASSERT_EQ(table().fileName(1), u"a.txt");
 
@@ -132,7 +95,7 @@ TEST_F(LetterCaseScenario, copyIntoADirectoryHoldingTheNameInCapitalsAsksAndRepl
     EXPECT_EQ(drives.readBytes(u"C:\\dest\\A.TXT"), "alpha");
     EXPECT_TRUE(ui.messages().empty());
     closeForm();
-    EXPECT_EQ(central(), sjis(u"C:\\work\\a.txt,エーの説明\r\nC:\\dest\\A.TXT,エーの説明\r\n"))
+    EXPECT_EQ(central(), cp932(u"C:\\work\\a.txt,エーの説明\r\nC:\\dest\\A.TXT,エーの説明\r\n"))
         << "the description went with the content, under the name the file has";
 }
 

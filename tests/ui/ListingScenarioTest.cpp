@@ -1,5 +1,5 @@
 #include "platform/QtUi.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QCheckBox>
@@ -33,22 +33,10 @@ protected:
         Form1Fixture::TearDown();
     }
 
-    std::vector<u16> names()
-    {
-        std::vector<u16> out;
-        for (int r = 1; r <= table().fileCount(); ++r)
-            out.push_back(table().fileName(r));
-        return out;
-    }
+    std::vector<u16> names() { return fileNamesOf(table()); }
 
     void filterButton() { form->findChild<QPushButton*>("Command1")->click(); }
     void kindsButton() { form->findChild<QPushButton*>("cmdHiddn")->click(); }
-
-    void put(const u16& name, std::uint32_t attributes)
-    {
-        drives.writeBytes(u"C:\\work\\" + name, "x");
-        ASSERT_TRUE(drives.fs().setAttributes(u"C:\\work\\" + name, attributes)) << toUtf8(name);
-    }
 };
 
 using Names = std::vector<u16>;
@@ -152,10 +140,10 @@ TEST_F(ListingScenario, cancelStoresNothingAndEditingTheEntryInUseWaitsForItsDig
 
 TEST_F(ListingScenario, displayKindsLetHiddenSystemAndReadOnlyFilesInAndOut)
 {
-    put(u"plain.txt", platform::kAttrArchive);
-    put(u"hid.txt", platform::kAttrHidden | platform::kAttrArchive);
-    put(u"sys.txt", platform::kAttrSystem | platform::kAttrArchive);
-    put(u"ro.txt", platform::kAttrReadOnly | platform::kAttrArchive);
+    putInWork(drives, u"plain.txt", platform::kAttrArchive);
+    putInWork(drives, u"hid.txt", platform::kAttrHidden | platform::kAttrArchive);
+    putInWork(drives, u"sys.txt", platform::kAttrSystem | platform::kAttrArchive);
+    putInWork(drives, u"ro.txt", platform::kAttrReadOnly | platform::kAttrArchive);
     Form1& f = start();
     ASSERT_EQ(names(), (Names{u"plain.txt", u"ro.txt"}));
     press(Qt::Key_Space);   // a mark that the refresh drops
@@ -202,8 +190,8 @@ TEST_F(ListingScenario, displayKindsLetHiddenSystemAndReadOnlyFilesInAndOut)
 
 TEST_F(ListingScenario, cancelKeepsTheKindsTheTableAndItsMarks)
 {
-    put(u"plain.txt", platform::kAttrArchive);
-    put(u"hid.txt", platform::kAttrHidden | platform::kAttrArchive);
+    putInWork(drives, u"plain.txt", platform::kAttrArchive);
+    putInWork(drives, u"hid.txt", platform::kAttrHidden | platform::kAttrArchive);
     Form1& f = start();
     press(Qt::Key_Space);
     press(Qt::Key_Left);
@@ -227,8 +215,8 @@ TEST_F(ListingScenario, cancelKeepsTheKindsTheTableAndItsMarks)
 
 TEST_F(ListingScenario, archiveOffLeavesArchiveFilesOut)
 {
-    put(u"archived.txt", platform::kAttrArchive);
-    put(u"bare.txt", 0);
+    putInWork(drives, u"archived.txt", platform::kAttrArchive);
+    putInWork(drives, u"bare.txt", 0);
     if (*drives.fs().attributes(u"C:\\work\\bare.txt") & platform::kAttrArchive)
         GTEST_SKIP() << "this file system sets the archive attribute on every file (Wine), so no file is bare";
     start();

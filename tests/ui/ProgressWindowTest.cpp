@@ -1,5 +1,6 @@
 #include "ops/CopyMove.h"
 #include "ops/ProgressWindow.h"
+#include "tests/support/HostFiles.h"
 #include "tests/support/ModelFixture.h"
 
 #include <QApplication>
@@ -11,17 +12,7 @@
 namespace sorvik::test {
 namespace {
 
-class ProgressWindowTest : public ProgramFixture {
-protected:
-    bool temporariesIn(const std::string& hostDir) const
-    {
-        bool found = false;
-        std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(hostFsPath(hostDir), ec))
-            found = found || e.path().filename().u8string().rfind(u8".~sorvik-", 0) == 0;
-        return found;
-    }
-};
+class ProgressWindowTest : public ProgramFixture {};
 
 TEST_F(ProgressWindowTest, escStopsALongCopyAndLeavesNoPartialFile)
 {

@@ -1,6 +1,7 @@
 // Two windows over the same drives, as two running instances of the program
 // would be: descriptions typed in each survive the other's saves.
 
+#include "tests/support/Cp932.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QKeyEvent>
@@ -8,16 +9,11 @@
 namespace sorvik::test {
 namespace {
 
-std::string sjis(u16view text)
-{
-    return platform::encodeCp932(text).value_or("<not encodable>");
-}
-
-class SharedDescriptionScenario : public DrivesFixture {
+class SharedDescriptionScenario : public WindowsFixture {
 protected:
     void SetUp() override
     {
-        DrivesFixture::SetUp();
+        WindowsFixture::SetUp();
         drives.writeBytes(u"C:\\work\\a.txt", "a");
         drives.writeBytes(u"C:\\work\\b.txt", "b");
         drives.makeDir(u"C:\\other");
@@ -29,37 +25,7 @@ protected:
     {
         second.reset();
         first.reset();
-        DrivesFixture::TearDown();
-    }
-
-    // Each window with a file system of its own, as each process has.
-    std::unique_ptr<Form1> open(platform::FileSystem& fs, u16view startPath)
-    {
-        auto form = std::make_unique<Form1>(fs, programIn(u"C:\\prog\\"));
-        installCommands(*form);
-        form->Load(startPath);
-        form->show();
-        activate(*form);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        return form;
-    }
-
-    // The offscreen platform has no window manager: the test gives the
-    // keyboard to the window a person would click on.
-    void activate(Form1& form)
-    {
-        QApplication::setActiveWindow(&form);
-        QApplication::processEvents();
-    }
-
-    void press(Form1& form, int key)
-    {
-        activate(form);
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        ASSERT_EQ(target->window(), &form);
-        QTest::keyClick(target, Qt::Key(key));
-        QApplication::processEvents();
+        WindowsFixture::TearDown();
     }
 
     // Types like an input method would: key events that carry their text.
@@ -114,8 +80,8 @@ TEST_F(SharedDescriptionScenario, descriptionsTypedInTwoWindowsBothReachTheCentr
     ASSERT_TRUE(first->model().setTreePath(u"C:\\other"));
     ASSERT_TRUE(second->model().setTreePath(u"C:\\other"));
 
-    const std::string aLine = "C:\\work\\a.txt," + sjis(u"エーの説明") + "\r\n";
-    const std::string bLine = "C:\\work\\b.txt," + sjis(u"ビーの説明") + "\r\n";
+    const std::string aLine = "C:\\work\\a.txt," + cp932(u"エーの説明") + "\r\n";
+    const std::string bLine = "C:\\work\\b.txt," + cp932(u"ビーの説明") + "\r\n";
     EXPECT_EQ(central(), "C:\\other\\c.txt,c from before\r\n" + aLine + bLine);
     EXPECT_EQ(second->model().Grid1.cell(1, 4), u"c from before");
 

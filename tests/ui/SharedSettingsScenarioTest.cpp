@@ -2,7 +2,7 @@
 // would be: jump folders registered in each survive the other's close.
 
 #include "platform/QtUi.h"
-#include "tests/ui/DialogKeys.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QListWidget>
@@ -11,11 +11,11 @@
 namespace sorvik::test {
 namespace {
 
-class SharedSettingsScenario : public DrivesFixture {
+class SharedSettingsScenario : public WindowsFixture {
 protected:
     void SetUp() override
     {
-        DrivesFixture::SetUp();
+        WindowsFixture::SetUp();
         platform::clearDialogHooks();
         drives.makeDir(u"C:\\work\\docs");
         drives.makeDir(u"C:\\prog\\SYSDAT");
@@ -29,37 +29,7 @@ protected:
         first.reset();
         EXPECT_EQ(platform::dialogsLeftOpen(), 0);
         platform::clearDialogHooks();
-        DrivesFixture::TearDown();
-    }
-
-    // Each window with a file system of its own, as each process has.
-    std::unique_ptr<Form1> open(platform::FileSystem& fs, u16view startPath)
-    {
-        auto form = std::make_unique<Form1>(fs, programIn(u"C:\\prog\\"));
-        installCommands(*form);
-        form->Load(startPath);
-        form->show();
-        activate(*form);
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        return form;
-    }
-
-    // The offscreen platform has no window manager: the test gives the
-    // keyboard to the window a person would click on.
-    void activate(Form1& form)
-    {
-        QApplication::setActiveWindow(&form);
-        QApplication::processEvents();
-    }
-
-    void press(Form1& form, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        activate(form);
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        ASSERT_EQ(target->window(), &form);
-        QTest::keyClick(target, Qt::Key(key), mods);
-        QApplication::processEvents();
+        WindowsFixture::TearDown();
     }
 
     // Shift+J, taking the alias offered for the listed directory.
