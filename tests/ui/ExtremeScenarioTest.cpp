@@ -2,6 +2,7 @@
 #include "app/ProgramCommands.h"
 #include "table/Grid1.h"
 #include "tests/support/ExtremeFiles.h"
+#include "tests/ui/Form1Fixture.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,44 +15,14 @@ namespace {
 
 // Form1 offscreen over a directory of 33,000 files, more than the table's
 // 32,766 rows; the drives live on a RAM disk where the host has one.
-class ExtremeScenario : public testing::Test {
+class ExtremeScenario : public Form1Fixture {
 protected:
+    ExtremeScenario() : Form1Fixture(fastTempBase()) {}
     void SetUp() override
     {
-        platform::setUi(&ui);
-        drives.makeDir(u"C:\\prog");
-        drives.makeDir(u"C:\\work");
+        Form1Fixture::SetUp();
         makeEmptyFiles(drives.host(u"C:\\work"), 33000);
     }
-    void TearDown() override
-    {
-        form.reset();
-        platform::setUi(nullptr);
-    }
-
-    Form1& start()
-    {
-        form = std::make_unique<Form1>(drives.fs(), programIn(u"C:\\prog\\"));
-        installCommands(*form);
-        form->Load(u"C:\\work");
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        QApplication::processEvents();
-        return *form;
-    }
-    void press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        QTest::keyClick(target, Qt::Key(key), mods);
-        QApplication::processEvents();
-    }
-    const FileTable& table() { return form->model().Grid1; }
-
-    TempDrives drives{fastTempBase()};
-    platform::ScriptedUi ui;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(ExtremeScenario, theKeysReachTheLastRowOfAFullTableAndMarkIt)

@@ -21,6 +21,8 @@ namespace sorvik::test {
 // and is started in C:\work unless a test says otherwise.
 class Form1Fixture : public DrivesFixture {
 protected:
+    using DrivesFixture::DrivesFixture;
+
     void TearDown() override
     {
         form.reset();
