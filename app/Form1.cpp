@@ -271,9 +271,9 @@ void Form1::closeEvent(QCloseEvent* event)
         onEnded();
 }
 
-std::optional<CommandResult> Form1::runCommand(CommandId id)
+std::optional<CommandOutcome> Form1::runCommand(CommandId id)
 {
-    const std::optional<CommandResult> result = m_commands.run(id, m_model);
+    const std::optional<CommandOutcome> result = m_commands.run(id, m_model);
     showFileCount();
     return result;
 }

@@ -53,7 +53,7 @@ public:
     // The commands that keys and buttons share; filled where the program is
     // put together. A command nobody registered does nothing.
     CommandRegistry& commands() { return m_commands; }
-    std::optional<CommandResult> runCommand(CommandId id);
+    std::optional<CommandOutcome> runCommand(CommandId id);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -104,7 +104,7 @@ int Form1::tableKey(int code, int shift)
     default:
         // Copy, move, delete, rename, attributes, compress and extract.
         if (const std::optional<CommandId> id = commandOfTableKey(r.command)) {
-            const std::optional<CommandResult> result = runCommand(*id);
+            const std::optional<CommandOutcome> result = runCommand(*id);
             m_grid->setFocus();   // a dialog that closed hands the keys back to the table
             // The archive commands leave the refresh to the key, and only after success.
             if ((*id == CommandId::Compress || *id == CommandId::Extract) && result == CommandResult::Done) {

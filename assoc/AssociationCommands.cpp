@@ -6,7 +6,7 @@
 
 namespace sorvik {
 
-CommandResult cmd関連_Click(CommandContext& context, QWidget* mainWindow, AssociationTable& table, u16view DataDir,
+CommandOutcome cmd関連_Click(CommandContext& context, QWidget* mainWindow, AssociationTable& table, u16view DataDir,
     u16view ProgramDir)
 {
     const std::optional<u16> AssocPattern = AssocPatternAtCursor(context.table());

@@ -15,7 +15,7 @@ void registerAssociationCommands(CommandRegistry& registry, QWidget* mainWindow,
 
 // The association button: refuses a cell that is no associable file, else
 // opens the editor for its extension and reloads the table afterwards.
-CommandResult cmd関連_Click(CommandContext& context, QWidget* mainWindow, AssociationTable& table, u16view DataDir,
+CommandOutcome cmd関連_Click(CommandContext& context, QWidget* mainWindow, AssociationTable& table, u16view DataDir,
     u16view ProgramDir);
 
 }

@@ -13,7 +13,7 @@ bool ShellOpen(const platform::FileSystem& fs, u16view path)
     return platform::openWithDesktop(fs, path);
 }
 
-CommandResult LaunchCurrentFile(CommandContext& context, const AssociationTable& table)
+CommandOutcome LaunchCurrentFile(CommandContext& context, const AssociationTable& table)
 {
     const FileTable& t = context.table();
     const u16 name = t.fileName(t.row());
@@ -23,17 +23,17 @@ CommandResult LaunchCurrentFile(CommandContext& context, const AssociationTable&
 
     const AssociationEntry* entry = table.firstMatch(name);
     if (!entry)
-        return CommandResult::Failed;
+        return CommandOutcome::failed(path);
     // The whole path names the program, spaces and all; it is never split
     // into a program and its arguments.
     if (entry->ProgramPath.empty() || !context.fs().canOpenForRead(entry->ProgramPath)) {
         platform::ui().showMessage(kBadProgramPathMessage);
-        return CommandResult::Failed;
+        return CommandOutcome::failed(entry->ProgramPath);
     }
     const platform::Status started = platform::startProgram(context.fs(), entry->ProgramPath, path);
     if (!started) {
         platform::ui().showMessage(entry->ProgramPath + u"を起動できません\r\n" + platform::reasonText(started.error()));
-        return CommandResult::Failed;
+        return CommandOutcome::failed(entry->ProgramPath, started.error());
     }
     return CommandResult::Done;
 }

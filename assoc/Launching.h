@@ -14,7 +14,7 @@ bool ShellOpen(const platform::FileSystem& fs, u16view path);
 // Opens the file of the table's cursor row: through the desktop first, then
 // with the program of the first association whose pattern matches its name.
 // Done when something was started.
-CommandResult LaunchCurrentFile(CommandContext& context, const AssociationTable& table);
+CommandOutcome LaunchCurrentFile(CommandContext& context, const AssociationTable& table);
 
 // The association button's checks on the cursor cell: the pattern "*." and
 // the upper-cased extension to edit, or nothing after the refusal message.

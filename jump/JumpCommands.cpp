@@ -10,7 +10,7 @@
 
 namespace sorvik {
 
-CommandResult OpenJumpFolder(JumpTarget& target)
+CommandOutcome OpenJumpFolder(JumpTarget& target)
 {
     if (target.list.empty())
         return CommandResult::Failed;
@@ -21,7 +21,7 @@ CommandResult OpenJumpFolder(JumpTarget& target)
         chosen = dialog.RetValue;
     }
     if (chosen.empty())
-        return CommandResult::Failed;
+        return CommandResult::Cancelled;
     const clsJump* entry = target.list.find(chosen);
     if (!entry || entry->fPath.empty())
         return CommandResult::Failed;
@@ -30,12 +30,12 @@ CommandResult OpenJumpFolder(JumpTarget& target)
     return CommandResult::Done;
 }
 
-CommandResult RegisterJumpFolder(JumpTarget& target, CommandContext& context)
+CommandOutcome RegisterJumpFolder(JumpTarget& target, CommandContext& context)
 {
     const u16 currentDir = context.currentDir();
     const u16 alias = askJumpText(target.mainWindow, QStringLiteral("Jumpﾊﾟｽの登録"), defaultAlias(currentDir));
     if (alias.empty())
-        return CommandResult::Failed;
+        return CommandResult::Cancelled;
     if (auto refusal = aliasRefusal(alias)) {
         platform::ui().showMessage(*refusal);
         return CommandResult::Failed;

@@ -20,9 +20,9 @@ struct JumpTarget {
 
 // J: the jump-folder dialog; Done once a chosen entry was gone to (also when
 // GoToFolder had to fall back to the program directory).
-CommandResult OpenJumpFolder(JumpTarget& target);
+CommandOutcome OpenJumpFolder(JumpTarget& target);
 // Shift+J: the listed directory under an alias typed in frmInput.
-CommandResult RegisterJumpFolder(JumpTarget& target, CommandContext& context);
+CommandOutcome RegisterJumpFolder(JumpTarget& target, CommandContext& context);
 
 void registerJumpCommands(CommandRegistry& registry, JumpTarget target);
 

@@ -25,13 +25,13 @@ std::optional<std::uint32_t> presetAttributes(CommandContext& context, u16view p
     return value;
 }
 
-bool applyAttributes(CommandContext& context, u16view path, std::uint32_t value)
+CommandOutcome applyAttributes(CommandContext& context, u16view path, std::uint32_t value)
 {
     const platform::Status status = context.fs().setAttributes(path, value);
     if (status)
-        return true;
+        return CommandOutcome::done();
     platform::ui().showMessage(u16(path) + u"の属性を変更できません\r\n" + platform::reasonText(status.error()));
-    return false;
+    return CommandOutcome::failed(path, status.error());
 }
 
 void rewriteAttributeCell(CommandContext& context, u16view path)

@@ -33,15 +33,19 @@ bool later(const platform::DateTime& a, const platform::DateTime& b)
 
 }
 
-bool CheckProtectedFiles(CommandContext& context, u16view word)
+CommandOutcome CheckProtectedFiles(CommandContext& context, u16view word)
 {
     const FileTable& t = context.table();
     u16 list;
+    u16 first;
     int count = 0;
     auto test = [&](int row) {
         const u16 upper = platform::toUpper(t.fileName(row));
-        if (isProtected(upper))
+        if (isProtected(upper)) {
+            if (list.empty())
+                first = context.currentDir() + t.fileName(row);
             list += upper + kLineBreak;
+        }
     };
     for (int r = 0; r <= t.fileCount(); ++r) {
         if (t.isMarked(r)) {
@@ -52,9 +56,9 @@ bool CheckProtectedFiles(CommandContext& context, u16view word)
     if (count == 0 && t.isFileRow(t.row()))
         test(t.row());
     if (list.empty())
-        return false;
+        return CommandOutcome::done();
     platform::ui().showMessage(list + u"このファイルは" + u16(word) + u"出来ません");
-    return true;
+    return CommandOutcome::failed(first);
 }
 
 u16 overwriteQuestion(const platform::DateTime& source, const platform::DateTime& destination)
@@ -68,7 +72,7 @@ CopyMoveRun::CopyMoveRun(CommandContext& context, Operation operation, Operation
 {
 }
 
-CommandResult CopyMoveRun::CopyMarkedOrCurrent(u16view sourceDir, u16view destinationDir, OverwriteRule markedRule)
+CommandOutcome CopyMoveRun::CopyMarkedOrCurrent(u16view sourceDir, u16view destinationDir, OverwriteRule markedRule)
 {
     const FileTable& t = m_context.table();
     const u16 source(sourceDir), destination(destinationDir);
@@ -117,7 +121,10 @@ CommandResult CopyMoveRun::CopyMarkedOrCurrent(u16view sourceDir, u16view destin
     if (m_progress)
         m_progress->end();
     reportFailures();
-    return m_failures.empty() && !m_cancelled ? CommandResult::Done : CommandResult::Failed;
+    // A failure is told even after a stop, so it is the outcome then too.
+    if (!m_failures.empty())
+        return CommandOutcome::failed(source + m_failures.front().name, m_failures.front().error);
+    return m_cancelled ? CommandResult::Cancelled : CommandResult::Done;
 }
 
 u16 CopyMoveRun::existingDestination(u16view destination)

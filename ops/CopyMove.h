@@ -35,8 +35,9 @@ struct FailedFile {
     platform::Error error;
 };
 
-// True (after the message) when a file the command would take is protected.
-bool CheckProtectedFiles(CommandContext& context, u16view word);
+// Done when no file the command would take is protected, so it may go on;
+// else failed (after the message), naming the first protected file.
+CommandOutcome CheckProtectedFiles(CommandContext& context, u16view word);
 
 // One run of the copy or move loop of the operation dialog.
 class CopyMoveRun {
@@ -45,8 +46,9 @@ public:
 
     // The marked rows under `markedRule`, or the current entry under
     // AskUnlessNewer when none is marked; then one message for every file
-    // that failed. `sourceDir` and `destinationDir` end in "\".
-    CommandResult CopyMarkedOrCurrent(u16view sourceDir, u16view destinationDir, OverwriteRule markedRule);
+    // that failed. `sourceDir` and `destinationDir` end in "\". The outcome
+    // names the first file that failed and why, else tells a stop.
+    CommandOutcome CopyMarkedOrCurrent(u16view sourceDir, u16view destinationDir, OverwriteRule markedRule);
 
     // One file under a rule; false when it failed (the failure is recorded).
     // A file whose name differs from the destination's only in letter case is

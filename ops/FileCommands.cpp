@@ -14,13 +14,14 @@ namespace sorvik {
 
 namespace {
 
-CommandResult copyOrMove(CommandContext& context, QWidget* mainWindow, Operation operation)
+CommandOutcome copyOrMove(CommandContext& context, QWidget* mainWindow, Operation operation)
 {
     FileTable& t = context.table();
     if (t.col() != 0)
         return CommandResult::Failed;
-    if (CheckProtectedFiles(context, protectionWord(operation)))
-        return CommandResult::Failed;
+    // A protected file refuses the command before its dialog shows.
+    if (const CommandOutcome protection = CheckProtectedFiles(context, protectionWord(operation)); !protection.isDone())
+        return protection;
 
     context.PushTablePosition();
     FrmCopy dialog(context.fs(), mainWindow);
@@ -32,7 +33,8 @@ CommandResult copyOrMove(CommandContext& context, QWidget* mainWindow, Operation
         const u16 name = t.fileName(t.row());
         dialog.showCurrent(name, name, true, false);
     }
-    CommandResult result = CommandResult::Failed;
+    // Closed without running, the dialog cancelled the command.
+    CommandOutcome result = CommandResult::Cancelled;
     dialog.setExecutor(operation, [&](FrmCopy& d) {
         ProgressWindow progress(QString::fromStdU16String(captionsOf(operation).caption), &d);
         CopyMoveRun run(context, operation, &progress);
@@ -48,17 +50,17 @@ CommandResult copyOrMove(CommandContext& context, QWidget* mainWindow, Operation
 
 }
 
-CommandResult CopyFiles(CommandContext& context, QWidget* mainWindow)
+CommandOutcome CopyFiles(CommandContext& context, QWidget* mainWindow)
 {
     return copyOrMove(context, mainWindow, Operation::Copy);
 }
 
-CommandResult MoveFiles(CommandContext& context, QWidget* mainWindow)
+CommandOutcome MoveFiles(CommandContext& context, QWidget* mainWindow)
 {
     return copyOrMove(context, mainWindow, Operation::Move);
 }
 
-CommandResult RenameFile(CommandContext& context, QWidget* mainWindow)
+CommandOutcome RenameFile(CommandContext& context, QWidget* mainWindow)
 {
     FileTable& t = context.table();
     if (t.col() != 0)
@@ -68,7 +70,7 @@ CommandResult RenameFile(CommandContext& context, QWidget* mainWindow)
         return CommandResult::Failed;
     }
     context.PushTablePosition();
-    CommandResult result = CommandResult::Failed;
+    CommandOutcome result = CommandResult::Cancelled;
     {
         frmRename dialog(mainWindow);
         dialog.setNames(t.fileName(t.row()));
@@ -80,24 +82,22 @@ CommandResult RenameFile(CommandContext& context, QWidget* mainWindow)
     return result;
 }
 
-CommandResult ChangeAttributes(CommandContext& context, QWidget* mainWindow)
+CommandOutcome ChangeAttributes(CommandContext& context, QWidget* mainWindow)
 {
     const u16 path = attributePath(context);
     const std::optional<std::uint32_t> attributes = presetAttributes(context, path);
     if (!attributes)
-        return CommandResult::Failed;   // told why; no dialog for a file that cannot be asked about
-    bool applied = false;
-    bool accepted = false;
+        return CommandOutcome::failed(path);   // told why; no dialog for a file that cannot be asked about
+    CommandOutcome result = CommandOutcome::cancelled(path);
     {
         Form5 dialog(mainWindow);
         dialog.setWindowTitle(QStringLiteral("ﾌｧｲﾙ属性変更"));
         dialog.preset(*attributes);
-        accepted = platform::execDialog(dialog) == QDialog::Accepted;
-        if (accepted)
-            applied = applyAttributes(context, path, dialog.chosen());
+        if (platform::execDialog(dialog) == QDialog::Accepted)
+            result = applyAttributes(context, path, dialog.chosen());
     }
     rewriteAttributeCell(context, path);
-    return accepted && applied ? CommandResult::Done : CommandResult::Failed;
+    return result;
 }
 
 void registerFileCommands(CommandRegistry& registry, QWidget* mainWindow)

@@ -11,9 +11,9 @@ namespace sorvik {
 // `mainWindow` places the dialogs and owns them while they are open.
 void registerFileCommands(CommandRegistry& registry, QWidget* mainWindow);
 
-CommandResult CopyFiles(CommandContext& context, QWidget* mainWindow);
-CommandResult MoveFiles(CommandContext& context, QWidget* mainWindow);
-CommandResult RenameFile(CommandContext& context, QWidget* mainWindow);
-CommandResult ChangeAttributes(CommandContext& context, QWidget* mainWindow);
+CommandOutcome CopyFiles(CommandContext& context, QWidget* mainWindow);
+CommandOutcome MoveFiles(CommandContext& context, QWidget* mainWindow);
+CommandOutcome RenameFile(CommandContext& context, QWidget* mainWindow);
+CommandOutcome ChangeAttributes(CommandContext& context, QWidget* mainWindow);
 
 }

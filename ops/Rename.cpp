@@ -14,7 +14,7 @@ bool isValidFileName(u16view name)
     return true;
 }
 
-CommandResult renameInCurrentDir(CommandContext& context, u16view oldName, u16view newName)
+CommandOutcome renameInCurrentDir(CommandContext& context, u16view oldName, u16view newName)
 {
     const u16 dir = context.currentDir();
     const u16 oldPath = dir + u16(oldName);
@@ -28,12 +28,12 @@ CommandResult renameInCurrentDir(CommandContext& context, u16view oldName, u16vi
         if (!status) {
             platform::ui().showMessage(oldPath + u"の名前を" + u16(newName) + u"に変更できません\r\n"
                 + platform::reasonText(status.error()));
-            return CommandResult::Failed;
+            return CommandOutcome::failed(oldPath, status.error());
         }
     }
     context.ComentMove(oldPath, newPath);
     context.RefreshFileTable(u'n');
-    return CommandResult::Done;
+    return CommandOutcome::done();
 }
 
 }

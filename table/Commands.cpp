@@ -2,9 +2,9 @@
 
 namespace sorvik {
 
-u16 resultText(CommandResult result)
+u16 resultText(const CommandOutcome& outcome)
 {
-    return result == CommandResult::Done ? u"完了" : u"失敗";
+    return outcome.isDone() ? u"完了" : u"失敗";
 }
 
 std::optional<CommandId> commandOfTableKey(TableCommand command)
@@ -21,7 +21,7 @@ std::optional<CommandId> commandOfTableKey(TableCommand command)
     }
 }
 
-std::optional<CommandResult> CommandRegistry::run(CommandId id, CommandContext& context) const
+std::optional<CommandOutcome> CommandRegistry::run(CommandId id, CommandContext& context) const
 {
     auto it = m_commands.find(id);
     if (it == m_commands.end())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/Outcome.h"
 #include "table/FileTable.h"
 #include "table/TableKeys.h"
 
@@ -10,9 +11,13 @@
 
 namespace sorvik {
 
-// What a command did. "完了" and "失敗" are made from it only where they are shown.
-enum class CommandResult { Done, Failed };
-u16 resultText(CommandResult result);
+// How a command ended: done, failed (with the file and the reason when it has
+// them) or cancelled by the user. "完了" and "失敗" are made from it only where
+// they are shown; a cancelled command shows "失敗", as every command that did
+// not get done always has.
+using CommandResult = platform::OutcomeKind;
+using CommandOutcome = platform::Outcome;
+u16 resultText(const CommandOutcome& outcome);
 
 // The commands that keys and buttons share.
 enum class CommandId {
@@ -56,12 +61,12 @@ public:
 // One registry of named commands, filled where the program is put together.
 class CommandRegistry {
 public:
-    using Command = std::function<CommandResult(CommandContext&)>;
+    using Command = std::function<CommandOutcome(CommandContext&)>;
 
     void add(CommandId id, Command command) { m_commands[id] = std::move(command); }
     bool has(CommandId id) const { return m_commands.count(id) != 0; }
     // Nothing when no command of that name is registered.
-    std::optional<CommandResult> run(CommandId id, CommandContext& context) const;
+    std::optional<CommandOutcome> run(CommandId id, CommandContext& context) const;
 
 private:
     std::map<CommandId, Command> m_commands;

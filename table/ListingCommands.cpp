@@ -8,7 +8,7 @@
 
 namespace sorvik {
 
-CommandResult FilterSettings(ListingTarget& target)
+CommandOutcome FilterSettings(ListingTarget& target)
 {
     bool stored = false;
     {
@@ -17,10 +17,10 @@ CommandResult FilterSettings(ListingTarget& target)
     }
     if (target.focusTable)
         target.focusTable();
-    return stored ? CommandResult::Done : CommandResult::Failed;
+    return stored ? CommandResult::Done : CommandResult::Cancelled;
 }
 
-CommandResult ChangeDisplayKinds(ListingTarget& target, CommandContext& context)
+CommandOutcome ChangeDisplayKinds(ListingTarget& target, CommandContext& context)
 {
     bool accepted = false;
     {
@@ -37,7 +37,7 @@ CommandResult ChangeDisplayKinds(ListingTarget& target, CommandContext& context)
     }
     if (target.focusTable)
         target.focusTable();
-    return accepted ? CommandResult::Done : CommandResult::Failed;
+    return accepted ? CommandResult::Done : CommandResult::Cancelled;
 }
 
 void registerListingCommands(CommandRegistry& registry, ListingTarget target)

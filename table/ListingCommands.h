@@ -22,10 +22,10 @@ struct ListingTarget {
 };
 
 // "ﾌｨﾙﾀ設定(&F)": edits the ten entries; Done when they were stored.
-CommandResult FilterSettings(ListingTarget& target);
+CommandOutcome FilterSettings(ListingTarget& target);
 // "SysFile(&G)": edits the display kinds; after "OK" the listing takes them
 // and the table is refilled by name. "ｷｬﾝｾﾙ" leaves kinds and table alone.
-CommandResult ChangeDisplayKinds(ListingTarget& target, CommandContext& context);
+CommandOutcome ChangeDisplayKinds(ListingTarget& target, CommandContext& context);
 
 void registerListingCommands(CommandRegistry& registry, ListingTarget target);
 

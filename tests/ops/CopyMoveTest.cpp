@@ -12,7 +12,7 @@ using platform::FsCall;
 
 class CopyMoveTest : public test::OpsFixture {
 protected:
-    CommandResult copy(OverwriteRule rule = OverwriteRule::ReplaceIfNewer, Operation op = Operation::Copy,
+    CommandOutcome copy(OverwriteRule rule = OverwriteRule::ReplaceIfNewer, Operation op = Operation::Copy,
         OperationProgress* progress = nullptr, u16 destination = u"C:\\dest\\")
     {
         CopyMoveRun run(*model, op, progress);
@@ -131,7 +131,7 @@ TEST_F(CopyMoveTest, protectedNamesAreRefusedInAnyCaseOneLineEach)
     load();
     for (const char16_t* n : {u"黑黑黑黑.INI", u"黑黑黑黑.dtb", u"a.txt"})
         mark(n);
-    EXPECT_TRUE(CheckProtectedFiles(*model, u"コピー"));
+    EXPECT_EQ(CheckProtectedFiles(*model, u"コピー"), CommandResult::Failed);
     ASSERT_EQ(ui.messages().size(), 1u);
     EXPECT_EQ(ui.messages()[0], u"黑黑黑黑.DTB\r\n黑黑黑黑.INI\r\nこのファイルはコピー出来ません");
 }
@@ -142,12 +142,12 @@ TEST_F(CopyMoveTest, onlyTheCurrentEntryIsTestedWithoutMarksAndOnlyMarkedRowsWit
     file(u"C:\\work\\a.txt", "a");
     load();
     cursorOn(u"a.txt");
-    EXPECT_FALSE(CheckProtectedFiles(*model, u"移動"));
+    EXPECT_EQ(CheckProtectedFiles(*model, u"移動"), CommandResult::Done);
     cursorOn(u"黑黑黑黑.ini");
-    EXPECT_TRUE(CheckProtectedFiles(*model, u"移動"));
+    EXPECT_EQ(CheckProtectedFiles(*model, u"移動"), CommandResult::Failed);
     EXPECT_EQ(ui.messages().back(), u"黑黑黑黑.INI\r\nこのファイルは移動出来ません");
     mark(u"a.txt");
-    EXPECT_FALSE(CheckProtectedFiles(*model, u"移動")) << "the current entry is not tested when rows are marked";
+    EXPECT_EQ(CheckProtectedFiles(*model, u"移動"), CommandResult::Done) << "the current entry is not tested when rows are marked";
 }
 
 // --- descriptions ---
@@ -341,7 +341,7 @@ TEST_F(CopyMoveTest, cancelMidFileKeepsWhatWasDoneAndRemovesThePartialFile)
         describe(n, u"説明 " + u16(n));
     }
     CancelAfter progress(1);
-    EXPECT_EQ(copy(OverwriteRule::ReplaceAlways, Operation::Copy, &progress), CommandResult::Failed);
+    EXPECT_EQ(copy(OverwriteRule::ReplaceAlways, Operation::Copy, &progress), CommandResult::Cancelled);
     EXPECT_EQ(progress.total, 3);
     EXPECT_EQ(progress.totalBytes, std::int64_t(5 + (20 << 20) + 5));
     EXPECT_EQ(progress.done, 1);

@@ -20,7 +20,7 @@ const u16 kBadNameReason = platform::reasonText({ErrorKind::BadName, 0});
 
 class ExtremeInputsTest : public test::OpsFixture {
 protected:
-    CommandResult copyMarked(Operation op, u16view from, u16view to)
+    CommandOutcome copyMarked(Operation op, u16view from, u16view to)
     {
         CopyMoveRun run(*model, op);
         return run.CopyMarkedOrCurrent(from, to, OverwriteRule::ReplaceIfNewer);

@@ -369,11 +369,11 @@ protected:
         load();
         mark(u"a.txt");
     }
-    CommandResult run(Operation operation)
+    CommandOutcome run(Operation operation)
     {
         drives.fs().setFaults(&faults);
         CopyMoveRun run(*model, operation, nullptr);
-        const CommandResult result = run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer);
+        const CommandOutcome result = run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer);
         drives.fs().setFaults(nullptr);
         return result;
     }
@@ -458,10 +458,10 @@ protected:
         drives.writeBytes(u"C:\\work\\" + u16(kDescriptionFile), cp932(u"C:\\work\\a.txt,説明a\r\n"));
         load();
     }
-    CommandResult renameAToB()
+    CommandOutcome renameAToB()
     {
         drives.fs().setFaults(&faults);
-        const CommandResult result = renameInCurrentDir(*model, u"a.txt", u"b.txt");
+        const CommandOutcome result = renameInCurrentDir(*model, u"a.txt", u"b.txt");
         drives.fs().setFaults(nullptr);
         return result;
     }
@@ -562,7 +562,8 @@ TEST_P(AttributeFaultTest, aFailedChangeLeavesTheOldAttributesAndNamesTheFile)
     }
     drives.fs().setFaults(&faults);
     // Read-only and hidden: the extended attribute first, then the mode.
-    EXPECT_FALSE(applyAttributes(*model, path, platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrArchive));
+    EXPECT_EQ(applyAttributes(*model, path, platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrArchive),
+        CommandResult::Failed);
     drives.fs().setFaults(nullptr);
     ASSERT_EQ(ui.messages().size(), 1u);
     if (!f.err) {

@@ -11,7 +11,7 @@ namespace {
 
 class LetterCaseTest : public test::OpsFixture {
 protected:
-    CommandResult run(OverwriteRule rule, Operation op = Operation::Copy)
+    CommandOutcome run(OverwriteRule rule, Operation op = Operation::Copy)
     {
         CopyMoveRun run(*model, op);
         return run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", rule);

@@ -110,7 +110,7 @@ TEST_F(AttributesTest, presetShowsTheFourBitsOfTheFile)
     const u16 path = attributePath(*model);
     EXPECT_EQ(path, u"C:\\work\\a.txt");
     EXPECT_EQ(presetAttributes(*model, path), 33u);
-    EXPECT_TRUE(applyAttributes(*model, path, 33));
+    EXPECT_EQ(applyAttributes(*model, path, 33), CommandResult::Done);
     EXPECT_EQ(*drives.fs().attributes(path) & 0x37, 33u) << "unchanged";
 }
 
@@ -122,12 +122,13 @@ TEST_F(AttributesTest, exactlyTheChosenBitsAreWrittenAndTheCellRewrittenInPlace)
     load();
     cursorOn(u"a.txt");
     const u16 path = attributePath(*model);
-    EXPECT_TRUE(applyAttributes(*model, path, 0));
+    EXPECT_EQ(applyAttributes(*model, path, 0), CommandResult::Done);
     if (underWine() && (*drives.fs().attributes(path) & 0x37) == platform::kAttrArchive)
         GTEST_SKIP() << "this file system sets the archive attribute on every file (Wine), so no file can be left "
                         "with none of the bits";
     EXPECT_EQ(*drives.fs().attributes(path) & 0x37, 0u);
-    EXPECT_TRUE(applyAttributes(*model, path, platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem));
+    EXPECT_EQ(applyAttributes(*model, path, platform::kAttrReadOnly | platform::kAttrHidden | platform::kAttrSystem),
+        CommandResult::Done);
     rewriteAttributeCell(*model, path);
     EXPECT_EQ(model->Grid1.cell(rowOf(u"a.txt"), 1), u"RHS");
     EXPECT_EQ(model->Grid1.col(), 0);
@@ -141,7 +142,7 @@ TEST_F(AttributesTest, aFileThatVanishedIsToldAndNotChanged)
     cursorOn(u"a.txt");
     std::remove(drives.host(u"C:\\work\\a.txt").c_str());
     EXPECT_EQ(presetAttributes(*model, u"C:\\work\\a.txt"), std::nullopt);
-    EXPECT_FALSE(applyAttributes(*model, u"C:\\work\\a.txt", 1));
+    EXPECT_EQ(applyAttributes(*model, u"C:\\work\\a.txt", 1), CommandResult::Failed);
     ASSERT_EQ(ui.messages().size(), 2u);
     EXPECT_EQ(ui.messages()[1], u"C:\\work\\a.txtの属性を変更できません\r\nファイルが見つかりません");
 }

@@ -28,7 +28,7 @@ TEST_F(ProgressWindowTest, escStopsALongCopyAndLeavesNoPartialFile)
     // Queued now, delivered by the window's own event handling while it copies.
     QCoreApplication::postEvent(&progress, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     CopyMoveRun run(m, Operation::Copy, &progress);
-    EXPECT_EQ(run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceAlways), CommandResult::Failed);
+    EXPECT_EQ(run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceAlways), CommandResult::Cancelled);
     EXPECT_TRUE(run.cancelled());
     EXPECT_FALSE(drives.exists(u"C:\\dest\\big.bin"));
     EXPECT_FALSE(drives.exists(u"C:\\dest\\small.txt")) << "nothing after the cancel";
