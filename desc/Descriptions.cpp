@@ -165,13 +165,13 @@ Descriptions::FileState Descriptions::stateOf(const u16& file) const
     return FileState{};
 }
 
-void Descriptions::LocalComentSave(u16view dir)
+platform::Outcome Descriptions::LocalComentSave(u16view dir)
 {
     if (!ComentsChanged)
-        return;
+        return platform::Outcome::done();
     if (m_store.count() == 0) {
         retryUnsaved(u16());
-        return;
+        return platform::Outcome::done();
     }
 
     u16 file = m_source;
@@ -190,17 +190,17 @@ void Descriptions::LocalComentSave(u16view dir)
     m_source = file;
     m_partial = partial;
     if (!m_centralWritable && samePath(file, centralFile()))
-        return;
+        return platform::Outcome::failed(file);   // the missing DataDir was told
     Written written = write(file, m_store, partial, m_loaded, m_changes);
-    if (!written.ok && !partial && m_changes.empty() && m_fs.exists(file)) {
+    if (written.status.failed() && !partial && m_changes.empty() && m_fs.exists(file)) {
         // Nothing of this file was changed, so it still holds every record:
         // a refused rewrite (a linked file, a directory the user cannot
         // write) loses nothing and is not worth a message.
         retryUnsaved(file);
-        return;
+        return platform::Outcome::done();
     }
     noteWritten(written, file, m_store, partial, m_loaded, m_changes);
-    if (written.ok) {
+    if (written.status) {
         m_loaded = written.state;
         m_changes.clear();
         // The store shows what the file now holds, and the next save starts from it.
@@ -208,6 +208,9 @@ void Descriptions::LocalComentSave(u16view dir)
             m_store = std::move(*written.merged);
     }
     retryUnsaved(file);
+    if (written.status.failed())
+        return platform::Outcome::failed(file, written.status.error());
+    return platform::Outcome::done();
 }
 
 Descriptions::Written Descriptions::write(
@@ -217,14 +220,11 @@ Descriptions::Written Descriptions::write(
     const auto writeBytes = [&](const std::string& bytes) {
         // What the reader would refuse at the next start is not written.
         if (bytes.size() > m_fileSizeLimit) {
-            out.error = platform::Error{platform::ErrorKind::TooLarge, EFBIG};
+            out.status = platform::Error{platform::ErrorKind::TooLarge, EFBIG};
             return;
         }
         std::optional<platform::FileStamp> stamp;
-        const platform::Status status = m_fs.writeFileAtomic(file, bytes, stamp);
-        out.ok = bool(status);
-        if (!out.ok)
-            out.error = status.error();
+        out.status = m_fs.writeFileAtomic(file, bytes, stamp);
         if (stamp)
             out.state = FileState{FileState::Kind::Present, *stamp};
     };
@@ -236,7 +236,7 @@ Descriptions::Written Descriptions::write(
     if (auto bytes = m_fs.readFile(file, m_fileSizeLimit)) {
         DescriptionFile::readKeeping(std::move(*bytes), merged);
     } else if (m_fs.exists(file)) {
-        out.error = bytes.error();
+        out.status = bytes.error();
         return out;   // unreadable: writing would lose its records
     } else if (!partial) {
         // Gone since it was loaded: the store is all there is of it.
@@ -245,7 +245,7 @@ Descriptions::Written Descriptions::write(
     }
     applyChanges(merged, records, partial, changes);
     writeBytes(DescriptionFile::write(merged));
-    if (out.ok && !partial)
+    if (out.status && !partial)
         out.merged = std::move(merged);
     return out;
 }
@@ -254,13 +254,13 @@ void Descriptions::noteWritten(const Written& written, const u16& file, const De
     bool partial, const FileState& loaded, const Changes& changes)
 {
     const u16 key = clsComent::keyOf(file);
-    if (written.ok) {
+    if (written.status) {
         m_unsaved.erase(key);
         return;
     }
     auto it = m_unsaved.find(key);
     if (it == m_unsaved.end()) {
-        platform::ui().showMessage(file + u"に説明を書き込めません\r\n" + platform::reasonText(written.error));
+        platform::ui().showMessage(file + u"に説明を書き込めません\r\n" + platform::reasonText(written.status.error()));
         m_unsaved.emplace(key, Unsaved{file, records, partial, loaded, changes});
     } else if (&it->second.records != &records) {
         it->second = Unsaved{file, records, partial, loaded, changes};

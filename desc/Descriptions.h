@@ -2,6 +2,7 @@
 
 #include "desc/DescriptionStore.h"
 #include "platform/FileSystem.h"
+#include "platform/Outcome.h"
 
 #include <cstdint>
 #include <optional>
@@ -48,8 +49,10 @@ public:
     // The directory whose description file applies to `dir` (ending in "\"):
     // `dir` itself or DataDir, empty when nothing is to be read for it.
     u16 GetLocalPath(u16view dir) const;
-    // Saves the records when anything changed; never stops the caller.
-    void LocalComentSave(u16view dir);
+    // Saves the records when anything changed; never stops the caller. Done
+    // when nothing is lost; else failed, naming the file and, when the system
+    // gave one, the reason (the records wait to be written again).
+    platform::Outcome LocalComentSave(u16view dir);
     // Loads the records that apply to `dir`; true when the store was replaced
     // (the caller refreshes the table).
     bool LocalComentGet(u16view dir);
@@ -109,8 +112,7 @@ private:
         Changes changes;
     };
     struct Written {
-        bool ok = false;
-        platform::Error error;                    // why it was not written
+        platform::Status status;                  // or why it was not written
         FileState state;                          // of the file written
         std::optional<DescriptionStore> merged;   // the file's records, when they were merged
     };

@@ -17,14 +17,14 @@ u16 treePathForm(u16view path)
     return p;
 }
 
-bool DirTree::setPath(u16view requested)
+platform::Status DirTree::setPath(u16view requested)
 {
     u16 path = treePathForm(requested);
     if (path.size() < 3 || path[1] != u':' || path[2] != u'\\')
-        return false;
+        return platform::Error{platform::ErrorKind::BadName, 0};
     auto entries = m_fs.listDirectory(path);
     if (!entries)
-        return false;
+        return entries.error();
 
     std::vector<Item> items;
     // Path components from the root down.
@@ -59,7 +59,7 @@ bool DirTree::setPath(u16view requested)
     m_items = std::move(items);
     m_currentIndex = current;
     m_selected = current;
-    return true;
+    return platform::Status::ok();
 }
 
 void DirTree::select(int index)

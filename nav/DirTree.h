@@ -20,8 +20,9 @@ public:
 
     explicit DirTree(const platform::FileSystem& fs) : m_fs(fs) {}
 
-    // Opens a directory; false (and nothing changed) when it cannot be read.
-    bool setPath(u16view path);
+    // Opens a directory; when it cannot be read, nothing changes and the
+    // error tells why (BadName for a path that is not "X:\..." at all).
+    platform::Status setPath(u16view path);
     // The current path, without trailing "\" except at a root.
     const u16& path() const { return m_path; }
 

@@ -2,11 +2,13 @@
 #include "nav/DirTree.h"
 #include "nav/DriveList.h"
 #include "nav/PaneKeys.h"
+#include "platform/Faults.h"
 #include "platform/Ui.h"
 #include "tests/support/ModelFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 namespace sorvik {
@@ -45,6 +47,28 @@ TEST(DirTreeTest, aDirectoryThatCannotBeReadChangesNothing)
     EXPECT_FALSE(tree.setPath(u"Q:\\"));
     EXPECT_EQ(tree.path(), u"C:\\work");
     EXPECT_EQ(tree.count(), 2);
+}
+
+TEST(DirTreeTest, aDirectoryThatCannotBeOpenedTellsWhy)
+{
+    test::TempDrives drives;
+    drives.makeDir(u"C:\\work\\locked");
+    platform::FaultPlan faults;
+    faults.failAlways(platform::FsCall::Open, EACCES, "/locked");
+    drives.fs().setFaults(&faults);
+    DirTree tree(drives.fs());
+    ASSERT_TRUE(tree.setPath(u"C:\\work"));
+    const platform::Status locked = tree.setPath(u"C:\\work\\locked");
+    ASSERT_TRUE(locked.failed());
+    EXPECT_EQ(locked.error().kind, platform::ErrorKind::AccessDenied);
+    const platform::Status missing = tree.setPath(u"C:\\work\\missing");
+    ASSERT_TRUE(missing.failed());
+    EXPECT_EQ(missing.error().kind, platform::ErrorKind::NotFound);
+    const platform::Status noDrive = tree.setPath(u"work");
+    ASSERT_TRUE(noDrive.failed());
+    EXPECT_EQ(noDrive.error().kind, platform::ErrorKind::BadName) << "not a path with a drive at all";
+    drives.fs().setFaults(nullptr);
+    EXPECT_EQ(tree.path(), u"C:\\work");
 }
 
 TEST(DriveListTest, itemsStartWithTheLetterAndMissingMediaAreNotReady)
