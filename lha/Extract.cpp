@@ -122,7 +122,7 @@ int Extractor::place(const MemberHeader& h)
             if (blockedByEntry(next.error()))
                 return m_s.fail(kErrInvalidPath, shown, u"途中にリンクかファイルがあります");
             return m_s.fail(next.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrMakeDirectory,
-                            shown, platform::reasonText(next.error()));
+                            shown, next.error());
         }
         owned = std::move(*next);
         dir = owned.get();
@@ -144,7 +144,7 @@ int Extractor::copyStored(const MemberHeader& h, FileSink& sink, RangeSource& da
             return kOk;
         if (!sink.write(m_buf.data(), static_cast<std::size_t>(got)))
             return sink.cancelled ? m_s.fail(kErrUserCancel, shown, u"中止しました")
-                                  : m_s.fail(writeErrorCode(*sink.error), shown, platform::reasonText(*sink.error));
+                                  : m_s.fail(writeErrorCode(*sink.error), shown, *sink.error);
     }
 }
 
@@ -152,7 +152,7 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
 {
     auto existing = dir.entry(name);
     if (!existing)
-        return m_s.fail(kErrCannotWrite, shown, platform::reasonText(existing.error()));
+        return m_s.fail(kErrCannotWrite, shown, existing.error());
     switch (existing->type) {
     case platform::EntryType::Missing:
         break;
@@ -174,7 +174,7 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
     auto temp = dir.createTemp();
     if (!temp)
         return m_s.fail(temp.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrTempOpen, shown,
-                        platform::reasonText(temp.error()));
+                        temp.error());
     FileSink sink(m_s, **temp);
     RangeSource data(m_src, h.dataOffset(), h.compressedSize);
     // Whatever happens below, the bytes written so far count as done.
@@ -197,7 +197,7 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
         case DecodeStatus::WriteError:
             if (sink.cancelled)
                 return m_s.fail(kErrUserCancel, shown, u"中止しました");
-            return m_s.fail(writeErrorCode(*sink.error), shown, platform::reasonText(*sink.error));
+            return m_s.fail(writeErrorCode(*sink.error), shown, *sink.error);
         }
     }
     if (sink.crc != h.dataCrc)
@@ -206,7 +206,7 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
     if (!st) {
         if (st.error().kind == platform::ErrorKind::NotRegular)
             return m_s.fail(kErrInvalidPath, shown, u"既存のリンクには書き込みません");
-        return m_s.fail(writeErrorCode(st.error()), shown, platform::reasonText(st.error()));
+        return m_s.fail(writeErrorCode(st.error()), shown, st.error());
     }
     return kOk;
 }
@@ -221,11 +221,11 @@ int runExtract(Session& s, const CommandLine& line)
         return s.fail(kErrInvalidPath, line.archive, u"ドライブがありません");
     auto file = s.io.openInput(*archiveHost);
     if (!file)
-        return s.fail(kErrArchiveOpen, line.archive, platform::reasonText(file.error()));
+        return s.fail(kErrArchiveOpen, line.archive, file.error());
     FileSource src(**file);
     auto dest = s.io.openDirectory(*destHost, platform::CreateDir::IfMissing);
     if (!dest)
-        return s.fail(kErrMakeDirectory, line.directory, platform::reasonText(dest.error()));
+        return s.fail(kErrMakeDirectory, line.directory, dest.error());
 
     if (s.progress) {
         // The totals of the members a first look at the headers finds.

@@ -7,6 +7,7 @@
 #include "platform/ArchiveIo.h"
 #include "platform/FileSystem.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct Session {
     platform::ArchiveIo io;
     std::vector<u16> report;
     Progress* progress = nullptr;
+    // Every note told, and the first failure with the system's error behind it.
+    std::vector<Note> notes = {};
+    std::optional<Note> firstFailure = std::nullopt;
+    std::optional<platform::Error> firstError = std::nullopt;
 
     void say(u16 line) { report.push_back(std::move(line)); }
     void begin(int members, std::uint64_t bytes)
@@ -39,6 +44,8 @@ struct Session {
     }
     // Reports a failure with its code and returns the code.
     int fail(int code, u16view what, u16view why);
+    // The same for a failure the system gave its reason for.
+    int fail(int code, u16view what, const platform::Error& error);
     // Reports a member the command leaves alone on purpose.
     void leftAlone(NoteKind kind, u16view what, u16view why, int code = 0);
 };

@@ -4,6 +4,7 @@
 #include "lha/ErrorCodes.h"
 #include "lha/LzDecoder.h"
 #include "lha/MemberPath.h"
+#include "lha/Run.h"
 #include "lha/Session.h"
 
 #include <algorithm>
@@ -100,14 +101,25 @@ void tell(Session& s, Note note)
     s.say(noteLine(note));
     if (s.progress)
         s.progress->told(note);
+    s.notes.push_back(std::move(note));
 }
 
 }
 
 int Session::fail(int code, u16view what, u16view why)
 {
-    tell(*this, Note{NoteKind::Failed, shownText(what), u16(why), code});
+    Note note{NoteKind::Failed, shownText(what), u16(why), code};
+    if (!firstFailure)
+        firstFailure = note;
+    tell(*this, std::move(note));
     return code;
+}
+
+int Session::fail(int code, u16view what, const platform::Error& error)
+{
+    if (!firstFailure)
+        firstError = error;
+    return fail(code, what, platform::reasonText(error));
 }
 
 void Session::leftAlone(NoteKind kind, u16view what, u16view why, int code)
@@ -156,6 +168,31 @@ int readAllHeaders(ArchiveSource& src, std::vector<MemberHeader>& out)
     }
 }
 
+RunResult run(u16view commandLine)
+{
+    std::lock_guard lock(g_lock);
+    Session s{fileSystem(), platform::ArchiveIo(g_faults), {}};
+    s.progress = g_progress;
+    RunResult out;
+    out.code = kErrCommandName;
+    const ParsedCommand parsed = parseCommandLine(commandLine);
+    if (parsed.error) {
+        s.fail(parsed.error, u"コマンド", u"この形式のコマンドラインは受け付けません");
+    } else if (parsed.line.command == Command::Update) {
+        out.code = runUpdate(s, parsed.line);
+    } else {
+        out.code = runExtract(s, parsed.line);
+    }
+    if (s.firstFailure) {
+        out.member = std::move(s.firstFailure->name);
+        out.reason = std::move(s.firstFailure->reason);
+        out.error = s.firstError;
+    }
+    out.notes = std::move(s.notes);
+    out.lines = std::move(s.report);
+    return out;
+}
+
 bool checkArchive(Session& s, const std::string& host, bool decodeAll)
 {
     auto file = s.io.openInput(host);
@@ -202,22 +239,11 @@ using namespace sorvik;
 
 extern "C" int Unlha(void* /*hwnd*/, const char* cmdLine, char* outputBuffer, unsigned long bufferSize)
 {
-    std::lock_guard lock(lha::g_lock);
-    lha::Session s{lha::fileSystem(), platform::ArchiveIo(lha::g_faults), {}};
-    s.progress = lha::g_progress;
-    int result = lha::kErrCommandName;
-    const lha::ParsedCommand parsed = lha::parseCommandLine(cmdLine ? platform::decodeCp932(cmdLine) : u16());
-    if (parsed.error) {
-        s.fail(parsed.error, u"コマンド", u"この形式のコマンドラインは受け付けません");
-    } else if (parsed.line.command == lha::Command::Update) {
-        result = lha::runUpdate(s, parsed.line);
-    } else {
-        result = lha::runExtract(s, parsed.line);
-    }
-    if (result == lha::kOk && s.report.empty())
-        s.say(u"完了");
-    lha::copyReport(lha::reportBytes(s.report), outputBuffer, bufferSize);
-    return result;
+    lha::RunResult result = lha::run(cmdLine ? platform::decodeCp932(cmdLine) : u16());
+    if (result.code == lha::kOk && result.lines.empty())
+        result.lines.push_back(u"完了");
+    lha::copyReport(lha::reportBytes(result.lines), outputBuffer, bufferSize);
+    return result.code;
 }
 
 extern "C" int UnlhaCheckArchive(const char* path, int mode)

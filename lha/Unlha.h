@@ -29,7 +29,8 @@ extern "C" {
 // An existing file newer than its member is kept, told in the report, and
 // does not make the result non-zero; nor does a member `u` keeps because the
 // file is not newer, nor a link member extraction skips. Each of these and
-// every failure also goes to the lha::Progress as a lha::Note.
+// every failure also goes to the lha::Progress as a lha::Note. C++ callers
+// take the same as values from lha::run (lha/Run.h), which this wraps.
 int Unlha(void* hwnd, const char* cmdLine, char* outputBuffer, unsigned long bufferSize);
 
 // Non-zero when `path` (code page 932) is an archive Unlha can extract.

@@ -101,7 +101,7 @@ int copyRange(Session& s, u16view archive, ArchiveSource& src, platform::TempOut
         if (!s.advanced(0))
             return s.fail(kErrUserCancel, archive, u"中止しました");
         if (const platform::Status st = out.write(buf.data(), static_cast<std::size_t>(got)); !st)
-            return s.fail(writeErrorCode(st.error()), archive, platform::reasonText(st.error()));
+            return s.fail(writeErrorCode(st.error()), archive, st.error());
         from += static_cast<std::uint64_t>(got);
     }
     return kOk;
@@ -112,7 +112,7 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
 {
     auto input = s.io.openInput(f.host);
     if (!input)
-        return s.fail(kErrCannotRead, f.shown, platform::reasonText(input.error()));
+        return s.fail(kErrCannotRead, f.shown, input.error());
     NewMember m;
     m.directory = f.directory;
     m.name = f.name;
@@ -123,7 +123,7 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
         return s.fail(kErrInvalidPath, f.shown, u"名前が長すぎます");
     const std::uint64_t headerAt = out.size();
     if (const platform::Status st = out.write(placeholder.data(), placeholder.size()); !st)
-        return s.fail(writeErrorCode(st.error()), f.shown, platform::reasonText(st.error()));
+        return s.fail(writeErrorCode(st.error()), f.shown, st.error());
     const std::uint64_t dataAt = out.size();
 
     // Reads the whole file through `take`; false after a read error.
@@ -158,18 +158,18 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
         if (cancelled)
             return s.fail(kErrUserCancel, f.shown, u"中止しました");
         if (!readOk)
-            return s.fail(kErrCannotRead, f.shown, platform::reasonText((*input)->lastError()));
+            return s.fail(kErrCannotRead, f.shown, (*input)->lastError());
         if (encoder.ok())
             encoder.finish();
         if (sink.failed)
-            return s.fail(writeErrorCode(sink.error), f.shown, platform::reasonText(sink.error));
+            return s.fail(writeErrorCode(sink.error), f.shown, sink.error);
         stored = sink.tooBig || out.size() - dataAt >= size;
     }
     if (stored) {
         // Incompressible (or empty): the bytes as they are. The progress has
         // counted them once already; this pass only asks whether to go on.
         if (const platform::Status st = out.truncate(dataAt); !st)
-            return s.fail(writeErrorCode(st.error()), f.shown, platform::reasonText(st.error()));
+            return s.fail(writeErrorCode(st.error()), f.shown, st.error());
         const bool counted = size != 0;
         size = 0;
         crc = 0;
@@ -184,9 +184,9 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
         if (cancelled)
             return s.fail(kErrUserCancel, f.shown, u"中止しました");
         if (!wst)
-            return s.fail(writeErrorCode(wst.error()), f.shown, platform::reasonText(wst.error()));
+            return s.fail(writeErrorCode(wst.error()), f.shown, wst.error());
         if (!readOk)
-            return s.fail(kErrCannotRead, f.shown, platform::reasonText((*input)->lastError()));
+            return s.fail(kErrCannotRead, f.shown, (*input)->lastError());
     }
     if (!m.largeSizes && size >= 0xFFFFFFFFull)
         return s.fail(kErrCannotRead, f.shown, u"読み込み中にファイルが大きくなりました");
@@ -196,7 +196,7 @@ int writeMember(Session& s, const FileToAdd& f, platform::TempOutput& out, std::
     m.dataCrc = crc;
     const std::string header = writeLevel2Header(m);
     if (const platform::Status st = out.writeAt(headerAt, header.data(), header.size()); !st)
-        return s.fail(writeErrorCode(st.error()), f.shown, platform::reasonText(st.error()));
+        return s.fail(writeErrorCode(st.error()), f.shown, st.error());
     return kOk;
 }
 
@@ -237,7 +237,7 @@ int runUpdate(Session& s, const CommandLine& line)
 
     auto archiveFacts = s.io.facts(*archiveHost);
     if (!archiveFacts)
-        return s.fail(kErrArchiveOpen, line.archive, platform::reasonText(archiveFacts.error()));
+        return s.fail(kErrArchiveOpen, line.archive, archiveFacts.error());
     const bool exists = archiveFacts->type != platform::EntryType::Missing;
     if (exists && archiveFacts->type != platform::EntryType::File)
         return s.fail(kErrArchiveOpen, line.archive, u"通常のファイルではありません");
@@ -251,7 +251,7 @@ int runUpdate(Session& s, const CommandLine& line)
     if (exists) {
         auto opened = s.io.openInput(*archiveHost);
         if (!opened)
-            return s.fail(kErrArchiveOpen, line.archive, platform::reasonText(opened.error()));
+            return s.fail(kErrArchiveOpen, line.archive, opened.error());
         old = std::move(*opened);
         src = std::make_unique<FileSource>(*old);
         if (int e = readAllHeaders(*src, members))
@@ -270,11 +270,11 @@ int runUpdate(Session& s, const CommandLine& line)
     const auto [dirHost, archiveName] = splitHost(*archiveHost);
     auto dir = s.io.openDirectory(dirHost, platform::CreateDir::No);
     if (!dir)
-        return s.fail(kErrTempOpen, line.archive, platform::reasonText(dir.error()));
+        return s.fail(kErrTempOpen, line.archive, dir.error());
     auto temp = (*dir)->createTemp();
     if (!temp)
         return s.fail(temp.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrTempOpen,
-                      line.archive, platform::reasonText(temp.error()));
+                      line.archive, temp.error());
     platform::TempOutput& out = **temp;
     std::vector<std::uint8_t> buf(kChunk);
     s.begin(1, f.facts.size);
@@ -292,13 +292,13 @@ int runUpdate(Session& s, const CommandLine& line)
             return e;
     const char endMark = 0;
     if (const platform::Status st = out.write(&endMark, 1); !st)
-        return s.fail(writeErrorCode(st.error()), line.archive, platform::reasonText(st.error()));
+        return s.fail(writeErrorCode(st.error()), line.archive, st.error());
     // Everything of the old archive is read: it is closed before the new one
     // replaces it, since Windows renames nothing over a file still open.
     src.reset();
     old.reset();
     if (const platform::Status st = out.commit(archiveName, std::nullopt, platform::SyncMode::Always); !st)
-        return s.fail(writeErrorCode(st.error()), line.archive, platform::reasonText(st.error()));
+        return s.fail(writeErrorCode(st.error()), line.archive, st.error());
     s.memberDone();
     s.say(shownText(f.shown) + (replace == SIZE_MAX ? u": 追加しました" : u": 更新しました"));
     return kOk;
