@@ -47,24 +47,6 @@ int signed16(int result)
     return std::int16_t(std::uint16_t(unsigned(result) & 0xFFFFu));
 }
 
-u16 failureLine(std::string_view report)
-{
-    const u16 text = platform::decodeCp932(report);
-    std::size_t end = text.size();
-    while (end > 0) {
-        const std::size_t start = text.find_last_of(u"\r\n", end - 1);
-        const std::size_t from = start == u16::npos ? 0 : start + 1;
-        const u16view line = u16view(text).substr(from, end - from);
-        // " (0x" four hex digits ")": the form of every failure the archiver reports.
-        if (line.size() > 9 && line.back() == u')' && line.substr(line.size() - 9, 4) == u" (0x")
-            return u16(line);
-        if (start == u16::npos)
-            break;
-        end = start;
-    }
-    return {};
-}
-
 u16 archiverMessage(u16view failedHeading, u16view leftAloneHeading, int result, const std::vector<lha::Note>& notes)
 {
     if (result == lha::kErrUserCancel)

@@ -3,7 +3,6 @@
 #include "lha/Note.h"
 #include "platform/Text.h"
 
-#include <string_view>
 #include <vector>
 
 namespace sorvik {
@@ -20,11 +19,6 @@ u16 extractCommandLine(u16view archivePath, u16view destinationDir, bool storeDi
 
 // The archiver's result as the messages show it: its low 16 bits, signed.
 int signed16(int result);
-
-// The line of the archiver's report (code page 932, lines ended by CR LF)
-// that tells a failure, "name: reason (0x8006)": the last such line, or
-// empty when there is none.
-u16 failureLine(std::string_view report);
 
 // The one message after a pack or an unpack, empty for none. A failure shows
 // `failedHeading` with the code (as failures always did) and below it every

@@ -2,6 +2,7 @@
 
 #include "lha/ErrorCodes.h"
 #include "lha/MemberPath.h"
+#include "lha/Run.h"
 #include "lha/Unlha.h"
 #include "ops/ArchiveProgress.h"
 #include "ops/ArchiveCommandLine.h"
@@ -11,7 +12,6 @@
 #include "platform/QtUi.h"
 #include "platform/Ui.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -21,38 +21,37 @@ namespace sorvik {
 
 namespace {
 
-// The text report is only a fallback: the archiver tells each failure and
-// each member it left alone through the progress bridge as well.
-constexpr unsigned long kBufferSize = 65536;
-
 // Runs one archiver command line. The archiver blocks until it is done, so
 // it runs beside the window's thread while the progress window shows its
 // members and bytes and keeps the windows painted; Esc there stops it, which
 // leaves an updated archive as it was and removes a half-extracted file.
 // `values` are the paths and names in the line, for naming the one the code
 // page cannot hold.
-int runArchiver(u16view commandLine, const std::vector<u16view>& values, u16view title, QWidget* parent,
-                std::vector<lha::Note>& notes)
+lha::RunResult runArchiver(u16view commandLine, const std::vector<u16view>& values, u16view title, QWidget* parent)
 {
     const std::optional<std::string> line = platform::encodeCp932(commandLine);
     if (!line) {
         // Such a line cannot reach the archiver; say which name stopped it.
+        lha::RunResult refused;
+        refused.code = lha::kErrInvalidPath;
         for (u16view v : values) {
             if (!platform::representableInCp932(v)) {
-                notes.push_back({lha::NoteKind::Failed, lha::shownText(v), u"コードページ932で表せない名前です",
-                                 lha::kErrInvalidPath});
+                refused.member = lha::shownText(v);
+                refused.reason = u"コードページ932で表せない名前です";
+                refused.notes.push_back({lha::NoteKind::Failed, refused.member, refused.reason, refused.code});
                 break;
             }
         }
-        return lha::kErrInvalidPath;
+        return refused;
     }
+    // The archiver takes the line as code page 932 holds it, as through Unlha.
+    const u16 cp932Line = platform::decodeCp932(*line);
     ArchiveProgress bridge;
     lha::setProgress(&bridge);
     std::atomic<bool> done{false};
-    int result = 0;
-    std::string buffer(kBufferSize, '\0');
+    lha::RunResult result;
     std::thread worker([&] {
-        result = Unlha(nullptr, line->c_str(), buffer.data(), kBufferSize);
+        result = lha::run(cp932Line);
         done = true;
     });
     ProgressWindow progress(QString::fromStdU16String(u16(title)), parent);
@@ -64,21 +63,12 @@ int runArchiver(u16view commandLine, const std::vector<u16view>& values, u16view
     lha::setProgress(nullptr);
     bridge.forwardTo(progress);
     progress.end();
-    notes = bridge.notes();
-    const bool told = std::any_of(notes.begin(), notes.end(),
-                                  [](const lha::Note& n) { return n.kind == lha::NoteKind::Failed; });
-    if (result != 0 && !told) {
-        // Only the text report has it: its failure line, whole.
-        const u16 failure = failureLine(buffer.c_str());
-        if (!failure.empty())
-            notes.push_back({lha::NoteKind::Failed, failure, u"", 0});
-    }
     return result;
 }
 
-void report(u16view failedHeading, u16view leftAloneHeading, int result, const std::vector<lha::Note>& notes)
+void report(u16view failedHeading, u16view leftAloneHeading, const lha::RunResult& result)
 {
-    const u16 text = archiverMessage(failedHeading, leftAloneHeading, result, notes);
+    const u16 text = archiverMessage(failedHeading, leftAloneHeading, result.code, result.notes);
     if (!text.empty())
         platform::ui().showMessage(text);
 }
@@ -86,24 +76,22 @@ void report(u16view failedHeading, u16view leftAloneHeading, int result, const s
 void CompressToArchive(FrmCopy& dialog, u16view name, u16view archivePath)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    std::vector<lha::Note> notes;
-    const int result = runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()),
-                                   {archivePath, sourceDir, name}, u"ﾌｧｲﾙの圧縮", &dialog, notes);
-    report(u"圧縮失敗 :", u"次のﾌｧｲﾙは圧縮しませんでした", result, notes);
+    const lha::RunResult result = runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()),
+                                              {archivePath, sourceDir, name}, u"ﾌｧｲﾙの圧縮", &dialog);
+    report(u"圧縮失敗 :", u"次のﾌｧｲﾙは圧縮しませんでした", result);
 }
 
 void ExtractArchive(FrmCopy& dialog, u16view name)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
     const u16 archive = sourceDir + u16(name);
-    std::vector<lha::Note> notes;
-    const int result = runArchiver(extractCommandLine(archive, destinationDir, dialog.option1Selected()),
-                                   {archive, destinationDir}, u"ﾌｧｲﾙの解凍", &dialog, notes);
-    report(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", result, notes);
+    const lha::RunResult result = runArchiver(extractCommandLine(archive, destinationDir, dialog.option1Selected()),
+                                              {archive, destinationDir}, u"ﾌｧｲﾙの解凍", &dialog);
+    report(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", result);
 }
 
 // Both commands refuse marked files before the dialog shows.
-CommandResult archiveCommand(CommandContext& context, QWidget* mainWindow, Operation operation)
+CommandOutcome archiveCommand(CommandContext& context, QWidget* mainWindow, Operation operation)
 {
     FileTable& t = context.table();
     if (t.col() != 0)
@@ -134,17 +122,19 @@ CommandResult archiveCommand(CommandContext& context, QWidget* mainWindow, Opera
         }
     }
     context.PopTablePosition();
+    // Done once the dialog was reached, whatever the archiver did: the key
+    // refreshes the table after Done, and a failure was told in the message.
     return CommandResult::Done;
 }
 
 }
 
-CommandResult CompressFile(CommandContext& context, QWidget* mainWindow)
+CommandOutcome CompressFile(CommandContext& context, QWidget* mainWindow)
 {
     return archiveCommand(context, mainWindow, Operation::Compress);
 }
 
-CommandResult ExtractFile(CommandContext& context, QWidget* mainWindow)
+CommandOutcome ExtractFile(CommandContext& context, QWidget* mainWindow)
 {
     const FileTable& t = context.table();
     const std::optional<std::string> path = platform::encodeCp932(context.currentDir() + t.fileName(t.row()));

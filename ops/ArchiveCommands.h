@@ -10,8 +10,8 @@ namespace sorvik {
 // the archive under the cursor, through the operation dialog and the archiver.
 void registerArchiveCommands(CommandRegistry& registry, QWidget* mainWindow, platform::FileSystem& fs);
 
-CommandResult CompressFile(CommandContext& context, QWidget* mainWindow);
+CommandOutcome CompressFile(CommandContext& context, QWidget* mainWindow);
 // The U key: the archive test first, then the dialog.
-CommandResult ExtractFile(CommandContext& context, QWidget* mainWindow);
+CommandOutcome ExtractFile(CommandContext& context, QWidget* mainWindow);
 
 }

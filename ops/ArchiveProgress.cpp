@@ -45,18 +45,6 @@ void ArchiveProgress::memberDone()
     ++m_doneMembers;
 }
 
-void ArchiveProgress::told(const lha::Note& note)
-{
-    std::lock_guard lock(m_mutex);
-    m_notes.push_back(note);
-}
-
-std::vector<lha::Note> ArchiveProgress::notes()
-{
-    std::lock_guard lock(m_mutex);
-    return m_notes;
-}
-
 bool ArchiveProgress::forwardTo(OperationProgress& window)
 {
     bool begun = false;

@@ -20,11 +20,6 @@ public:
     void startMember(u16view name, std::uint64_t bytes) override;
     bool advanced(std::uint64_t bytes) override;
     void memberDone() override;
-    void told(const lha::Note& note) override;
-
-    // What the archiver told of failures and members left alone; read once
-    // the command returned.
-    std::vector<lha::Note> notes();
 
     // The window's thread: tells `window` what happened since the last call
     // and passes its cancel request on. False once a stop was asked for.
@@ -41,7 +36,6 @@ private:
     std::uint64_t m_doneBytes = 0;
     int m_doneMembers = 0;
     std::atomic<bool> m_cancel{false};
-    std::vector<lha::Note> m_notes;
 
     // What the window has been told.
     bool m_toldBegun = false;

@@ -17,17 +17,6 @@ TEST(ArchiveCommandLine, proposedNamesKeepTheCaseUpToTheFirstDot)
     EXPECT_EQ(proposedArchiveName(u"資料.doc"), u"資料.LZH");
 }
 
-TEST(ArchiveCommandLine, theFailureLineIsTheLastOneWithACode)
-{
-    const std::string report = "a.txt: " + std::string("\x93\x57\x8A\x4A\x82\xB5\x82\xDC\x82\xB5\x82\xBD")
-        + "\r\nC:\\b.txt: disk full (0x8006)\r\nC:\\c.txt: gone (0x8011)\r\n";
-    EXPECT_EQ(failureLine(report), u"C:\\c.txt: gone (0x8011)");
-    EXPECT_EQ(failureLine("C:\\b.txt: disk full (0x8006)"), u"C:\\b.txt: disk full (0x8006)") << "no line end after it";
-    EXPECT_EQ(failureLine("a.txt: done\r\nb.txt: done\r\n"), u"");
-    EXPECT_EQ(failureLine(""), u"");
-    EXPECT_EQ(failureLine("(0x8006)"), u"") << "a code alone names no file";
-}
-
 TEST(ArchiveCommandLine, packLinesQuoteEveryValue)
 {
     const u16 withDirs = compressCommandLine(u"D:\\arc\\Memo.LZH", u"C:\\work\\", u"Memo.Txt", true);
