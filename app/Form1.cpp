@@ -4,7 +4,7 @@
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "platform/Paths.h"
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 #include "table/Grid1.h"
 #include "table/FocusMode.h"
 

@@ -5,7 +5,7 @@
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "nav/PaneKeys.h"
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 #include "table/Grid1.h"
 #include "table/WindowKeys.h"
 

@@ -1,8 +1,8 @@
 #include "app/Form3.h"
 
 #include "app/HelpText.h"
-#include "platform/QtConvert.h"
-#include "platform/QtUi.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 #include "platform/Ui.h"
 
 #include <QGuiApplication>

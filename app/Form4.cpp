@@ -1,6 +1,6 @@
 #include "app/Form4.h"
 
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 
 #include <QLabel>
 #include <QLinearGradient>

@@ -3,8 +3,8 @@
 #include "app/Form1.h"
 #include "app/Form4.h"
 #include "app/ProgramCommands.h"
-#include "platform/QtConvert.h"
-#include "platform/QtUi.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 
 #include <QApplication>
 #include <QFont>

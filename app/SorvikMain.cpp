@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 #include "app/Main.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 
 #include <QApplication>
 

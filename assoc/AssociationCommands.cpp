@@ -2,7 +2,7 @@
 
 #include "assoc/Form2.h"
 #include "assoc/Launching.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 
 namespace sorvik {
 

@@ -1,7 +1,7 @@
 #include "assoc/Form2.h"
 
-#include "platform/QtConvert.h"
-#include "platform/QtUi.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 
 #include <QApplication>
 #include <QSignalBlocker>

@@ -6,7 +6,7 @@
 #include "assoc/ProgramBrowser.h"
 #include "assoc/SelectionMemory.h"
 #include "nav/Dir1.h"
-#include "platform/QtKeyed.h"
+#include "ui/QtKeyed.h"
 
 #include <QComboBox>
 #include <QDialog>

@@ -3,7 +3,7 @@
 #include "jump/JumpFolders.h"
 #include "jump/frmInput.h"
 #include "jump/frmJmp.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "platform/Ui.h"
 
 #include <memory>

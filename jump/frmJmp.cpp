@@ -1,11 +1,11 @@
 #include "jump/frmJmp.h"
 
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 
 #include "jump/JumpFolders.h"
 #include "jump/frmInput.h"
 #include "platform/KeyCodes.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "platform/Ui.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "jump/JumpList.h"
-#include "platform/QtKeyed.h"
+#include "ui/QtKeyed.h"
 
 #include <QDialog>
 #include <QListWidget>

@@ -1,7 +1,7 @@
 #include "nav/Dir1.h"
 
 #include "platform/Paths.h"
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 #include "platform/KeyCodes.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "nav/DriveList.h"
 #include "platform/DriveTable.h"
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 #include "platform/KeyCodes.h"
 
 #include <QFont>

@@ -9,7 +9,7 @@
 #include "ops/FrmCopy.h"
 #include "ops/ProgressWindow.h"
 #include "platform/DirectoryNames.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "platform/Ui.h"
 
 #include <atomic>

@@ -7,7 +7,7 @@
 #include "ops/ProgressWindow.h"
 #include "ops/Rename.h"
 #include "ops/frmRename.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "platform/Ui.h"
 
 namespace sorvik {

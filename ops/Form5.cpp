@@ -2,8 +2,8 @@
 
 #include "ops/Attributes.h"
 #include "platform/KeyCodes.h"
-#include "platform/QtConvert.h"
-#include "platform/QtUi.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/QtKeyed.h"
+#include "ui/QtKeyed.h"
 
 #include <QDialog>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #include "ops/FrmCopy.h"
 
 #include "platform/Paths.h"
-#include "platform/QtConvert.h"
-#include "platform/QtUi.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 
 namespace sorvik {
 

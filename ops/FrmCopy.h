@@ -4,7 +4,7 @@
 #include "ops/Operation.h"
 #include "ops/OperationChooser.h"
 #include "ops/OperationKeys.h"
-#include "platform/QtKeyed.h"
+#include "ui/QtKeyed.h"
 
 #include <QComboBox>
 #include <QDialog>

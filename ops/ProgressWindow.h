@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ops/CopyMove.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "ops/frmRename.h"
 
-#include "platform/QtConvert.h"
-#include "platform/QtUi.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
 #include "table/Grid1.h"
 
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 #include "platform/KeyCodes.h"
 
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "table/ListingCommands.h"
 
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "table/frmFileDisp.h"
 #include "table/frmFilter.h"
 

@@ -1,7 +1,7 @@
 #include "table/frmFilter.h"
 
-#include "platform/QtConvert.h"
-#include "platform/QtUi.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 #include "platform/Ui.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "lha/Unlha.h"
 #include "platform/Faults.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/support/HostFiles.h"
 #include "tests/lha/LhaTestSupport.h"

@@ -1,6 +1,6 @@
 #include "assoc/Form2.h"
 #include "platform/Launch.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/assoc/FakePrograms.h"
 #include "tests/support/Cp932.h"
 #include "tests/support/DialogKeys.h"

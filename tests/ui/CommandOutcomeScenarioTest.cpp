@@ -2,7 +2,7 @@
 // cancels, a refusal of the system fails and names the file and the reason.
 
 #include "ops/FileCommands.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/support/ModelFixture.h"
 

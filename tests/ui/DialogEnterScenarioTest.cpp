@@ -1,6 +1,6 @@
 #include "jump/JumpFolders.h"
 #include "lha/Unlha.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 

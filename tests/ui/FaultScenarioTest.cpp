@@ -6,7 +6,7 @@
 #include "lha/Unlha.h"
 #include "ops/ArchiveCommandLine.h"
 #include "platform/Faults.h"
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/support/HostFiles.h"
 #include "tests/ui/Form1Fixture.h"

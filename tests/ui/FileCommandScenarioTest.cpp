@@ -1,4 +1,4 @@
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 

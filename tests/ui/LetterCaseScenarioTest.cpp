@@ -2,7 +2,7 @@
 // name another file holds in another case, copy takes such a file for its
 // destination, pack updates such an archive; no description is lost.
 
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/support/Cp932.h"
 #include "tests/ui/Form1Fixture.h"

@@ -1,7 +1,7 @@
 // Two windows over the same drives, as two running instances of the program
 // would be: jump folders registered in each survive the other's close.
 
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
 

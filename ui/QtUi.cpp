@@ -1,4 +1,4 @@
-#include "platform/QtUi.h"
+#include "ui/QtUi.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

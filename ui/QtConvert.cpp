@@ -1,4 +1,4 @@
-#include "platform/QtConvert.h"
+#include "ui/QtConvert.h"
 
 #include "platform/KeyCodes.h"
 
