@@ -24,7 +24,8 @@ platform::Status CreateDataDirectory(platform::FileSystem& fs, u16view dataDir)
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         // Another instance may make it at the same moment.
-        if (platform::Status made = fs.createDirectory(it->substr(0, it->size() - 1)); !made && !fs.directoryExists(*it))
+        if (platform::Status made = fs.createDirectory(it->substr(0, it->size() - 1));
+            !made && !fs.directoryExists(*it))
             return made;
     }
     if (missing.empty() && !fs.directoryExists(dataDir))

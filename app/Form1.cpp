@@ -4,9 +4,9 @@
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "platform/Paths.h"
-#include "ui/QtConvert.h"
-#include "table/Grid1.h"
 #include "table/FocusMode.h"
+#include "table/Grid1.h"
+#include "ui/QtConvert.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -168,7 +168,8 @@ void Form1::Load(u16view startPath)
         return d ? d->type : int(platform::kDriveNoRoot);
     });
     for (int i = 0; i < m_drives->count(); ++i) {
-        m_drives->button(i)->onKey = [this](int index, int code, int shift) { return driveButtonKey(index, code, shift); };
+        m_drives->button(i)->onKey
+            = [this](int index, int code, int shift) { return driveButtonKey(index, code, shift); };
         m_drives->button(i)->onFocusIn = [this](int index) { driveButtonFocused(index); };
         connect(m_drives->button(i), &QPushButton::clicked, this, [this, i] { driveButtonChosen(i); });
     }
@@ -187,10 +188,10 @@ void Form1::placeCommandRow()
 void Form1::applyLayout()
 {
     using C = LayoutControl;
-    const std::pair<C, QWidget*> controls[] = {{C::Label2, m_label2}, {C::Command3, m_command3},
-        {C::Command1, m_command1}, {C::cmdHiddn, m_cmdHiddn}, {C::cmdAssoc, m_cmdAssoc}, {C::Dir1, m_dir},
-        {C::Grid1, m_grid}, {C::Label4, m_label4}, {C::Label1, m_label1}, {C::Text1, m_text1},
-        {C::Command2, m_command2}};
+    const std::pair<C, QWidget*> controls[]
+        = {{C::Label2, m_label2}, {C::Command3, m_command3}, {C::Command1, m_command1}, {C::cmdHiddn, m_cmdHiddn},
+            {C::cmdAssoc, m_cmdAssoc}, {C::Dir1, m_dir}, {C::Grid1, m_grid}, {C::Label4, m_label4},
+            {C::Label1, m_label1}, {C::Text1, m_text1}, {C::Command2, m_command2}};
     for (const auto& [control, widget] : controls)
         place(widget, m_layout[control]);
 }

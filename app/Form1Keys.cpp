@@ -5,9 +5,9 @@
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "nav/PaneKeys.h"
-#include "ui/QtConvert.h"
 #include "table/Grid1.h"
 #include "table/WindowKeys.h"
+#include "ui/QtConvert.h"
 
 #include <QKeyEvent>
 

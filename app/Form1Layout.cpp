@@ -47,8 +47,8 @@ void Form1Layout::resize(int clientWidth, int clientHeight)
     }
     if (clientHeight > kHeightThreshold) {
         const int d = LastClientHeight - clientHeight;
-        for (LayoutControl c : {LayoutControl::Command2, LayoutControl::Text1, LayoutControl::Label1,
-                 LayoutControl::Label4})
+        for (LayoutControl c :
+            {LayoutControl::Command2, LayoutControl::Text1, LayoutControl::Label1, LayoutControl::Label4})
             at(c).top -= d;
         at(LayoutControl::Grid1).height -= d;
         at(LayoutControl::Dir1).height = at(LayoutControl::Grid1).height;

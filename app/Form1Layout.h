@@ -15,9 +15,20 @@ struct TwipsRect {
 
 // The controls of the main window that the layout places.
 enum class LayoutControl {
-    Label2, Command3, Command1, cmdHiddn, cmdAssoc,   // the command row
-    Dir1, Grid1,                                      // the panes
-    Label4, Label1, Text1, Command2,                  // the bottom row
+    // The command row.
+    Label2,
+    Command3,
+    Command1,
+    cmdHiddn,
+    cmdAssoc,
+    // The panes.
+    Dir1,
+    Grid1,
+    // The bottom row.
+    Label4,
+    Label1,
+    Text1,
+    Command2,
 };
 inline constexpr std::size_t kLayoutControls = 11;
 

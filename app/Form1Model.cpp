@@ -11,14 +11,9 @@
 namespace sorvik {
 
 Form1Model::Form1Model(platform::FileSystem& fs, platform::ProgramInfo program)
-    : m_fs(fs)
-    , m_program(std::move(program))
-    , ProgramDir(AddBackslash(m_program.directory))
-    , DataDir(platform::dataDirOf(m_program))
-    , RuntimeDir(platform::runtimeDirOf(m_program))
-    , Drive1(fs)
-    , Dir1(fs)
-    , descriptions(fs, ProgramDir, DataDir, m_program.fileName, RuntimeDir)
+    : m_fs(fs), m_program(std::move(program)), ProgramDir(AddBackslash(m_program.directory)),
+      DataDir(platform::dataDirOf(m_program)), RuntimeDir(platform::runtimeDirOf(m_program)), Drive1(fs), Dir1(fs),
+      descriptions(fs, ProgramDir, DataDir, m_program.fileName, RuntimeDir)
 {
 }
 
@@ -90,7 +85,9 @@ void Form1Model::MigrateOldDataFiles()
         return;
     // The old names lie where SYSDAT lies: beside the executable for a
     // portable copy, in the user's sorvik directory for an installed one.
-    const u16 oldDir = m_program.placement == platform::Placement::Portable ? ProgramDir : directoryOf(DataDir.substr(0, DataDir.size() - 1));
+    const u16 oldDir = m_program.placement == platform::Placement::Portable
+        ? ProgramDir
+        : directoryOf(DataDir.substr(0, DataDir.size() - 1));
     MigrateOldDataFile(m_fs, oldDir + u"FileQXZ.txt", DataDir + kHelpFile);
     MigrateOldDataFile(m_fs, oldDir + u"Sorvik.ini", DataDir + kSettingsFile);
     MigrateOldDataFile(m_fs, oldDir + u"zDontDEL.TXT", DataDir + kAssociationFile);
@@ -182,9 +179,8 @@ void Form1Model::RefreshFileTable(char16_t sortKind)
     // A 16-bit table cannot hold more; say so once per directory, not at every refresh.
     if (m_listedCount > n && m_cutNoticeShownFor != CurrentDir) {
         m_cutNoticeShownFor = CurrentDir;
-        platform::ui().showMessage(CurrentDir + u"\r\nファイルが多すぎます。先頭の"
-            + fromUtf8(std::to_string(n)) + u"件だけを表示します(全" + fromUtf8(std::to_string(m_listedCount))
-            + u"件)");
+        platform::ui().showMessage(CurrentDir + u"\r\nファイルが多すぎます。先頭の" + fromUtf8(std::to_string(n))
+            + u"件だけを表示します(全" + fromUtf8(std::to_string(m_listedCount)) + u"件)");
     }
 }
 

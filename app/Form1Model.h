@@ -7,8 +7,8 @@
 #include "nav/DriveList.h"
 #include "platform/FileSystem.h"
 #include "platform/Program.h"
-#include "table/FileListing.h"
 #include "table/Commands.h"
+#include "table/FileListing.h"
 #include "table/FileTable.h"
 #include "table/PositionStack.h"
 
@@ -90,7 +90,7 @@ public:
     u16 RuntimeDir;   // where the help text is shipped: ProgramDir for a portable copy
     const u16 LineBreak = u"\r\n";
     u16 CurrentDir;
-    SettingsValues settings;   // geometry and start directory as the settings file held them
+    SettingsValues settings;         // geometry and start directory as the settings file held them
     SettingsOrigin settingsOrigin;   // the settings file as loaded, so the close saves only this run's changes
     DisplayKinds displayKinds;
     sorvik::FilterList FilterList;

@@ -1,9 +1,9 @@
 #include "app/Form3.h"
 
 #include "app/HelpText.h"
+#include "platform/Ui.h"
 #include "ui/QtConvert.h"
 #include "ui/QtUi.h"
-#include "platform/Ui.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -19,8 +19,7 @@ constexpr int kClientWidth = 7245, kClientHeight = 2895;   // twips
 
 }
 
-Form3::Form3(const platform::FileSystem& fs, u16view helpDir, u16view dataDir, QWidget* parent)
-    : QDialog(parent)
+Form3::Form3(const platform::FileSystem& fs, u16view helpDir, u16view dataDir, QWidget* parent) : QDialog(parent)
 {
     setObjectName("Form3");
     setWindowTitle(QStringLiteral("SorvikHelp"));

@@ -38,8 +38,8 @@ QPixmap splashPicture(QSize size)
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::white);
-    p.drawText(QRect(h * 9 / 10, 0, size.width() - h, h * 2 / 3), Qt::AlignVCenter | Qt::AlignLeft,
-        QStringLiteral("Sorvik"));
+    p.drawText(
+        QRect(h * 9 / 10, 0, size.width() - h, h * 2 / 3), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Sorvik"));
     f.setPixelSize(h / 12);
     f.setBold(false);
     p.setFont(f);

@@ -16,12 +16,13 @@ void installCommands(Form1& form)
 {
     registerFileCommands(form.commands(), &form);
     registerArchiveCommands(form.commands(), &form, form.model().fs());
-    registerAssociationCommands(form.commands(), &form, form.model().AssocTable, form.model().DataDir, form.model().ProgramDir);
+    registerAssociationCommands(
+        form.commands(), &form, form.model().AssocTable, form.model().DataDir, form.model().ProgramDir);
 
     Form1Model& model = form.model();
     auto focusTable = [&form] { form.grid()->setFocus(); };
-    registerListingCommands(form.commands(),
-        ListingTarget{model.FilterList, model.displayKinds, model.File1, &form, focusTable});
+    registerListingCommands(
+        form.commands(), ListingTarget{model.FilterList, model.displayKinds, model.File1, &form, focusTable});
     registerHelpCommand(form.commands(), HelpTarget{model.fs(), model.RuntimeDir, model.DataDir, &form, focusTable});
     // GoToFolder's road: the drive list, then the tree, whose change refills the table.
     auto showFolder = [&form](u16view folder) {

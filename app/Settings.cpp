@@ -138,7 +138,7 @@ bool isOldFormLine(u16view line)
 
 // Lines are cut on the raw bytes: CR and LF never occur inside a code page 932
 // character, so a broken double-byte character cannot swallow a line end.
-template <typename Fn>
+template<typename Fn>
 void forEachByteLine(std::string_view bytes, Fn&& fn)
 {
     std::size_t start = 0;
@@ -300,15 +300,15 @@ void parseSettings(std::string_view bytes, SettingsValues& values, const Setting
     });
 }
 
-void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    SettingsValues& values, const SettingsLists& lists)
+void LoadSettings(
+    platform::FileSystem& fs, u16view dataDir, u16view programDir, SettingsValues& values, const SettingsLists& lists)
 {
     SettingsOrigin unused;
     LoadSettings(fs, dataDir, programDir, values, lists, unused);
 }
 
-void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir,
-    SettingsValues& values, const SettingsLists& lists, SettingsOrigin& origin)
+void LoadSettings(platform::FileSystem& fs, u16view dataDir, u16view programDir, SettingsValues& values,
+    const SettingsLists& lists, SettingsOrigin& origin)
 {
     const u16 path = AddBackslash(dataDir) + kSettingsFileName;
     platform::FileStamp stamp;
@@ -432,8 +432,8 @@ void tellNotWritten(const u16& path, const platform::Error& error)
 
 }
 
-void SaveSettings(platform::FileSystem& fs, u16view dataDir,
-    const SettingsSnapshot& window, const SettingsLists& lists, SettingsOrigin& origin)
+void SaveSettings(platform::FileSystem& fs, u16view dataDir, const SettingsSnapshot& window, const SettingsLists& lists,
+    SettingsOrigin& origin)
 {
     enterDataDir(fs, dataDir);
     const u16 path = AddBackslash(dataDir) + kSettingsFileName;
@@ -458,7 +458,8 @@ void SaveSettings(platform::FileSystem& fs, u16view dataDir,
         }
     }
     std::optional<platform::FileStamp> written;
-    if (const platform::Status status = fs.writeFileAtomic(path, settingsFileBytes(window, kinds, jumps, filters), written);
+    if (const platform::Status status
+        = fs.writeFileAtomic(path, settingsFileBytes(window, kinds, jumps, filters), written);
         !status) {
         tellNotWritten(path, status.error());
         return;
@@ -473,9 +474,8 @@ void SaveSettings(platform::FileSystem& fs, u16view dataDir,
     origin.filterList = std::move(filters);
 }
 
-void SaveSettings(platform::FileSystem& fs, u16view dataDir,
-    const SettingsSnapshot& window, const DisplayKinds& displayKinds, const JumpList& jumpList,
-    const FilterList& filterList)
+void SaveSettings(platform::FileSystem& fs, u16view dataDir, const SettingsSnapshot& window,
+    const DisplayKinds& displayKinds, const JumpList& jumpList, const FilterList& filterList)
 {
     const std::string bytes = settingsFileBytes(window, displayKinds, jumpList, filterList);
     enterDataDir(fs, dataDir);

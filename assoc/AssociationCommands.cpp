@@ -6,8 +6,8 @@
 
 namespace sorvik {
 
-CommandOutcome cmd関連_Click(CommandContext& context, QWidget* mainWindow, AssociationTable& table, u16view DataDir,
-    u16view ProgramDir)
+CommandOutcome cmd関連_Click(
+    CommandContext& context, QWidget* mainWindow, AssociationTable& table, u16view DataDir, u16view ProgramDir)
 {
     const std::optional<u16> AssocPattern = AssocPatternAtCursor(context.table());
     if (!AssocPattern)
@@ -20,14 +20,13 @@ CommandOutcome cmd関連_Click(CommandContext& context, QWidget* mainWindow, Ass
     return CommandResult::Done;
 }
 
-void registerAssociationCommands(CommandRegistry& registry, QWidget* mainWindow, AssociationTable& table,
-    u16view DataDir, u16view ProgramDir)
+void registerAssociationCommands(
+    CommandRegistry& registry, QWidget* mainWindow, AssociationTable& table, u16view DataDir, u16view ProgramDir)
 {
     registry.add(CommandId::OpenFile, [&table](CommandContext& c) { return LaunchCurrentFile(c, table); });
     registry.add(CommandId::Associations,
-        [mainWindow, &table, dataDir = u16(DataDir), programDir = u16(ProgramDir)](CommandContext& c) {
-            return cmd関連_Click(c, mainWindow, table, dataDir, programDir);
-        });
+        [mainWindow, &table, dataDir = u16(DataDir), programDir = u16(ProgramDir)](
+            CommandContext& c) { return cmd関連_Click(c, mainWindow, table, dataDir, programDir); });
 }
 
 }

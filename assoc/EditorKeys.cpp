@@ -58,7 +58,8 @@ EditorKeyResult dispatchEditorKey(EditorControl control, int code, int shift, bo
         return {b.command, keys::KeyOutcome::consumed()};
     }
     // Enter presses a button as Space does, as buttons do on Windows.
-    if ((control == C::Command2 || control == C::Command3 || control == C::cmdExit) && code == keys::kEnter && shift == 0)
+    if ((control == C::Command2 || control == C::Command3 || control == C::cmdExit) && code == keys::kEnter
+        && shift == 0)
         return {K::Press, keys::KeyOutcome::consumed()};
     return {K::None, keys::KeyOutcome::pass(code)};
 }

@@ -137,7 +137,8 @@ void Form2::buildControls()
     connect(m_command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     connect(m_command3, &QPushButton::clicked, this, &Form2::Command3_Click);
     connect(m_cmdExit, &QPushButton::clicked, this, &Form2::cmdExit_Click);
-    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
+    m_focusWatch
+        = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusChanged(now); });
     SetFocusColor(QString());
 }
 

@@ -47,7 +47,7 @@ struct Form2Colors {
 Form2Colors SetFocusColor(u16view name);
 
 inline constexpr unsigned kListBackColor = 0xFFFFFF;
-inline constexpr unsigned kListFocusBackColor = 0xC0FFFF;   // RGB 255,255,192
-inline constexpr unsigned kList1FocusForeColor = 0xFF0000;  // RGB 0,0,255
+inline constexpr unsigned kListFocusBackColor = 0xC0FFFF;    // RGB 255,255,192
+inline constexpr unsigned kList1FocusForeColor = 0xFF0000;   // RGB 0,0,255
 
 }

@@ -32,7 +32,8 @@ CommandOutcome LaunchCurrentFile(CommandContext& context, const AssociationTable
     }
     const platform::Status started = platform::startProgram(context.fs(), entry->ProgramPath, path);
     if (!started) {
-        platform::ui().showMessage(entry->ProgramPath + u"を起動できません\r\n" + platform::reasonText(started.error()));
+        platform::ui().showMessage(
+            entry->ProgramPath + u"を起動できません\r\n" + platform::reasonText(started.error()));
         return CommandOutcome::failed(entry->ProgramPath, started.error());
     }
     return CommandResult::Done;

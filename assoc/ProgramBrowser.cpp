@@ -75,8 +75,8 @@ void ProgramBrowser::refreshFiles()
         if (programs.matches(f.name) || platform::isProgramFile(m_fs, dir + f.name))
             m_files.push_back(f.name);
     // A file list shows its names in order, letter case aside.
-    std::sort(m_files.begin(), m_files.end(),
-        [](const u16& a, const u16& b) { return platform::compareNoCase(a, b) < 0; });
+    std::sort(
+        m_files.begin(), m_files.end(), [](const u16& a, const u16& b) { return platform::compareNoCase(a, b) < 0; });
 }
 
 }

@@ -68,8 +68,8 @@ double copyAllMarked(Form1Model& model, const u16& destination, int runs, const 
 }
 
 // The same copies without the table, in the table's order, each timed alone.
-double bareCopies(platform::FileSystem& files, Form1Model& model, const u16& source, const u16& destination,
-    int runs, const std::string& hostDest)
+double bareCopies(platform::FileSystem& files, Form1Model& model, const u16& source, const u16& destination, int runs,
+    const std::string& hostDest)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
@@ -102,55 +102,57 @@ int main(int argc, char** argv)
 
     // 1. One large file.
     if (stages.find('1') != std::string::npos) {
-    const std::size_t bigSize = std::size_t(gib * double(1 << 30));
-    writeFile(root + "/big/large.bin", bigSize, 'L');
-    const double cpBig = bench::medianMs(runs, [&] {
+        const std::size_t bigSize = std::size_t(gib * double(1 << 30));
+        writeFile(root + "/big/large.bin", bigSize, 'L');
+        const double cpBig = bench::medianMs(runs, [&] {
+            fs::remove(root + "/out/large.bin");
+            run("cp " + root + "/big/large.bin " + root + "/out/large.bin");
+        });
+        const double oursBig = bench::medianMs(runs, [&] {
+            fs::remove(root + "/out/large.bin");
+            if (!files.copyFile(u"C:\\big\\large.bin", u"C:\\out\\large.bin", platform::Replace::Never))
+                throw std::runtime_error("copy failed");
+        });
+        std::printf("1 file of %.2f GiB: cp %.1f ms, copyFile %.1f ms, %.2fx\n", gib, cpBig, oursBig, oursBig / cpBig);
+        fs::remove(root + "/big/large.bin");
         fs::remove(root + "/out/large.bin");
-        run("cp " + root + "/big/large.bin " + root + "/out/large.bin");
-    });
-    const double oursBig = bench::medianMs(runs, [&] {
-        fs::remove(root + "/out/large.bin");
-        if (!files.copyFile(u"C:\\big\\large.bin", u"C:\\out\\large.bin", platform::Replace::Never))
-            throw std::runtime_error("copy failed");
-    });
-    std::printf("1 file of %.2f GiB: cp %.1f ms, copyFile %.1f ms, %.2fx\n", gib, cpBig, oursBig, oursBig / cpBig);
-    fs::remove(root + "/big/large.bin");
-    fs::remove(root + "/out/large.bin");
     }
 
     Form1Model model(files, platform::ProgramInfo{u"C:\\prog\\", u"sorvik", u"sorvik", 1});
     int refreshes = 0;
     // 2. 10,000 small files, all marked.
     if (stages.find('2') != std::string::npos) {
-    for (int i = 0; i < 10000; ++i) {
-        char name[64];
-        std::snprintf(name, sizeof name, "/small/f%05d.dat", i);
-        writeFile(root + name, 512 + (i * 37) % 4096, 's');
-    }
-    const double cpSmall = bench::medianMs(runs, [&] {
-        emptyDir(root + "/out");
-        run("cp -p " + root + "/small/* " + root + "/out/");
-    });
-    model.Load(u"C:\\small");
-    const double oursSmall = copyAllMarked(model, u"C:\\out\\", runs, root + "/out", refreshes);
-    std::printf("10,000 small files: cp -p %.1f ms, copy loop %.1f ms, %.2fx\n", cpSmall, oursSmall, oursSmall / cpSmall);
+        for (int i = 0; i < 10000; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "/small/f%05d.dat", i);
+            writeFile(root + name, 512 + (i * 37) % 4096, 's');
+        }
+        const double cpSmall = bench::medianMs(runs, [&] {
+            emptyDir(root + "/out");
+            run("cp -p " + root + "/small/* " + root + "/out/");
+        });
+        model.Load(u"C:\\small");
+        const double oursSmall = copyAllMarked(model, u"C:\\out\\", runs, root + "/out", refreshes);
+        std::printf(
+            "10,000 small files: cp -p %.1f ms, copy loop %.1f ms, %.2fx\n", cpSmall, oursSmall, oursSmall / cpSmall);
     }
 
     // 3. 32,766 files: the loop against the bare copies, and refreshes per run.
     if (stages.find('3') != std::string::npos) {
-    for (int i = 0; i < FileTable::kMaxFiles; ++i) {
-        char name[64];
-        std::snprintf(name, sizeof name, "/many/m%05d.txt", i);
-        writeFile(root + name, i % 64, 'm');
-    }
-    if (stages.find('2') == std::string::npos)
-        model.Load(u"C:\\many");
-    else
-        model.setTreePath(u"C:\\many");
-    const double bare = bareCopies(files, model, u"C:\\many\\", u"C:\\out\\", runs, root + "/out");
-    const double loop = copyAllMarked(model, u"C:\\out\\", runs, root + "/out", refreshes);
-    std::printf("32,766 marked files: bare copies %.1f ms, copy loop %.1f ms, %.2fx, %d refreshes during the loop\n",
-        bare, loop, loop / bare, refreshes);
+        for (int i = 0; i < FileTable::kMaxFiles; ++i) {
+            char name[64];
+            std::snprintf(name, sizeof name, "/many/m%05d.txt", i);
+            writeFile(root + name, i % 64, 'm');
+        }
+        if (stages.find('2') == std::string::npos)
+            model.Load(u"C:\\many");
+        else
+            model.setTreePath(u"C:\\many");
+        const double bare = bareCopies(files, model, u"C:\\many\\", u"C:\\out\\", runs, root + "/out");
+        const double loop = copyAllMarked(model, u"C:\\out\\", runs, root + "/out", refreshes);
+        std::printf(
+            "32,766 marked files: bare copies %.1f ms, copy loop %.1f ms, %.2fx, %d refreshes during the loop\n", bare,
+            loop, loop / bare, refreshes);
     }
 
     fs::remove_all(root);

@@ -99,8 +99,8 @@ void streamWrite(const std::string& path, const std::vector<std::string>& lines,
 // ASCII names, a few thousand directories.
 u16 recordPath(int i)
 {
-    static const char16_t* const dirs[] = {u"C:\\Users\\yamada\\Documents\\", u"D:\\資料\\2023年度\\", u"C:\\work\\src\\",
-        u"D:\\写真\\旅行\\"};
+    static const char16_t* const dirs[]
+        = {u"C:\\Users\\yamada\\Documents\\", u"D:\\資料\\2023年度\\", u"C:\\work\\src\\", u"D:\\写真\\旅行\\"};
     return u16(dirs[i % 4]) + fromUtf8("sub" + std::to_string(i % 2000) + "\\file" + std::to_string(i) + ".txt");
 }
 
@@ -195,7 +195,8 @@ int main(int argc, char** argv)
     std::vector<std::pair<u16, u16>> rows;
     for (int i = 0; i < tableRows; ++i) {
         const u16 path = recordPath(i * 3 % records);
-        rows.emplace_back(directoryOf(path), i % 2 ? fromUtf8("undescribed" + std::to_string(i) + ".txt") : fileNameOf(path));
+        rows.emplace_back(
+            directoryOf(path), i % 2 ? fromUtf8("undescribed" + std::to_string(i) + ".txt") : fileNameOf(path));
     }
     std::size_t found = 0;
     const double lookupMs = medianMs(runs, [&] {

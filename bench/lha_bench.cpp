@@ -75,7 +75,7 @@ struct Medians {
 
 // Median time and memory of `runs` runs, `before` clearing the way each time.
 Medians medianOf(int runs, const std::function<void()>& before, const std::vector<std::string>& argv,
-                 const std::string& out = "/dev/null")
+    const std::string& out = "/dev/null")
 {
     std::vector<double> times, cpu;
     std::vector<long> rss;
@@ -127,7 +127,8 @@ int main(int argc, char** argv)
     auto removeArchive = [&] { fs::remove(archive); };
     const Medians pack = medianOf(runs, removeArchive, {tool, "--host", "u", archive, corpus + "/", "mixed.dat"});
     const double ours = static_cast<double>(fs::file_size(archive));
-    const Medians gzip = medianOf(runs, [] {}, {"gzip", "-6", "-c", input}, work + "/mixed.gz");
+    const Medians gzip = medianOf(
+        runs, [] {}, {"gzip", "-6", "-c", input}, work + "/mixed.gz");
     const double gzipSize = static_cast<double>(fs::file_size(work + "/mixed.gz"));
 
     auto clearOut = [&] {
@@ -157,31 +158,31 @@ int main(int argc, char** argv)
     fs::create_directories(doubled);
     std::system(("cat '" + input + "' '" + input + "' > '" + doubled + "/mixed.dat'").c_str());
     const std::string archive2 = work + "/double.lzh";
-    const Medians pack2 = medianOf(1, [&] { fs::remove(archive2); },
-                                   {tool, "--host", "u", archive2, doubled + "/", "mixed.dat"});
+    const Medians pack2
+        = medianOf(1, [&] { fs::remove(archive2); }, {tool, "--host", "u", archive2, doubled + "/", "mixed.dat"});
     const Medians unpack2 = medianOf(1, clearOut, {tool, "--host", "x", archive2, out + "/"});
 
     std::printf("corpus: %s (%.0f bytes), %d runs, medians\n\n", input.c_str(), original, runs);
     std::printf("| what | result | against | goal |\n|---|---|---|---|\n");
     std::printf("| compressed size | %.0f bytes, %.2f%% | gzip -6 %.2f%%", ours, 100 * ours / original,
-                100 * gzipSize / original);
+        100 * gzipSize / original);
     if (jlhaSize)
         std::printf(", jlha -lh5- %.0f bytes, %.2f%%", *jlhaSize, 100 * *jlhaSize / original);
     std::printf(" | under 29.5%%: %s |\n", 100 * ours / original < 29.5 ? "met" : "missed");
     std::printf("| compression (`sorvik-lha u`) | %.0f ms | gzip -6 %.0f ms (%.2fx) | no slower: %s |\n", pack.ms,
-                gzip.ms, pack.ms / gzip.ms, pack.ms <= gzip.ms ? "met" : "missed");
+        gzip.ms, pack.ms / gzip.ms, pack.ms <= gzip.ms ? "met" : "missed");
     std::printf("| compression CPU time, both threads | %.0f ms | gzip -6 %.0f ms (%.2fx) | |\n", pack.cpuMs,
-                gzip.cpuMs, pack.cpuMs / gzip.cpuMs);
+        gzip.cpuMs, pack.cpuMs / gzip.cpuMs);
     if (bsdtar)
         std::printf("| extraction (`sorvik-lha x`) | %.0f ms | bsdtar -x %.0f ms (%.2fx) | no slower: %s |\n",
-                    unpack.ms, bsdtar->ms, unpack.ms / bsdtar->ms, unpack.ms <= bsdtar->ms ? "met" : "missed");
+            unpack.ms, bsdtar->ms, unpack.ms / bsdtar->ms, unpack.ms <= bsdtar->ms ? "met" : "missed");
     if (jlha)
         std::printf("| jlha a2o5 (one run, for scale) | %.0f ms | | |\n", jlha->ms);
     std::printf("| peak memory, compress 20 / 40 MiB | %ld / %ld KiB | | bounded: %s |\n", pack.maxRssKb,
-                pack2.maxRssKb, pack2.maxRssKb < pack.maxRssKb * 3 / 2 ? "met" : "missed");
+        pack2.maxRssKb, pack2.maxRssKb < pack.maxRssKb * 3 / 2 ? "met" : "missed");
     std::printf("| peak memory, extract 20 / 40 MiB | %ld / %ld KiB | bsdtar %ld KiB | bounded: %s |\n",
-                unpack.maxRssKb, unpack2.maxRssKb, bsdtar ? bsdtar->maxRssKb : 0L,
-                unpack2.maxRssKb < unpack.maxRssKb * 3 / 2 ? "met" : "missed");
+        unpack.maxRssKb, unpack2.maxRssKb, bsdtar ? bsdtar->maxRssKb : 0L,
+        unpack2.maxRssKb < unpack.maxRssKb * 3 / 2 ? "met" : "missed");
     fs::remove_all(work);
     return 0;
 }

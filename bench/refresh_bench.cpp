@@ -71,8 +71,8 @@ int main(int argc, char** argv)
         const double t = bench::medianMs(runs, [&] { model.RefreshFileTable(kind); });
         std::printf("RefreshFileTable \"%c\"        %9.1f ms  %5.2fx raw\n", char(kind), t, t / raw);
     }
-    std::printf("heap held by the model with the filled table: %.2f MiB\n",
-        double(heapAfter - heapBefore) / (1024.0 * 1024.0));
+    std::printf(
+        "heap held by the model with the filled table: %.2f MiB\n", double(heapAfter - heapBefore) / (1024.0 * 1024.0));
 
     // The same directory with a description for every file, among 100,000
     // records of a central description file.

@@ -15,8 +15,8 @@ namespace {
 // A plain line of kept bytes: only its fields are found, as readPlainLine()
 // finds them, and the key hashed. A path of printable ASCII is hashed from its
 // bytes; any other is decoded into scratch space for it.
-void keepPlainLine(std::string_view bytes, std::size_t pos, const LineScan& scan, DescriptionStore& store, u16& path,
-    u16& key)
+void keepPlainLine(
+    std::string_view bytes, std::size_t pos, const LineScan& scan, DescriptionStore& store, u16& path, u16& key)
 {
     const std::string_view line = bytes.substr(pos, scan.end - pos);
     const std::size_t comma = scan.comma - pos;
@@ -38,7 +38,8 @@ void keepPlainLine(std::string_view bytes, std::size_t pos, const LineScan& scan
             hash = DescriptionStore::hashOf(key);
         }
     }
-    store.appendLoadedUnindexed(pos + start, comma - start, pos + comma + 1 + lead, rest.size() - lead, hash, byteKeyed);
+    store.appendLoadedUnindexed(
+        pos + start, comma - start, pos + comma + 1 + lead, rest.size() - lead, hash, byteKeyed);
 }
 
 }
@@ -77,12 +78,14 @@ void DescriptionFile::readLines(std::string_view bytes, DescriptionStore& store,
             readPlainLine(bytes, pos, scan.end, scan.comma - pos, store, keep);
         else if (!readLine(bytes, pos, scan.end, store, scratch, keep))
             keepLine(bytes, pos, scan.end, store, keep);
-        pos = scan.end + (scan.end + 1 < bytes.size() && bytes[scan.end] == '\r' && bytes[scan.end + 1] == '\n' ? 2 : 1);
+        pos = scan.end
+            + (scan.end + 1 < bytes.size() && bytes[scan.end] == '\r' && bytes[scan.end + 1] == '\n' ? 2 : 1);
     }
     store.indexAppended();
 }
 
-void DescriptionFile::keepLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, Keep keep)
+void DescriptionFile::keepLine(
+    std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, Keep keep)
 {
     if (keep == Keep::Nothing)
         store.appendLineUnindexed(bytes.substr(pos, end - pos));
@@ -92,8 +95,8 @@ void DescriptionFile::keepLine(std::string_view bytes, std::size_t pos, std::siz
 
 // The usual line, with nothing quoted or escaped: only the spaces in front of
 // the path and of the description are dropped.
-void DescriptionFile::readPlainLine(std::string_view bytes, std::size_t pos, std::size_t end, std::size_t comma,
-    DescriptionStore& store, Keep keep)
+void DescriptionFile::readPlainLine(
+    std::string_view bytes, std::size_t pos, std::size_t end, std::size_t comma, DescriptionStore& store, Keep keep)
 {
     const std::string_view line = bytes.substr(pos, end - pos);
     const std::size_t start = line.find_first_not_of(' ');
@@ -230,27 +233,29 @@ std::string DescriptionFile::write(const DescriptionStore& store)
         bytes += kept;
         bytes += "\r\n";
     };
-    store.forEachLine([&](const clsComent& r) {
-        const std::size_t lineStart = bytes.size();
-        if (goesOutAsItIs(r.Path, true) && goesOutAsItIs(r.Coment, false) && platform::appendCp932(r.Path, bytes)) {
-            bytes += ',';
-            if (platform::appendCp932(r.Coment, bytes)) {
-                bytes += "\r\n";
-                return;
+    store.forEachLine(
+        [&](const clsComent& r) {
+            const std::size_t lineStart = bytes.size();
+            if (goesOutAsItIs(r.Path, true) && goesOutAsItIs(r.Coment, false) && platform::appendCp932(r.Path, bytes)) {
+                bytes += ',';
+                if (platform::appendCp932(r.Coment, bytes)) {
+                    bytes += "\r\n";
+                    return;
+                }
             }
-        }
-        bytes.resize(lineStart);
-        line.clear();
-        appendLine(line, r.Path, r.Coment, false);
-        line += u"\r\n";
-        if (platform::appendCp932(line, bytes))
-            return;
-        // Text the code page lacks: escape it in this line only.
-        line.clear();
-        appendLine(line, r.Path, r.Coment, true);
-        line += u"\r\n";
-        platform::appendCp932(line, bytes);
-    }, asItCame, asItWas);
+            bytes.resize(lineStart);
+            line.clear();
+            appendLine(line, r.Path, r.Coment, false);
+            line += u"\r\n";
+            if (platform::appendCp932(line, bytes))
+                return;
+            // Text the code page lacks: escape it in this line only.
+            line.clear();
+            appendLine(line, r.Path, r.Coment, true);
+            line += u"\r\n";
+            platform::appendCp932(line, bytes);
+        },
+        asItCame, asItWas);
     return bytes;
 }
 

@@ -59,8 +59,8 @@ private:
     enum class Keep { Nothing, Decoded, Lazily };
     static void readLines(std::string_view bytes, DescriptionStore& store, Keep keep);
     // False when the line holds no record.
-    static bool readLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, u16& scratch,
-        Keep keep);
+    static bool readLine(
+        std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, u16& scratch, Keep keep);
     static void keepLine(std::string_view bytes, std::size_t pos, std::size_t end, DescriptionStore& store, Keep keep);
     static void readPlainLine(std::string_view bytes, std::size_t pos, std::size_t end, std::size_t comma,
         DescriptionStore& store, Keep keep);

@@ -6,15 +6,9 @@
 namespace sorvik {
 
 DescriptionStore::DescriptionStore(const DescriptionStore& other)
-    : m_slots(other.m_slots.begin(), other.m_slots.begin() + static_cast<std::ptrdiff_t>(other.m_used))
-    , m_bytes(other.m_bytes)
-    , m_index(other.m_index)
-    , m_pending(other.m_pending)
-    , m_pendingLines(other.m_pendingLines)
-    , m_used(other.m_used)
-    , m_indexed(other.m_indexed)
-    , m_count(other.m_count)
-    , m_gaps(other.m_gaps)
+    : m_slots(other.m_slots.begin(), other.m_slots.begin() + static_cast<std::ptrdiff_t>(other.m_used)),
+      m_bytes(other.m_bytes), m_index(other.m_index), m_pending(other.m_pending), m_pendingLines(other.m_pendingLines),
+      m_used(other.m_used), m_indexed(other.m_indexed), m_count(other.m_count), m_gaps(other.m_gaps)
 {
 }
 
@@ -67,7 +61,8 @@ void DescriptionStore::decode(std::size_t slot) const
 
 bool DescriptionStore::canKeepBytes(std::size_t size) const
 {
-    return size < std::numeric_limits<std::uint32_t>::max() && m_bytes.size() <= std::numeric_limits<std::uint16_t>::max();
+    return size < std::numeric_limits<std::uint32_t>::max()
+        && m_bytes.size() <= std::numeric_limits<std::uint16_t>::max();
 }
 
 std::string_view DescriptionStore::keepBytes(std::string bytes)
@@ -161,7 +156,8 @@ std::optional<std::string_view> DescriptionStore::lineBytes(std::size_t slot, st
     if (s.line == Line::Later)
         return std::nullopt;
     scratch.resize(s.record.Path.size());
-    std::transform(s.record.Path.begin(), s.record.Path.end(), scratch.begin(), [](char16_t b) { return static_cast<char>(b); });
+    std::transform(
+        s.record.Path.begin(), s.record.Path.end(), scratch.begin(), [](char16_t b) { return static_cast<char>(b); });
     return std::string_view(scratch);
 }
 

@@ -88,7 +88,8 @@ public:
         std::uint32_t keyHash, bool byteKeyed);
     // appendSpareUnindexed() for a spare read from the bytes kept last: from
     // the two fields of a plain line, or from a whole line.
-    void appendSpareUnindexedFields(std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize);
+    void appendSpareUnindexedFields(
+        std::size_t pathAt, std::size_t pathSize, std::size_t comentAt, std::size_t comentSize);
     void appendSpareUnindexedLine(std::size_t lineAt, std::size_t lineSize);
     // A line that holds no record, by its place in the bytes kept last, or
     // by its bytes themselves when they are not kept.
@@ -97,12 +98,12 @@ public:
     // Appends another store's record of that key with the bytes it was read
     // from; false when it has none or this store has the key already.
     bool appendFrom(const DescriptionStore& other, u16view key);
-    const clsComent* find(u16view path) const;        // by the upper-cased path
-    const clsComent* findByKey(u16view key) const;    // key already upper-cased
+    const clsComent* find(u16view path) const;       // by the upper-cased path
+    const clsComent* findByKey(u16view key) const;   // key already upper-cased
     bool remove(u16view key);
     std::size_t count() const { return m_count; }
 
-    template <typename Visit>
+    template<typename Visit>
     void forEach(Visit&& visit) const
     {
         for (std::size_t i = 0; i < m_used; ++i) {
@@ -114,7 +115,7 @@ public:
     // The same, but a record unchanged since it was read is first offered as
     // its KeptBytes; it is visited (and decoded if need be) only when
     // visitBytes() returns false.
-    template <typename Visit, typename VisitBytes>
+    template<typename Visit, typename VisitBytes>
     void forEachOrBytes(Visit&& visit, VisitBytes&& visitBytes) const
     {
         for (std::size_t i = 0; i < m_used; ++i) {
@@ -133,7 +134,7 @@ public:
     // moved behind it goes right after the record, so the record is still
     // the first one read. A later line whose bytes were not kept is visited
     // as its record.
-    template <typename Visit, typename VisitBytes, typename VisitLine>
+    template<typename Visit, typename VisitBytes, typename VisitLine>
     void forEachLine(Visit&& visit, VisitBytes&& visitBytes, VisitLine&& visitLine) const
     {
         // Line slots by the record slot they wait for; equal keys keep file order.
@@ -191,7 +192,7 @@ private:
         bool wholeLine = false;   // pathAt and pathSize place the whole line
         bool byteKeyed = false;   // Key is clsComent::byteKeyOf() the path's bytes
         Line line = Line::Record;
-        std::uint16_t bytes = 0;  // which of m_bytes
+        std::uint16_t bytes = 0;   // which of m_bytes
         std::uint32_t pathAt = 0;
         std::uint32_t pathSize = 0;
         std::uint32_t comentAt = 0;
@@ -237,14 +238,14 @@ private:
     void eraseBucket(std::size_t pos);
     void compact();
 
-    mutable std::vector<Slot> m_slots;     // records and gaps, then spares
+    mutable std::vector<Slot> m_slots;                         // records and gaps, then spares
     std::vector<std::shared_ptr<const std::string>> m_bytes;   // of the files kept records point into
-    std::vector<Bucket> m_index;   // a power of two in size, at most half full
-    std::vector<std::uint32_t> m_pending;   // Key hashes of the slots indexAppended() has yet to file
+    std::vector<Bucket> m_index;                               // a power of two in size, at most half full
+    std::vector<std::uint32_t> m_pending;        // Key hashes of the slots indexAppended() has yet to file
     std::vector<std::uint32_t> m_pendingLines;   // which of those slots are lines, in order
-    std::vector<Bucket> m_sorted;           // its working space, kept for the next load
-    std::size_t m_used = 0;        // slots before the spares
-    std::size_t m_indexed = 0;     // slots before those appendSpareUnindexed() added
+    std::vector<Bucket> m_sorted;                // its working space, kept for the next load
+    std::size_t m_used = 0;                      // slots before the spares
+    std::size_t m_indexed = 0;                   // slots before those appendSpareUnindexed() added
     std::size_t m_count = 0;
     std::size_t m_gaps = 0;
 };

@@ -1,7 +1,7 @@
 #include "desc/Descriptions.h"
 
-#include "platform/DataFileNames.h"
 #include "desc/DescriptionFile.h"
+#include "platform/DataFileNames.h"
 #include "platform/Paths.h"
 #include "platform/Ui.h"
 
@@ -12,12 +12,9 @@
 namespace sorvik {
 
 Descriptions::Descriptions(platform::FileSystem& fs, u16 programDir, u16 dataDir, u16 exeFileName, u16 runtimeDir)
-    : DescriptionDir(dataDir)
-    , m_fs(fs)
-    , m_programDir(std::move(programDir))
-    , m_runtimeDir(runtimeDir.empty() ? m_programDir : std::move(runtimeDir))
-    , m_dataDir(std::move(dataDir))
-    , m_exeFileName(std::move(exeFileName))
+    : DescriptionDir(dataDir), m_fs(fs), m_programDir(std::move(programDir)),
+      m_runtimeDir(runtimeDir.empty() ? m_programDir : std::move(runtimeDir)), m_dataDir(std::move(dataDir)),
+      m_exeFileName(std::move(exeFileName))
 {
 }
 
@@ -91,7 +88,7 @@ void Descriptions::addBuiltInRecords()
 
 namespace {
 
-template <typename Changes>
+template<typename Changes>
 auto inOrder(const Changes& changes)
 {
     std::vector<typename Changes::const_pointer> ordered;
@@ -250,8 +247,8 @@ Descriptions::Written Descriptions::write(
     return out;
 }
 
-void Descriptions::noteWritten(const Written& written, const u16& file, const DescriptionStore& records,
-    bool partial, const FileState& loaded, const Changes& changes)
+void Descriptions::noteWritten(const Written& written, const u16& file, const DescriptionStore& records, bool partial,
+    const FileState& loaded, const Changes& changes)
 {
     const u16 key = clsComent::keyOf(file);
     if (written.status) {

@@ -128,7 +128,8 @@ private:
         const Changes& changes);
     // The records' changes on `target`: when partial all its records, then
     // the changed keys in order of change.
-    static void applyChanges(DescriptionStore& target, const DescriptionStore& records, bool partial, const Changes& changes);
+    static void applyChanges(
+        DescriptionStore& target, const DescriptionStore& records, bool partial, const Changes& changes);
     // On failure keeps the records as unsaved and tells the user unless
     // already told.
     void noteWritten(const Written& written, const u16& file, const DescriptionStore& records, bool partial,

@@ -105,7 +105,7 @@ void appendEscape(u16& out, char32_t value)
 
 // The characters a writer looks at twice all lie at or below "&", so one
 // comparison clears nearly every character of a path or description.
-template <bool kEscapeUnencodable>
+template<bool kEscapeUnencodable>
 std::size_t nextCare(u16view text, std::size_t from)
 {
     for (std::size_t i = from; i < text.size(); ++i) {
@@ -245,7 +245,8 @@ bool goesOutAsItIs(u16view text, bool isPath)
     std::size_t i = 0;
     while (i < text.size()) {
         std::uint64_t w;
-        if (i + 4 <= text.size() && (std::memcpy(&w, text.data() + i, 8), ((w - 0x2D * kOnes) & ~w & (0x8000 * kOnes)) == 0)) {
+        if (i + 4 <= text.size()
+            && (std::memcpy(&w, text.data() + i, 8), ((w - 0x2D * kOnes) & ~w & (0x8000 * kOnes)) == 0)) {
             i += 4;
             continue;
         }
@@ -258,8 +259,8 @@ bool goesOutAsItIs(u16view text, bool isPath)
 
 void appendLine(u16& out, u16view path, u16view coment, bool escapeUnencodable)
 {
-    const bool quotePath = path.find(u',') != u16view::npos
-        || (!path.empty() && (path.front() == u'"' || path.front() == u' '));
+    const bool quotePath
+        = path.find(u',') != u16view::npos || (!path.empty() && (path.front() == u'"' || path.front() == u' '));
     if (quotePath) {
         out += u'"';
         appendEscaped(out, path, Quotes::Escape, escapeUnencodable);

@@ -28,10 +28,7 @@ bool upperInPlace(char16_t& c)
 
 }
 
-clsComent::clsComent(u16 path, u16 coment)
-    : Key(keyOf(path))
-    , Path(std::move(path))
-    , Coment(std::move(coment))
+clsComent::clsComent(u16 path, u16 coment) : Key(keyOf(path)), Path(std::move(path)), Coment(std::move(coment))
 {
 }
 

@@ -3,8 +3,8 @@
 #include "jump/JumpFolders.h"
 #include "jump/frmInput.h"
 #include "jump/frmJmp.h"
-#include "ui/QtUi.h"
 #include "platform/Ui.h"
+#include "ui/QtUi.h"
 
 #include <memory>
 

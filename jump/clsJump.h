@@ -10,7 +10,7 @@ struct clsJump {
     clsJump() = default;
     clsJump(u16 alias, u16 path);
 
-    u16 Key;     // Alias in upper case
+    u16 Key;   // Alias in upper case
     u16 Alias;
     u16 fPath;   // full path ending in "\"
 };

@@ -14,8 +14,7 @@ constexpr int kWidth = 4695, kHeight = 1335;   // twips
 
 }
 
-frmInput::frmInput(QWidget* parent)
-    : QDialog(parent)
+frmInput::frmInput(QWidget* parent) : QDialog(parent)
 {
     setObjectName("frmInput");
     setModal(true);

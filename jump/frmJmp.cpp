@@ -5,8 +5,8 @@
 #include "jump/JumpFolders.h"
 #include "jump/frmInput.h"
 #include "platform/KeyCodes.h"
-#include "ui/QtUi.h"
 #include "platform/Ui.h"
+#include "ui/QtUi.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -29,8 +29,7 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, int 
 
 }
 
-frmJmp::frmJmp(JumpList& list, QWidget* parent)
-    : QDialog(parent), m_jumps(list)
+frmJmp::frmJmp(JumpList& list, QWidget* parent) : QDialog(parent), m_jumps(list)
 {
     setObjectName("frmJmp");
     setWindowTitle(QStringLiteral("Jumpﾌｧｵﾙﾀﾞｰ"));

@@ -12,8 +12,7 @@ namespace sorvik::lha {
 // remembers that the stream was over-read, which marks corrupt data.
 class BitReader {
 public:
-    BitReader(ByteSource& source, std::uint64_t limitBytes)
-        : m_source(source), m_left(limitBytes), m_buffer(kChunk)
+    BitReader(ByteSource& source, std::uint64_t limitBytes) : m_source(source), m_left(limitBytes), m_buffer(kChunk)
     {
         refill();
     }
@@ -26,10 +25,7 @@ public:
             refill();
     }
     // Up to 24 bits without consuming them (ensure() first).
-    std::uint32_t peek(unsigned count) const
-    {
-        return static_cast<std::uint32_t>(m_bits >> (64 - count));
-    }
+    std::uint32_t peek(unsigned count) const { return static_cast<std::uint32_t>(m_bits >> (64 - count)); }
     void skip(unsigned count)
     {
         m_bits <<= count;

@@ -69,8 +69,7 @@ void forEachLengthSymbol(const std::vector<std::uint8_t>& lengths, unsigned n, E
 }
 
 BlockWriter::BlockWriter(BitWriter& out, unsigned np, unsigned pbit)
-    : m_out(out), m_np(np), m_pbit(pbit), m_freqC(kNC, 0), m_freqP(np, 0),
-      m_lenC(kNC, 0), m_lenP(np, 0)
+    : m_out(out), m_np(np), m_pbit(pbit), m_freqC(kNC, 0), m_freqP(np, 0), m_lenC(kNC, 0), m_lenP(np, 0)
 {
     m_items.reserve(1 << 16);
 }

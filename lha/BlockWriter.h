@@ -7,8 +7,8 @@
 
 namespace sorvik::lha {
 
-inline constexpr unsigned kNC = 510;          // literals 0-255, lengths 3-256
-inline constexpr unsigned kNT = 19;           // pre-tree for the literal/length code lengths
+inline constexpr unsigned kNC = 510;   // literals 0-255, lengths 3-256
+inline constexpr unsigned kNT = 19;    // pre-tree for the literal/length code lengths
 inline constexpr unsigned kMinMatch = 3;
 inline constexpr unsigned kMaxMatch = 256;
 

@@ -27,7 +27,10 @@ std::optional<std::vector<u16>> quotedValues(u16view rest)
     return values;
 }
 
-bool endsWithBackslash(const u16& s) { return !s.empty() && s.back() == u'\\'; }
+bool endsWithBackslash(const u16& s)
+{
+    return !s.empty() && s.back() == u'\\';
+}
 
 }
 

@@ -35,8 +35,7 @@ std::uint16_t crc16(std::uint16_t crc, const void* data, std::size_t size)
     unsigned c = crc;
     while (size >= 8) {
         c ^= p[0] | (p[1] << 8);
-        c = t[7][c & 0xFF] ^ t[6][c >> 8] ^ t[5][p[2]] ^ t[4][p[3]]
-            ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+        c = t[7][c & 0xFF] ^ t[6][c >> 8] ^ t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
         p += 8;
         size -= 8;
     }

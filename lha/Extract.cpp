@@ -53,7 +53,9 @@ bool blockedByEntry(const platform::Error& e)
 class Extractor {
 public:
     Extractor(Session& s, ArchiveSource& src, platform::DirHandle& dest, bool flat)
-        : m_s(s), m_src(src), m_dest(dest), m_flat(flat), m_buf(1 << 18) {}
+        : m_s(s), m_src(src), m_dest(dest), m_flat(flat), m_buf(1 << 18)
+    {
+    }
 
     // The code of this member (0 when done or kept).
     int member(const MemberHeader& h);
@@ -122,7 +124,7 @@ int Extractor::place(const MemberHeader& h)
             if (blockedByEntry(next.error()))
                 return m_s.fail(kErrInvalidPath, shown, u"途中にリンクかファイルがあります");
             return m_s.fail(next.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrMakeDirectory,
-                            shown, next.error());
+                shown, next.error());
         }
         owned = std::move(*next);
         dir = owned.get();
@@ -158,8 +160,7 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
         break;
     case platform::EntryType::File:
         if (existing->mtime > h.unixTime) {
-            m_s.leftAlone(NoteKind::KeptNewerFile, shown, u"既存のファイルの方が新しいので残しました",
-                          kErrMoreFresh);
+            m_s.leftAlone(NoteKind::KeptNewerFile, shown, u"既存のファイルの方が新しいので残しました", kErrMoreFresh);
             return kOk;
         }
         if (existing->readOnly)
@@ -173,8 +174,8 @@ int Extractor::writeFile(const MemberHeader& h, platform::DirHandle& dir, const 
 
     auto temp = dir.createTemp();
     if (!temp)
-        return m_s.fail(temp.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrTempOpen, shown,
-                        temp.error());
+        return m_s.fail(
+            temp.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrTempOpen, shown, temp.error());
     FileSink sink(m_s, **temp);
     RangeSource data(m_src, h.dataOffset(), h.compressedSize);
     // Whatever happens below, the bytes written so far count as done.

@@ -11,9 +11,18 @@ namespace sorvik::lha {
 
 namespace {
 
-std::uint32_t le16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t le32(const std::uint8_t* p) { return le16(p) | (le16(p + 2) << 16); }
-std::uint64_t le64(const std::uint8_t* p) { return le32(p) | (std::uint64_t(le32(p + 4)) << 32); }
+std::uint32_t le16(const std::uint8_t* p)
+{
+    return p[0] | (p[1] << 8);
+}
+std::uint32_t le32(const std::uint8_t* p)
+{
+    return le16(p) | (le16(p + 2) << 16);
+}
+std::uint64_t le64(const std::uint8_t* p)
+{
+    return le32(p) | (std::uint64_t(le32(p + 4)) << 32);
+}
 
 void put16(std::string& s, std::uint32_t v)
 {
@@ -106,8 +115,8 @@ void takeExtension(MemberHeader& h, ExtState& st, const std::uint8_t* p, std::si
 // Walks extended headers that start with a 2-byte size at `at` in `bytes`;
 // with a source, reads each one first (level 1 keeps them outside its
 // header size). Returns an error code.
-int walkExtensions(MemberHeader& h, ExtState& st, std::vector<std::uint8_t>& bytes, std::size_t at,
-                   ArchiveSource* src, std::uint64_t base, std::uint64_t limit)
+int walkExtensions(MemberHeader& h, ExtState& st, std::vector<std::uint8_t>& bytes, std::size_t at, ArchiveSource* src,
+    std::uint64_t base, std::uint64_t limit)
 {
     std::uint32_t next = le16(bytes.data() + at);
     at += 2;

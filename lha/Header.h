@@ -25,7 +25,7 @@ struct MemberHeader {
     std::array<char, 5> method{};
     std::uint64_t compressedSize = 0;
     std::uint64_t originalSize = 0;
-    std::int64_t unixTime = 0;          // seconds since 1970, UTC
+    std::int64_t unixTime = 0;   // seconds since 1970, UTC
     std::uint8_t attribute = 0x20;
     std::uint8_t osId = 0;
     std::uint16_t dataCrc = 0;
@@ -33,8 +33,8 @@ struct MemberHeader {
     // Directory parts and name joined by 0xFF, bytes as stored; level-0/1
     // names may also hold "\" or "/".
     std::string path;
-    std::uint64_t offset = 0;           // of the header in the archive
-    std::uint64_t headerSize = 0;       // header bytes, including extended headers
+    std::uint64_t offset = 0;       // of the header in the archive
+    std::uint64_t headerSize = 0;   // header bytes, including extended headers
     std::uint64_t dataOffset() const { return offset + headerSize; }
     std::uint64_t endOffset() const { return dataOffset() + compressedSize; }
     // Directory members: method -lhd-, or at level 0 the directory attribute.

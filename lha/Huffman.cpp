@@ -17,9 +17,8 @@ std::vector<std::uint8_t> huffmanLengths(const std::uint32_t* freq, unsigned cou
         return lengths;
     // Ascending weight; equal weights by symbol so results do not depend on
     // the sort's stability.
-    std::sort(symbols.begin(), symbols.end(), [&](unsigned a, unsigned b) {
-        return freq[a] != freq[b] ? freq[a] < freq[b] : a < b;
-    });
+    std::sort(symbols.begin(), symbols.end(),
+        [&](unsigned a, unsigned b) { return freq[a] != freq[b] ? freq[a] < freq[b] : a < b; });
 
     // Two-queue construction: leaves in weight order, internal nodes appear
     // in weight order by themselves. parent[] then gives every depth.

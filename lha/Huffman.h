@@ -13,8 +13,8 @@ inline constexpr unsigned kMaxCodeLength = 16;
 // code complete (every -lh5- reader rejects an incomplete table). Symbols of
 // frequency 0 get length 0. With fewer than two used symbols every length is
 // 0: the caller writes such a table as its one symbol.
-std::vector<std::uint8_t> huffmanLengths(const std::uint32_t* freq, unsigned count,
-                                         unsigned maxLength = kMaxCodeLength);
+std::vector<std::uint8_t> huffmanLengths(
+    const std::uint32_t* freq, unsigned count, unsigned maxLength = kMaxCodeLength);
 
 // Canonical codes for the lengths: shorter codes first, equal lengths in
 // symbol order, as the decoders build them.

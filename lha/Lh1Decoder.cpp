@@ -105,8 +105,7 @@ private:
             const unsigned k = ++m_freq[c];
             int l = c + 1;
             if (k > m_freq[l]) {
-                while (k > m_freq[++l]) {
-                }
+                while (k > m_freq[++l]) {}
                 --l;
                 m_freq[c] = m_freq[l];
                 m_freq[l] = static_cast<std::uint16_t>(k);
@@ -139,7 +138,9 @@ struct PositionTable {
     std::array<std::uint8_t, 256> length{};
     PositionTable()
     {
-        static const struct { unsigned count, bits; } kGroups[] = {{1, 3}, {3, 4}, {8, 5}, {12, 6}, {24, 7}, {16, 8}};
+        static const struct {
+            unsigned count, bits;
+        } kGroups[] = {{1, 3}, {3, 4}, {8, 5}, {12, 6}, {24, 7}, {16, 8}};
         unsigned at = 0, value = 0;
         for (const auto& g : kGroups) {
             for (unsigned n = 0; n < g.count; ++n, ++value) {
@@ -212,8 +213,8 @@ bool decodableMethod(const char* method5)
     return std::memcmp(method5, "-lh1-", 5) == 0 || windowBitsOf(method5) != 0;
 }
 
-DecodeStatus decodeMember(const char* method5, ByteSource& in, std::uint64_t compressedSize,
-                          std::uint64_t originalSize, ByteSink& out)
+DecodeStatus decodeMember(
+    const char* method5, ByteSource& in, std::uint64_t compressedSize, std::uint64_t originalSize, ByteSink& out)
 {
     if (std::memcmp(method5, "-lh1-", 5) == 0)
         return decodeLh1(in, compressedSize, originalSize, out);

@@ -18,8 +18,7 @@ constexpr std::size_t kOutChunk = 1 << 18;
 class Decoder {
 public:
     Decoder(BitReader& in, unsigned windowBits)
-        : m_in(in), m_window(std::size_t(1) << windowBits),
-          m_np(windowBits + 1), m_pbit(windowBits >= 15 ? 5 : 4)
+        : m_in(in), m_window(std::size_t(1) << windowBits), m_np(windowBits + 1), m_pbit(windowBits >= 15 ? 5 : 4)
     {
     }
 
@@ -191,8 +190,8 @@ std::uint64_t maxDecodedSize(std::uint64_t compressedSize)
     return (compressedSize * 8 / 52 + 1) * 65535ull * kMaxMatch;
 }
 
-DecodeStatus decodeLz(ByteSource& in, std::uint64_t compressedSize, std::uint64_t originalSize,
-                      unsigned windowBits, ByteSink& out)
+DecodeStatus decodeLz(
+    ByteSource& in, std::uint64_t compressedSize, std::uint64_t originalSize, unsigned windowBits, ByteSink& out)
 {
     if (originalSize == 0)
         return DecodeStatus::Ok;

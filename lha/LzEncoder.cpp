@@ -40,17 +40,14 @@ inline std::uint32_t hash3(const std::uint8_t* p)
     return ((load32(p) & 0xFFFFFFu) * 2654435761u) >> (32 - kHash3Bits);
 }
 
-
 }
 
 LzEncoder::LzEncoder(ByteSink& out, EncoderTuning tuning)
-    : m_tuning(tuning), m_bits(out),
-      m_block(m_bits, tuning.windowBits + 1, tuning.windowBits >= 15 ? 5 : 4),
+    : m_tuning(tuning), m_bits(out), m_block(m_bits, tuning.windowBits + 1, tuning.windowBits >= 15 ? 5 : 4),
       m_buf(kBufferSize + kSlack, 0), m_head(1u << kHashBits, 0), m_last3(1u << kHash3Bits, 0),
       m_prev(chainSlots(tuning.windowBits), 0),
       // One short of the window: every reader's history holds this much.
-      m_maxDistance((1u << tuning.windowBits) - 1),
-      m_chainMask(chainSlots(tuning.windowBits) - 1),
+      m_maxDistance((1u << tuning.windowBits) - 1), m_chainMask(chainSlots(tuning.windowBits) - 1),
       m_base(kFirstPosition)
 {
 }

@@ -69,7 +69,7 @@ private:
     void searchParts(Segment& seg) const;
     void parseSegment(const Segment& seg);
     unsigned findMatches(std::uint32_t index, std::uint16_t near3, unsigned chain, std::uint16_t* lengths,
-                         std::uint16_t* distances) const;
+        std::uint16_t* distances) const;
     void takePrices();
     void slide();
     void insert(std::uint32_t index);
@@ -87,16 +87,16 @@ private:
     // Positions are kept as their low 16 bits, which name one place in any
     // window up to 64 KiB; a stale entry only yields a candidate whose bytes
     // are compared like any other.
-    std::vector<std::uint16_t> m_head;   // 4-byte hash -> position
-    std::vector<std::uint16_t> m_last3;  // 3-byte hash -> last position
-    std::uint16_t m_near3 = 0;           // what m_last3 held before the last insert()
-    std::vector<std::uint16_t> m_prev;   // position & mask -> previous with that hash
+    std::vector<std::uint16_t> m_head;    // 4-byte hash -> position
+    std::vector<std::uint16_t> m_last3;   // 3-byte hash -> last position
+    std::uint16_t m_near3 = 0;            // what m_last3 held before the last insert()
+    std::vector<std::uint16_t> m_prev;    // position & mask -> previous with that hash
     std::uint32_t m_maxDistance;
     std::uint32_t m_chainMask;
-    std::uint32_t m_base;                // absolute position of m_buf[0]
-    std::uint32_t m_cur = 0;             // next index to code
-    std::uint32_t m_end = 0;             // bytes in m_buf
-    std::uint32_t m_inserted = 0;        // next index to enter into the chains
+    std::uint32_t m_base;           // absolute position of m_buf[0]
+    std::uint32_t m_cur = 0;        // next index to code
+    std::uint32_t m_end = 0;        // bytes in m_buf
+    std::uint32_t m_inserted = 0;   // next index to enter into the chains
     // Lazy matching state: a match found at m_cur - 1 not yet coded.
     bool m_pending = false;
     // Optimal parsing: matches per position of one segment, path prices and

@@ -8,11 +8,20 @@ namespace {
 
 constexpr char16_t kKeptByte = 0xDC00;   // + the byte, 0x80..0xFF
 
-bool isSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool isSeparator(char16_t c)
+{
+    return c == u'\\' || c == u'/';
+}
 
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
-bool isKeptByte(char16_t c) { return c >= kKeptByte + 0x80 && c <= kKeptByte + 0xFF; }
+bool isKeptByte(char16_t c)
+{
+    return c >= kKeptByte + 0x80 && c <= kKeptByte + 0xFF;
+}
 
 // Code page 932 maps no character to U+FFFD, so it marks bytes the decoder
 // could not read. Character by character from there on, each such byte kept.
@@ -78,7 +87,8 @@ bool windowsRefuses(u16view name)
             ch = static_cast<char16_t>(ch - u'a' + u'A');
     if (base == u"CON" || base == u"PRN" || base == u"AUX" || base == u"NUL" || base == u"CONIN$" || base == u"CONOUT$")
         return true;
-    return base.size() == 4 && (base.starts_with(u"COM") || base.starts_with(u"LPT")) && base[3] >= u'1' && base[3] <= u'9';
+    return base.size() == 4 && (base.starts_with(u"COM") || base.starts_with(u"LPT")) && base[3] >= u'1'
+        && base[3] <= u'9';
 }
 #endif
 
@@ -90,7 +100,10 @@ bool onlyDotsAndBlanks(u16view c)
     return true;
 }
 
-bool isControl(char16_t c) { return c < 0x20 || c == 0x7F; }
+bool isControl(char16_t c)
+{
+    return c < 0x20 || c == 0x7F;
+}
 
 constexpr char16_t kOutside[] = u"展開先の外を指す名前です";
 constexpr char16_t kEmpty[] = u"名前が空です";

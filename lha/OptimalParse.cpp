@@ -8,18 +8,18 @@ namespace sorvik::lha {
 namespace {
 
 constexpr std::uint32_t kSegment = kOptimalSegment;
-constexpr unsigned kParts = 8;                 // searched separately, each from a fresh start
-constexpr unsigned kCandidates = 8;            // matches kept per position, each longer than the last
+constexpr unsigned kParts = 8;        // searched separately, each from a fresh start
+constexpr unsigned kCandidates = 8;   // matches kept per position, each longer than the last
 constexpr std::uint32_t kUnreached = 0xFFFFFFFFu;
-constexpr std::uint32_t kCoveredAhead = 16;    // a match reaching this far ahead ...
-constexpr unsigned kCoveredChain = 4;          // ... shortens the search to this many candidates
-constexpr unsigned kGoodLength = 16;           // a match this long found ...
-constexpr unsigned kGoodChain = 4;             // ... leaves this many more candidates to try
+constexpr std::uint32_t kCoveredAhead = 16;   // a match reaching this far ahead ...
+constexpr unsigned kCoveredChain = 4;         // ... shortens the search to this many candidates
+constexpr unsigned kGoodLength = 16;          // a match this long found ...
+constexpr unsigned kGoodChain = 4;            // ... leaves this many more candidates to try
 
 }
 
-unsigned LzEncoder::findMatches(std::uint32_t index, std::uint16_t near3, unsigned chain, std::uint16_t* lengths,
-                               std::uint16_t* distances) const
+unsigned LzEncoder::findMatches(
+    std::uint32_t index, std::uint16_t near3, unsigned chain, std::uint16_t* lengths, std::uint16_t* distances) const
 {
     const unsigned maxLength = std::min<unsigned>(kMaxMatch, m_end - index);
     if (maxLength < kMinMatch)
@@ -139,8 +139,8 @@ void LzEncoder::searchSegment(Segment& seg, std::uint32_t from, std::uint32_t to
         // the nice length nothing better can start there.
         const unsigned chain = covered >= i + kCoveredAhead ? kCoveredChain : m_tuning.maxChain;
         std::uint16_t* lengths = &seg.length[std::size_t(i) * kCandidates];
-        const unsigned count =
-            findMatches(index, seg.near3[i], chain, lengths, &seg.distance[std::size_t(i) * kCandidates]);
+        const unsigned count
+            = findMatches(index, seg.near3[i], chain, lengths, &seg.distance[std::size_t(i) * kCandidates]);
         seg.matches[i] = static_cast<std::uint8_t>(count);
         if (count > 0) {
             const unsigned longest = lengths[count - 1];

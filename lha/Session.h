@@ -68,7 +68,9 @@ private:
 class RangeSource : public ByteSource {
 public:
     RangeSource(ArchiveSource& src, std::uint64_t offset, std::uint64_t size)
-        : m_src(src), m_offset(offset), m_left(size) {}
+        : m_src(src), m_offset(offset), m_left(size)
+    {
+    }
     std::ptrdiff_t read(std::uint8_t* data, std::size_t count) override;
     bool failed() const { return m_failed; }
 

@@ -13,25 +13,25 @@ using namespace sorvik;
 
 namespace {
 
-const char kHelp[] =
-    "usage: sorvik-lha [--host] COMMAND\n"
-    "       sorvik-lha [--host] --check [--full] ARCHIVE\n"
-    "\n"
-    "COMMAND is one of the archiver's command lines, either as one argument\n"
-    "  sorvik-lha 'u -x1 \"C:\\work\\a.lzh\" \"C:\\work\\\" \"sub\\f.txt\"'\n"
-    "or as separate arguments, each value quoted for you:\n"
-    "  sorvik-lha u -x1 'C:\\work\\a.lzh' 'C:\\work\\' 'sub\\f.txt'\n"
-    "  sorvik-lha x 'C:\\work\\a.lzh' 'C:\\out\\'      (e: without directories)\n"
-    "Paths are Windows paths on this machine's drive table (C: is /).\n"
-    "\n"
-    "--host   take plain host paths instead (separate arguments only):\n"
-    "           sorvik-lha --host u -x1 /tmp/a.lzh /tmp/dir/ sub/f.txt\n"
-    "           sorvik-lha --host x /tmp/a.lzh /tmp/out/\n"
-    "--check  exit 0 when ARCHIVE is an archive the library extracts (first\n"
-    "         headers; with --full every member is decoded and CRC-checked).\n"
-    "\n"
-    "Prints the library's report; the exit status is 0, or the low byte of\n"
-    "its error code (0x8019 gives 25), or 1 when that byte is 0.\n";
+const char kHelp[]
+    = "usage: sorvik-lha [--host] COMMAND\n"
+      "       sorvik-lha [--host] --check [--full] ARCHIVE\n"
+      "\n"
+      "COMMAND is one of the archiver's command lines, either as one argument\n"
+      "  sorvik-lha 'u -x1 \"C:\\work\\a.lzh\" \"C:\\work\\\" \"sub\\f.txt\"'\n"
+      "or as separate arguments, each value quoted for you:\n"
+      "  sorvik-lha u -x1 'C:\\work\\a.lzh' 'C:\\work\\' 'sub\\f.txt'\n"
+      "  sorvik-lha x 'C:\\work\\a.lzh' 'C:\\out\\'      (e: without directories)\n"
+      "Paths are Windows paths on this machine's drive table (C: is /).\n"
+      "\n"
+      "--host   take plain host paths instead (separate arguments only):\n"
+      "           sorvik-lha --host u -x1 /tmp/a.lzh /tmp/dir/ sub/f.txt\n"
+      "           sorvik-lha --host x /tmp/a.lzh /tmp/out/\n"
+      "--check  exit 0 when ARCHIVE is an archive the library extracts (first\n"
+      "         headers; with --full every member is decoded and CRC-checked).\n"
+      "\n"
+      "Prints the library's report; the exit status is 0, or the low byte of\n"
+      "its error code (0x8019 gives 25), or 1 when that byte is 0.\n";
 
 // A host path as a Windows path on a drive table whose C: is "/".
 std::string hostToWin(std::string path, bool directory)

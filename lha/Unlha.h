@@ -37,5 +37,4 @@ int Unlha(void* hwnd, const char* cmdLine, char* outputBuffer, unsigned long buf
 // Mode 0 or 1 checks the first headers; mode 2 also decodes every member
 // and checks its CRC.
 int UnlhaCheckArchive(const char* path, int mode);
-
 }

@@ -43,8 +43,8 @@ private:
 
 struct FileToAdd {
     std::string host;
-    u16 shown;                 // the stored path as reports show it
-    std::string directory;     // code page 932, "dir\xFF" parts
+    u16 shown;               // the stored path as reports show it
+    std::string directory;   // code page 932, "dir\xFF" parts
     std::string name;
     platform::EntryFacts facts;
 };
@@ -91,7 +91,7 @@ int storedName(Session& s, const CommandLine& line, FileToAdd& f)
 
 // Copies bytes [from, to) of the old archive into the new one as they are.
 int copyRange(Session& s, u16view archive, ArchiveSource& src, platform::TempOutput& out, std::uint64_t from,
-              std::uint64_t to, std::vector<std::uint8_t>& buf)
+    std::uint64_t to, std::vector<std::uint8_t>& buf)
 {
     while (from < to) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), to - from));
@@ -256,7 +256,7 @@ int runUpdate(Session& s, const CommandLine& line)
         src = std::make_unique<FileSource>(*old);
         if (int e = readAllHeaders(*src, members))
             return s.fail(e == kErrNoEndMark || e == kErrHeaderBroken ? kErrNotArchive : e, line.archive,
-                          u"書庫として読めません");
+                u"書庫として読めません");
         const u16 wanted = platform::toUpper(f.shown);
         for (std::size_t i = 0; i < members.size(); ++i)
             if (platform::toUpper(memberText(members[i].path)) == wanted)
@@ -273,8 +273,8 @@ int runUpdate(Session& s, const CommandLine& line)
         return s.fail(kErrTempOpen, line.archive, dir.error());
     auto temp = (*dir)->createTemp();
     if (!temp)
-        return s.fail(temp.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrTempOpen,
-                      line.archive, temp.error());
+        return s.fail(temp.error().kind == platform::ErrorKind::DiskFull ? kErrDiskSpace : kErrTempOpen, line.archive,
+            temp.error());
     platform::TempOutput& out = **temp;
     std::vector<std::uint8_t> buf(kChunk);
     s.begin(1, f.facts.size);

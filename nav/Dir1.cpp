@@ -1,8 +1,8 @@
 #include "nav/Dir1.h"
 
+#include "platform/KeyCodes.h"
 #include "platform/Paths.h"
 #include "ui/QtConvert.h"
-#include "platform/KeyCodes.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -10,8 +10,7 @@
 
 namespace sorvik {
 
-Dir1::Dir1(DirTree& tree, QWidget* parent)
-    : QListWidget(parent), m_tree(tree)
+Dir1::Dir1(DirTree& tree, QWidget* parent) : QListWidget(parent), m_tree(tree)
 {
     setObjectName("Dir1");
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -43,8 +42,8 @@ void Dir1::rebuild()
 void Dir1::keyPressEvent(QKeyEvent* event)
 {
     const WinKey key = winKeyOf(event);
-    applyKeyOutcome(event, onKey ? onKey(key.code, key.shift) : key.code,
-        [this](QKeyEvent* e) { QListWidget::keyPressEvent(e); });
+    applyKeyOutcome(
+        event, onKey ? onKey(key.code, key.shift) : key.code, [this](QKeyEvent* e) { QListWidget::keyPressEvent(e); });
 }
 
 void Dir1::focusInEvent(QFocusEvent* event)
@@ -56,7 +55,8 @@ void Dir1::focusInEvent(QFocusEvent* event)
 
 void Dir1::setColors(unsigned back, unsigned fore)
 {
-    setStyleSheet(QStringLiteral("QListWidget { background-color: %1; color: %2; }").arg(cssColor(back), cssColor(fore)));
+    setStyleSheet(
+        QStringLiteral("QListWidget { background-color: %1; color: %2; }").arg(cssColor(back), cssColor(fore)));
 }
 
 }

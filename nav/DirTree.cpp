@@ -49,8 +49,8 @@ platform::Status DirTree::setPath(u16view requested)
     for (auto& e : *entries)
         if (e.isDirectory)
             subdirs.push_back(std::move(e.name));
-    std::sort(subdirs.begin(), subdirs.end(),
-        [](const u16& a, const u16& b) { return platform::compareNoCase(a, b) < 0; });
+    std::sort(
+        subdirs.begin(), subdirs.end(), [](const u16& a, const u16& b) { return platform::compareNoCase(a, b) < 0; });
     const u16 prefix = AddBackslash(path);
     for (const u16& name : subdirs)
         items.push_back({prefix + name, level, false});

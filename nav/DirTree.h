@@ -13,9 +13,9 @@ namespace sorvik {
 class DirTree {
 public:
     struct Item {
-        u16 path;     // full path; "\" only at the root
-        int level;    // 0 for the root
-        bool open;    // on the path from the root to the current directory
+        u16 path;    // full path; "\" only at the root
+        int level;   // 0 for the root
+        bool open;   // on the path from the root to the current directory
     };
 
     explicit DirTree(const platform::FileSystem& fs) : m_fs(fs) {}

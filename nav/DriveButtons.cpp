@@ -2,8 +2,8 @@
 
 #include "nav/DriveList.h"
 #include "platform/DriveTable.h"
-#include "ui/QtConvert.h"
 #include "platform/KeyCodes.h"
+#include "ui/QtConvert.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -19,17 +19,22 @@ constexpr int kLeft = 120, kTop = 120, kSize = 315, kGap = 15, kStripTop = 70, k
 unsigned SetHddColor(int hddTag)
 {
     switch (hddTag) {
-    case platform::kDriveRemovable: return 0xFF0000;
-    case platform::kDriveFixed: return 0x808080;
-    case platform::kDriveRemote: return 0xFF8080;
-    case platform::kDriveCdRom: return 0x0080FF;
-    case platform::kDriveRamDisk: return 0xFF80FF;
-    default: return 0;
+    case platform::kDriveRemovable:
+        return 0xFF0000;
+    case platform::kDriveFixed:
+        return 0x808080;
+    case platform::kDriveRemote:
+        return 0xFF8080;
+    case platform::kDriveCdRom:
+        return 0x0080FF;
+    case platform::kDriveRamDisk:
+        return 0xFF80FF;
+    default:
+        return 0;
     }
 }
 
-cmdHdd::cmdHdd(int index, QWidget* parent)
-    : QPushButton(parent), m_index(index)
+cmdHdd::cmdHdd(int index, QWidget* parent) : QPushButton(parent), m_index(index)
 {
     setObjectName("cmdHdd");
     setProperty("Index", index);
@@ -57,8 +62,7 @@ void cmdHdd::focusInEvent(QFocusEvent* event)
         onFocusIn(m_index);
 }
 
-DriveButtons::DriveButtons(DriveList& drives, QWidget* form)
-    : QObject(form), m_drives(drives), m_form(form)
+DriveButtons::DriveButtons(DriveList& drives, QWidget* form) : QObject(form), m_drives(drives), m_form(form)
 {
 }
 
@@ -103,7 +107,8 @@ void DriveButtons::setBackColor(int i, unsigned color)
         return;
     m_colors[i] = color;
     const unsigned fore = color == kBaseBackColor ? 0xFFFFFF : 0;
-    m_buttons[i]->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid gray; }")
+    m_buttons[i]->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid gray; }")
             .arg(cssColor(color), cssColor(fore)));
 }
 

@@ -9,8 +9,7 @@ char16_t upperLetter(char16_t c)
     return (c >= u'a' && c <= u'z') ? char16_t(c - u'a' + u'A') : c;
 }
 
-DriveList::DriveList(const platform::FileSystem& fs)
-    : m_fs(fs)
+DriveList::DriveList(const platform::FileSystem& fs) : m_fs(fs)
 {
     if (!fs.drives().drives().empty())
         m_current = fs.drives().drives().front().letter;

@@ -14,10 +14,10 @@ enum class Root { Any, Yes, No };
 
 struct TreeBinding {
     int code;
-    Mods mods;        // Mods::Ctrl, or Mods::NotCtrl for "any other state"
+    Mods mods;   // Mods::Ctrl, or Mods::NotCtrl for "any other state"
     Root root;
     TreeCommand command;
-    int passOn;       // 0: consumed; otherwise the key left to the tree's own handling
+    int passOn;   // 0: consumed; otherwise the key left to the tree's own handling
 };
 
 const std::array kTreeKeys = {

@@ -4,13 +4,13 @@
 #include "lha/MemberPath.h"
 #include "lha/Run.h"
 #include "lha/Unlha.h"
-#include "ops/ArchiveProgress.h"
 #include "ops/ArchiveCommandLine.h"
+#include "ops/ArchiveProgress.h"
 #include "ops/FrmCopy.h"
 #include "ops/ProgressWindow.h"
 #include "platform/DirectoryNames.h"
-#include "ui/QtUi.h"
 #include "platform/Ui.h"
+#include "ui/QtUi.h"
 
 #include <atomic>
 #include <chrono>
@@ -76,8 +76,9 @@ void report(u16view failedHeading, u16view leftAloneHeading, const lha::RunResul
 void CompressToArchive(FrmCopy& dialog, u16view name, u16view archivePath)
 {
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
-    const lha::RunResult result = runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()),
-                                              {archivePath, sourceDir, name}, u"ﾌｧｲﾙの圧縮", &dialog);
+    const lha::RunResult result
+        = runArchiver(compressCommandLine(archivePath, sourceDir, name, dialog.option1Selected()),
+            {archivePath, sourceDir, name}, u"ﾌｧｲﾙの圧縮", &dialog);
     report(u"圧縮失敗 :", u"次のﾌｧｲﾙは圧縮しませんでした", result);
 }
 
@@ -86,7 +87,7 @@ void ExtractArchive(FrmCopy& dialog, u16view name)
     const auto [sourceDir, destinationDir] = dialog.GetOperationDirs();
     const u16 archive = sourceDir + u16(name);
     const lha::RunResult result = runArchiver(extractCommandLine(archive, destinationDir, dialog.option1Selected()),
-                                              {archive, destinationDir}, u"ﾌｧｲﾙの解凍", &dialog);
+        {archive, destinationDir}, u"ﾌｧｲﾙの解凍", &dialog);
     report(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", result);
 }
 

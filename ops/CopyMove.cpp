@@ -63,8 +63,8 @@ CommandOutcome CheckProtectedFiles(CommandContext& context, u16view word)
 
 u16 overwriteQuestion(const platform::DateTime& source, const platform::DateTime& destination)
 {
-    return u"送り元:" + platform::formatDateTime(source) + kLineBreak + u"送り先:" + platform::formatDateTime(destination)
-        + kLineBreak + u"古いか同じﾌｧｲﾙです。続行しますか？";
+    return u"送り元:" + platform::formatDateTime(source) + kLineBreak + u"送り先:"
+        + platform::formatDateTime(destination) + kLineBreak + u"古いか同じﾌｧｲﾙです。続行しますか？";
 }
 
 CopyMoveRun::CopyMoveRun(CommandContext& context, Operation operation, OperationProgress* progress)
@@ -108,7 +108,8 @@ CommandOutcome CopyMoveRun::CopyMarkedOrCurrent(u16view sourceDir, u16view desti
         if (m_progress)
             m_progress->startFile(name, sizes[i]);
         u16 written;
-        const bool copied = CopyOneFile(source + name, destination + name, marked ? markedRule : OverwriteRule::AskUnlessNewer, &written);
+        const bool copied = CopyOneFile(
+            source + name, destination + name, marked ? markedRule : OverwriteRule::AskUnlessNewer, &written);
         if (m_cancelled)
             break;   // the file being copied was removed again; its description stays behind
         // A failed copy left the destination as it was, and with it its own description.

@@ -7,8 +7,8 @@
 #include "ops/ProgressWindow.h"
 #include "ops/Rename.h"
 #include "ops/frmRename.h"
-#include "ui/QtUi.h"
 #include "platform/Ui.h"
+#include "ui/QtUi.h"
 
 namespace sorvik {
 

@@ -36,8 +36,7 @@ private:
 
 }
 
-Form5::Form5(QWidget* mainWindow)
-    : QDialog(mainWindow)
+Form5::Form5(QWidget* mainWindow) : QDialog(mainWindow)
 {
     setObjectName("Form5");
     setModal(true);

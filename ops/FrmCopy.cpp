@@ -24,8 +24,7 @@ void setBack(QWidget* w, unsigned color)
 
 }
 
-FrmCopy::FrmCopy(const platform::FileSystem& fs, QWidget* mainWindow)
-    : QDialog(mainWindow), m_chooser(fs)
+FrmCopy::FrmCopy(const platform::FileSystem& fs, QWidget* mainWindow) : QDialog(mainWindow), m_chooser(fs)
 {
     setObjectName("FrmCopy");
     setModal(true);
@@ -185,7 +184,8 @@ void FrmCopy::driveChosen(int index)
 
 void FrmCopy::paintLists(QWidget* focused)
 {
-    for (QWidget* list : {static_cast<QWidget*>(m_drive1), static_cast<QWidget*>(m_dir1), static_cast<QWidget*>(m_file1)})
+    for (QWidget* list :
+        {static_cast<QWidget*>(m_drive1), static_cast<QWidget*>(m_dir1), static_cast<QWidget*>(m_file1)})
         setBack(list, list == focused ? kFocusColor : kListColor);
 }
 

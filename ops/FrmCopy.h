@@ -65,7 +65,7 @@ private:
 
     OperationChooser m_chooser;
     Operation m_operation = Operation::Copy;
-    u16 m_sourceDir; // with its trailing "\"
+    u16 m_sourceDir;   // with its trailing "\"
     std::map<Operation, Executor> m_executors;
     Keyed<QComboBox>* m_drive1 = nullptr;
     Dir1* m_dir1 = nullptr;

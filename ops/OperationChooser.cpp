@@ -4,8 +4,7 @@
 
 namespace sorvik {
 
-OperationChooser::OperationChooser(const platform::FileSystem& fs)
-    : m_fs(fs), m_drives(fs), m_tree(fs)
+OperationChooser::OperationChooser(const platform::FileSystem& fs) : m_fs(fs), m_drives(fs), m_tree(fs)
 {
 }
 

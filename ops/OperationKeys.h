@@ -7,7 +7,17 @@ namespace sorvik {
 // The controls of the operation dialog that have keys of their own.
 enum class ChooserControl { Drive1, Dir1, File1, Command1, Command2, Text2, Option };
 
-enum class ChooserCommand { None, FocusDrive1, FocusDir1, FocusFile1, FocusCommand1, OpenDirectory, TakeFileName, Execute, Cancel };
+enum class ChooserCommand {
+    None,
+    FocusDrive1,
+    FocusDir1,
+    FocusFile1,
+    FocusCommand1,
+    OpenDirectory,
+    TakeFileName,
+    Execute,
+    Cancel
+};
 
 struct ChooserKeyResult {
     ChooserCommand command = ChooserCommand::None;

@@ -17,8 +17,7 @@ QString sizeText(std::int64_t bytes)
 
 }
 
-ProgressWindow::ProgressWindow(const QString& title, QWidget* parent)
-    : QDialog(parent)
+ProgressWindow::ProgressWindow(const QString& title, QWidget* parent) : QDialog(parent)
 {
     setObjectName("ProgressWindow");
     setWindowTitle(title);

@@ -26,8 +26,8 @@ CommandOutcome renameInCurrentDir(CommandContext& context, u16view oldName, u16v
             ? context.fs().rename(oldPath, newPath)
             : platform::Status(platform::Error{platform::ErrorKind::BadName, 0});
         if (!status) {
-            platform::ui().showMessage(oldPath + u"の名前を" + u16(newName) + u"に変更できません\r\n"
-                + platform::reasonText(status.error()));
+            platform::ui().showMessage(
+                oldPath + u"の名前を" + u16(newName) + u"に変更できません\r\n" + platform::reasonText(status.error()));
             return CommandOutcome::failed(oldPath, status.error());
         }
     }

@@ -14,8 +14,7 @@ constexpr int kWidth = 5355, kHeight = 1800;   // twips
 
 }
 
-frmRename::frmRename(QWidget* parent)
-    : QDialog(parent)
+frmRename::frmRename(QWidget* parent) : QDialog(parent)
 {
     setObjectName("frmRename");
     setWindowTitle(QStringLiteral("名前の変更"));

@@ -23,8 +23,8 @@ enum class EntryType { Missing, File, Directory, Link, Other };
 struct EntryFacts {
     EntryType type = EntryType::Missing;
     std::uint64_t size = 0;
-    std::int64_t mtime = 0;       // Unix seconds
-    bool readOnly = false;        // no write permission for the owner
+    std::int64_t mtime = 0;   // Unix seconds
+    bool readOnly = false;    // no write permission for the owner
 };
 
 enum class CreateDir { No, IfMissing };

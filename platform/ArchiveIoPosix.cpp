@@ -16,7 +16,10 @@ int callFault(FaultInjector* faults, FsCall call, const std::string& host)
     return faults ? faults->before(call, host) : 0;
 }
 
-Error errnoError(int err) { return errorFromErrno(err); }
+Error errnoError(int err)
+{
+    return errorFromErrno(err);
+}
 
 EntryFacts factsOf(const struct stat& st)
 {
@@ -76,7 +79,10 @@ InputFile::InputFile(int fd, std::string host, FaultInjector* faults, std::uint6
 {
 }
 
-InputFile::~InputFile() { ::close(m_fd); }
+InputFile::~InputFile()
+{
+    ::close(m_fd);
+}
 
 std::ptrdiff_t InputFile::readAt(std::uint64_t offset, void* data, std::size_t count)
 {
@@ -106,7 +112,10 @@ TempOutput::~TempOutput()
     ::close(m_dirFd);
 }
 
-int TempOutput::fault(FsCall call, const std::string& host) const { return callFault(m_faults, call, host); }
+int TempOutput::fault(FsCall call, const std::string& host) const
+{
+    return callFault(m_faults, call, host);
+}
 
 Status TempOutput::write(const void* data, std::size_t count)
 {
@@ -214,9 +223,15 @@ DirHandle::DirHandle(int fd, std::string host, FaultInjector* faults)
 {
 }
 
-DirHandle::~DirHandle() { ::close(m_fd); }
+DirHandle::~DirHandle()
+{
+    ::close(m_fd);
+}
 
-int DirHandle::fault(FsCall call, const std::string& host) const { return callFault(m_faults, call, host); }
+int DirHandle::fault(FsCall call, const std::string& host) const
+{
+    return callFault(m_faults, call, host);
+}
 
 Result<EntryFacts> DirHandle::entry(std::string_view name) const
 {
@@ -279,7 +294,10 @@ Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
     return errnoError(EEXIST);
 }
 
-int ArchiveIo::fault(FsCall call, const std::string& host) const { return callFault(m_faults, call, host); }
+int ArchiveIo::fault(FsCall call, const std::string& host) const
+{
+    return callFault(m_faults, call, host);
+}
 
 Result<std::unique_ptr<InputFile>> ArchiveIo::openInput(const std::string& host) const
 {
@@ -295,8 +313,8 @@ Result<std::unique_ptr<InputFile>> ArchiveIo::openInput(const std::string& host)
         ::close(fd);
         return Error{dir ? ErrorKind::IsDirectory : ErrorKind::NotRegular, dir ? EISDIR : EINVAL};
     }
-    return std::make_unique<InputFile>(fd, host, m_faults, static_cast<std::uint64_t>(st.st_size),
-                                       static_cast<std::int64_t>(st.st_mtim.tv_sec));
+    return std::make_unique<InputFile>(
+        fd, host, m_faults, static_cast<std::uint64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec));
 }
 
 Result<EntryFacts> ArchiveIo::facts(const std::string& host) const

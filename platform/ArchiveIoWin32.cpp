@@ -13,8 +13,14 @@ namespace sorvik::platform {
 
 namespace {
 
-HANDLE handleOf(int value) { return LongToHandle(value); }
-int valueOf(HANDLE h) { return HandleToLong(h); }
+HANDLE handleOf(int value)
+{
+    return LongToHandle(value);
+}
+int valueOf(HANDLE h)
+{
+    return HandleToLong(h);
+}
 
 int callFault(FaultInjector* faults, FsCall call, const std::string& host)
 {
@@ -52,8 +58,9 @@ TempSweep& archiveSweep()
 HANDLE openDirectoryHandle(const std::string& host, bool followLink)
 {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    HANDLE h = ::CreateFileW(wideHost(host).c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+    HANDLE h = ::CreateFileW(wideHost(host).c_str(),
+        FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return h;
     BY_HANDLE_FILE_INFORMATION info;
@@ -91,7 +98,10 @@ InputFile::InputFile(int fd, std::string host, FaultInjector* faults, std::uint6
 {
 }
 
-InputFile::~InputFile() { ::CloseHandle(handleOf(m_fd)); }
+InputFile::~InputFile()
+{
+    ::CloseHandle(handleOf(m_fd));
+}
 
 std::ptrdiff_t InputFile::readAt(std::uint64_t offset, void* data, std::size_t count)
 {
@@ -123,7 +133,10 @@ TempOutput::~TempOutput()
     ::CloseHandle(handleOf(m_dirFd));
 }
 
-int TempOutput::fault(FsCall call, const std::string& host) const { return callFault(m_faults, call, host); }
+int TempOutput::fault(FsCall call, const std::string& host) const
+{
+    return callFault(m_faults, call, host);
+}
 
 Status TempOutput::write(const void* data, std::size_t count)
 {
@@ -152,7 +165,8 @@ Status TempOutput::writeAt(std::uint64_t offset, const void* data, std::size_t c
         return lastError();
     to.QuadPart = static_cast<LONGLONG>(offset);
     DWORD err = 0;
-    const bool written = ::SetFilePointerEx(h, to, nullptr, FILE_BEGIN) && writeAll(h, static_cast<const char*>(data), count, err);
+    const bool written
+        = ::SetFilePointerEx(h, to, nullptr, FILE_BEGIN) && writeAll(h, static_cast<const char*>(data), count, err);
     if (!written && err == 0)
         err = ::GetLastError();
     if (!::SetFilePointerEx(h, here, nullptr, FILE_BEGIN) && written)
@@ -257,9 +271,15 @@ DirHandle::DirHandle(int fd, std::string host, FaultInjector* faults)
 {
 }
 
-DirHandle::~DirHandle() { ::CloseHandle(handleOf(m_fd)); }
+DirHandle::~DirHandle()
+{
+    ::CloseHandle(handleOf(m_fd));
+}
 
-int DirHandle::fault(FsCall call, const std::string& host) const { return callFault(m_faults, call, host); }
+int DirHandle::fault(FsCall call, const std::string& host) const
+{
+    return callFault(m_faults, call, host);
+}
 
 Result<EntryFacts> DirHandle::entry(std::string_view name) const
 {
@@ -309,16 +329,16 @@ Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
         const std::string host = hostJoin(m_host, name);
         if (int err = fault(FsCall::Open, host))
             return injected(err);
-        HANDLE h = ::CreateFileW(wideHost(host).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = ::CreateFileW(wideHost(host).c_str(), GENERIC_READ | GENERIC_WRITE,
+            FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             if (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS)
                 continue;
             return lastError();
         }
         HANDLE dir = INVALID_HANDLE_VALUE;
-        if (!::DuplicateHandle(::GetCurrentProcess(), handleOf(m_fd), ::GetCurrentProcess(), &dir, 0, FALSE,
-                DUPLICATE_SAME_ACCESS)) {
+        if (!::DuplicateHandle(
+                ::GetCurrentProcess(), handleOf(m_fd), ::GetCurrentProcess(), &dir, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
             const Error error = lastError();
             ::CloseHandle(h);
             ::DeleteFileW(wideHost(host).c_str());
@@ -329,7 +349,10 @@ Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
     return errorFromWin32(ERROR_FILE_EXISTS);
 }
 
-int ArchiveIo::fault(FsCall call, const std::string& host) const { return callFault(m_faults, call, host); }
+int ArchiveIo::fault(FsCall call, const std::string& host) const
+{
+    return callFault(m_faults, call, host);
+}
 
 Result<std::unique_ptr<InputFile>> ArchiveIo::openInput(const std::string& host) const
 {
@@ -367,8 +390,8 @@ Result<EntryFacts> ArchiveIo::facts(const std::string& host) const
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return factsOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
     // Links followed, as for any file the user names.
-    Handle h(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-        nullptr));
+    Handle h(::CreateFileW(
+        wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!h.valid()) {
         if (isMissing(::GetLastError()))

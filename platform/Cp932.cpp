@@ -16,7 +16,6 @@ namespace sorvik::platform {
 
 namespace {
 
-
 struct ConverterCloser {
     void operator()(UConverter* c) const { ucnv_close(c); }
 };
@@ -35,8 +34,8 @@ Converter openCp932()
 
 // Every undecodable byte sequence becomes one U+FFFD, whatever the table's own
 // substitution character would be.
-void toUnicodeReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t, UConverterCallbackReason reason,
-    UErrorCode* err)
+void toUnicodeReplacement(
+    const void*, UConverterToUnicodeArgs* args, const char*, int32_t, UConverterCallbackReason reason, UErrorCode* err)
 {
     if (reason > UCNV_IRREGULAR)
         return;
@@ -173,9 +172,9 @@ bool printableUnits(const char16_t* p)
 }
 
 struct DecodeTable {
-    char16_t single[256];             // a byte alone, or a lead byte at the end
-    std::uint8_t row[256];            // 1 + its row in pairs for a lead byte, else 0
-    std::vector<char16_t> pairs;      // 256 per lead byte, by the following byte
+    char16_t single[256];          // a byte alone, or a lead byte at the end
+    std::uint8_t row[256];         // 1 + its row in pairs for a lead byte, else 0
+    std::vector<char16_t> pairs;   // 256 per lead byte, by the following byte
     bool printableIsItself = true;
 };
 

@@ -86,8 +86,8 @@ std::optional<std::string> systemBytes(u16view text)
     const int size = static_cast<int>(text.size());
     std::string out(text.size() * 2, '\0');
     BOOL usedDefault = FALSE;
-    const int n = ::WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide, size, out.data(),
-        static_cast<int>(out.size()), nullptr, &usedDefault);
+    const int n = ::WideCharToMultiByte(
+        kCodePage, WC_NO_BEST_FIT_CHARS, wide, size, out.data(), static_cast<int>(out.size()), nullptr, &usedDefault);
     if (n <= 0 || usedDefault)
         return std::nullopt;
     out.resize(static_cast<std::size_t>(n));

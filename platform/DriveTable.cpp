@@ -15,24 +15,43 @@ namespace {
 // Windows compares them without case.
 #ifdef _WIN32
 constexpr char kHostSeparator = '/';
-bool isHostSeparator(char c) { return c == '\\' || c == '/'; }
+bool isHostSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 bool sameHostName(std::string_view a, std::string_view b)
 {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 bool isAbsoluteHost(std::string_view p)
 {
     return p.size() >= 3 && p[1] == ':' && isHostSeparator(p[2]);
 }
 // "C:\\" keeps its separator: "C:" alone names the drive's current directory.
-bool isHostRoot(std::string_view p) { return p.size() == 3 && isAbsoluteHost(p); }
+bool isHostRoot(std::string_view p)
+{
+    return p.size() == 3 && isAbsoluteHost(p);
+}
 #else
 constexpr char kHostSeparator = '/';
-bool isHostSeparator(char c) { return c == '/'; }
-bool sameHostName(std::string_view a, std::string_view b) { return a == b; }
-bool isAbsoluteHost(std::string_view p) { return !p.empty() && p[0] == '/'; }
-bool isHostRoot(std::string_view p) { return p == "/"; }
+bool isHostSeparator(char c)
+{
+    return c == '/';
+}
+bool sameHostName(std::string_view a, std::string_view b)
+{
+    return a == b;
+}
+bool isAbsoluteHost(std::string_view p)
+{
+    return !p.empty() && p[0] == '/';
+}
+bool isHostRoot(std::string_view p)
+{
+    return p == "/";
+}
 #endif
 
 bool isAsciiLetter(char16_t c)

@@ -21,8 +21,8 @@ enum DriveType : int {
 };
 
 struct Drive {
-    char16_t letter = u'C';      // upper case
-    std::string hostRoot;        // host directory the drive's root maps to, no trailing "/" except "/"
+    char16_t letter = u'C';   // upper case
+    std::string hostRoot;     // host directory the drive's root maps to, no trailing "/" except "/"
     int type = kDriveFixed;
 };
 

@@ -11,18 +11,18 @@ namespace sorvik::platform {
 
 // Why a file-system call failed, in the few kinds a message can tell apart.
 enum class ErrorKind {
-    NotFound,        // the file or directory is not there (or vanished)
-    ReadOnly,        // the file has the read-only attribute
-    AccessDenied,    // the system refuses: permissions, a locked file
-    Exists,          // a file of that name is already there
-    BadName,         // a name a file name cannot hold
+    NotFound,       // the file or directory is not there (or vanished)
+    ReadOnly,       // the file has the read-only attribute
+    AccessDenied,   // the system refuses: permissions, a locked file
+    Exists,         // a file of that name is already there
+    BadName,        // a name a file name cannot hold
     DiskFull,
-    CrossDevice,     // a rename between two file systems
-    IsDirectory,     // a directory where a file is needed
-    NotRegular,      // a device, pipe or socket where a file is needed
-    TooLarge,        // more than a reader accepts
-    Cancelled,       // the user stopped the operation
-    Link,            // a symbolic link where a file is written: never written through
+    CrossDevice,   // a rename between two file systems
+    IsDirectory,   // a directory where a file is needed
+    NotRegular,    // a device, pipe or socket where a file is needed
+    TooLarge,      // more than a reader accepts
+    Cancelled,     // the user stopped the operation
+    Link,          // a symbolic link where a file is written: never written through
     Other,
 };
 
@@ -62,9 +62,16 @@ public:
     T& value() { return m_value.value(); }
     const T& value() const { return m_value.value(); }
     template<class U>
-    T value_or(U&& fallback) const { return m_value ? *m_value : T(std::forward<U>(fallback)); }
+    T value_or(U&& fallback) const
+    {
+        return m_value ? *m_value : T(std::forward<U>(fallback));
+    }
     // Only meaningful when there is no value.
-    const Error& error() const { assert(!m_value); return m_error; }
+    const Error& error() const
+    {
+        assert(!m_value);
+        return m_error;
+    }
 
 private:
     std::optional<T> m_value;

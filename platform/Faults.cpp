@@ -21,9 +21,8 @@ void FaultPlan::beforeCall(FsCall call, int nth, std::function<void()> action, s
 
 int FaultPlan::count(FsCall call, const std::string& pathPart) const
 {
-    return static_cast<int>(std::count_if(m_seen.begin(), m_seen.end(), [&](const Seen& s) {
-        return s.call == call && s.hostPath.find(pathPart) != std::string::npos;
-    }));
+    return static_cast<int>(std::count_if(m_seen.begin(), m_seen.end(),
+        [&](const Seen& s) { return s.call == call && s.hostPath.find(pathPart) != std::string::npos; }));
 }
 
 int FaultPlan::before(FsCall call, const std::string& hostPath)

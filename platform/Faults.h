@@ -34,7 +34,7 @@ public:
 private:
     struct Rule {
         FsCall call;
-        int nth;          // 0: every matching call
+        int nth;   // 0: every matching call
         int err;
         std::function<void()> action;
         std::string pathPart;

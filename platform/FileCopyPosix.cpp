@@ -136,8 +136,9 @@ enum class Sync { IfReplacing, Always };
 
 // Copies the open regular file `in` to `dst` through a temporary file beside
 // it, renamed over `dst` only when complete. The caller has checked `dst`.
-Status copyThroughTemp(const SystemCalls& sys, TempSweep& sweep, int in, const struct stat& src, const std::string& srcHost,
-    const std::string& dst, bool replacing, Replace replace, Sync sync, CopyObserver* observer)
+Status copyThroughTemp(const SystemCalls& sys, TempSweep& sweep, int in, const struct stat& src,
+    const std::string& srcHost, const std::string& dst, bool replacing, Replace replace, Sync sync,
+    CopyObserver* observer)
 {
     const std::string dir = hostDirectoryOf(dst);
     std::string temp;
@@ -169,8 +170,8 @@ Status copyThroughTemp(const SystemCalls& sys, TempSweep& sweep, int in, const s
         return fail(lastError());
     if (out.close() != 0)
         return fail(lastError());
-    const int renamed = replace == Replace::Existing ? sys.rename(temp, dst)
-                                                     : renameWithoutReplacing(sys, temp, dst, true);
+    const int renamed
+        = replace == Replace::Existing ? sys.rename(temp, dst) : renameWithoutReplacing(sys, temp, dst, true);
     if (renamed != 0)
         return fail(lastError());
     return Status::ok();
@@ -178,8 +179,8 @@ Status copyThroughTemp(const SystemCalls& sys, TempSweep& sweep, int in, const s
 
 // Checks an existing destination of a copy or move; `exists` tells whether
 // there is one to replace. A file that is the source itself is `same`.
-Status checkDestination(const SystemCalls& sys, const std::string& dst, const struct stat& src, Replace replace,
-    bool& exists, bool& same)
+Status checkDestination(
+    const SystemCalls& sys, const std::string& dst, const struct stat& src, Replace replace, bool& exists, bool& same)
 {
     struct stat st;
     exists = same = false;
@@ -347,8 +348,8 @@ Status FileSystem::copyFile(u16view from, u16view to, Replace replace, CopyObser
     // A destination that is a link is replaced itself, never the file it
     // points at: a link planted in a shared directory must not make the copy
     // overwrite a file elsewhere.
-    return copyThroughTemp(sys, *m_sweep, in.get(), src, *hostFrom, *hostTo, replacing, replace, Sync::IfReplacing,
-        observer);
+    return copyThroughTemp(
+        sys, *m_sweep, in.get(), src, *hostFrom, *hostTo, replacing, replace, Sync::IfReplacing, observer);
 }
 
 Status FileSystem::moveFile(u16view from, u16view to, Replace replace, CopyObserver* observer)
@@ -396,8 +397,8 @@ Status FileSystem::moveFile(u16view from, u16view to, Replace replace, CopyObser
     struct stat opened;
     if (Status s = openSource(sys, *hostFrom, O_NOFOLLOW, in, opened); s.failed())
         return s;
-    if (Status s = copyThroughTemp(sys, *m_sweep, in.get(), opened, *hostFrom, *hostTo, replacing, replace,
-            Sync::Always, observer);
+    if (Status s = copyThroughTemp(
+            sys, *m_sweep, in.get(), opened, *hostFrom, *hostTo, replacing, replace, Sync::Always, observer);
         s.failed())
         return s;
     syncDirectory(sys, hostDirectoryOf(*hostTo));

@@ -67,8 +67,8 @@ struct CopyProgress {
     }
 };
 
-DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-    DWORD reason, HANDLE, HANDLE, LPVOID data)
+DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD reason,
+    HANDLE, HANDLE, LPVOID data)
 {
     auto* p = static_cast<CopyProgress*>(data);
     if (reason != CALLBACK_CHUNK_FINISHED)
@@ -116,15 +116,15 @@ Status copyThroughTemp(FaultInjector* faults, TempSweep& sweep, const std::strin
     CopyProgress progress{faults, &temp, observer, 0, false, Status::ok()};
     BOOL cancel = FALSE;
     std::wstring wideTemp = wideHost(temp);
-    BOOL copied = ::CopyFileExW(wideHost(src).c_str(), wideTemp.c_str(), copyProgress, &progress, &cancel,
-        COPY_FILE_FAIL_IF_EXISTS);
+    BOOL copied = ::CopyFileExW(
+        wideHost(src).c_str(), wideTemp.c_str(), copyProgress, &progress, &cancel, COPY_FILE_FAIL_IF_EXISTS);
     for (int attempt = 0; !copied && attempt < 16 && !progress.stopped.failed()
          && (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS);
          ++attempt) {
         temp = tempPathIn(dir);
         wideTemp = wideHost(temp);
-        copied = ::CopyFileExW(wideHost(src).c_str(), wideTemp.c_str(), copyProgress, &progress, &cancel,
-            COPY_FILE_FAIL_IF_EXISTS);
+        copied = ::CopyFileExW(
+            wideHost(src).c_str(), wideTemp.c_str(), copyProgress, &progress, &cancel, COPY_FILE_FAIL_IF_EXISTS);
     }
     sweepStaleTemps(sweep, dir);
     auto fail = [&](Error error) {
@@ -162,8 +162,8 @@ Status copyThroughTemp(FaultInjector* faults, TempSweep& sweep, const std::strin
 
 // Checks an existing destination of a copy or move; `exists` tells whether
 // there is one to replace. A file that is the source itself is `same`.
-Status checkDestination(const std::string& dst, const std::optional<Identity>& src, Replace replace, bool& exists,
-    bool& same)
+Status checkDestination(
+    const std::string& dst, const std::optional<Identity>& src, Replace replace, bool& exists, bool& same)
 {
     exists = same = false;
     const std::wstring wide = wideHost(dst);
@@ -247,7 +247,8 @@ Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::op
             return Error{ErrorKind::ReadOnly, EACCES};
         // A file another program holds, or one the user may not write, is not
         // ours to replace.
-        Handle probe(::CreateFileW(wideHost(target).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        Handle probe(
+            ::CreateFileW(wideHost(target).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!probe.valid())
             return lastError();
     }
@@ -282,7 +283,8 @@ Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::op
         // A hidden description file stays hidden after it is saved.
         if (int err = fault(FsCall::SetAttributes, temp))
             return fail(injected(err));
-        if (!::SetFileAttributesW(wideTemp.c_str(), (old & kKeptAttributes) ? (old & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL))
+        if (!::SetFileAttributesW(
+                wideTemp.c_str(), (old & kKeptAttributes) ? (old & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL))
             return fail(lastError());
     }
     if (int err = fault(FsCall::Rename, temp))
@@ -290,7 +292,8 @@ Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::op
     if (!::MoveFileExW(wideTemp.c_str(), wideHost(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail(lastError());
     if (stamped) {
-        const std::int64_t t = (std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+        const std::int64_t t
+            = (std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
         const std::int64_t since = t - 116444736000000000LL;
         written = FileStamp{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
             static_cast<std::int64_t>((std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow), since / 10000000,
@@ -318,7 +321,8 @@ Status FileSystem::copyFile(u16view from, u16view to, Replace replace, CopyObser
     // A destination that is a link is replaced itself, never the file it
     // points at: a link planted in a shared directory must not make the copy
     // overwrite a file elsewhere.
-    return copyThroughTemp(m_faults, *m_sweep, *hostFrom, size, *hostTo, replacing, replace, Sync::IfReplacing, observer);
+    return copyThroughTemp(
+        m_faults, *m_sweep, *hostFrom, size, *hostTo, replacing, replace, Sync::IfReplacing, observer);
 }
 
 Status FileSystem::moveFile(u16view from, u16view to, Replace replace, CopyObserver* observer)
@@ -368,7 +372,8 @@ Status FileSystem::moveFile(u16view from, u16view to, Replace replace, CopyObser
     std::int64_t size = 0;
     if (Status s = checkSource(m_faults, *hostFrom, size); s.failed())
         return s;
-    if (Status s = copyThroughTemp(m_faults, *m_sweep, *hostFrom, size, *hostTo, replacing, replace, Sync::Always, observer);
+    if (Status s
+        = copyThroughTemp(m_faults, *m_sweep, *hostFrom, size, *hostTo, replacing, replace, Sync::Always, observer);
         s.failed())
         return s;
     // The copy carries the read-only attribute; the source must lose it to go.

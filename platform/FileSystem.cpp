@@ -31,7 +31,8 @@ void FileSystem::removeStaleTemporaries(u16view dir)
         return;
     // The drive table's host paths of directories end in "/"; the writers
     // sweep the directory part of a file's path, without it.
-    while (host->size() > 1 && (host->back() == '/' || host->back() == '\\') && !(host->size() == 3 && (*host)[1] == ':'))
+    while (
+        host->size() > 1 && (host->back() == '/' || host->back() == '\\') && !(host->size() == 3 && (*host)[1] == ':'))
         host->pop_back();
     sweepStaleTemps(*m_sweep, *host);
 }

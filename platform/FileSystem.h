@@ -34,7 +34,7 @@ struct FileInfo {
 };
 
 struct DirEntry {
-    u16 name;                 // Windows form of the host name
+    u16 name;   // Windows form of the host name
     bool isDirectory = false;
 };
 
@@ -94,7 +94,7 @@ public:
     // relative paths relative to the process's working directory.
     std::optional<std::string> hostPath(u16view path) const;
 
-    std::optional<u16> currentDirectory() const;          // with trailing "\"
+    std::optional<u16> currentDirectory() const;   // with trailing "\"
     Status setCurrentDirectory(u16view dir);
     Status createDirectory(u16view dir);
     bool directoryExists(u16view dir) const;

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <limits>
 #include <cstdio>
 #include <ctime>
 #include <dirent.h>
+#include <limits>
 
 namespace sorvik::platform {
 
@@ -127,8 +127,7 @@ std::string hostDirectoryOf(const std::string& host)
     return host.substr(0, slash);
 }
 
-FileSystem::FileSystem(DriveTable drives)
-    : m_drives(std::move(drives)), m_sweep(std::make_shared<TempSweep>())
+FileSystem::FileSystem(DriveTable drives) : m_drives(std::move(drives)), m_sweep(std::make_shared<TempSweep>())
 {
 }
 

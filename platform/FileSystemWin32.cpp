@@ -68,7 +68,8 @@ bool queryFollowingLinks(const std::string& host, FileInfo& out)
 
 FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION& info)
 {
-    const std::int64_t t = (std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    const std::int64_t t
+        = (std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
     const std::int64_t since = t - 116444736000000000LL;
     return FileStamp{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
         sizeOf(info.nFileSizeHigh, info.nFileSizeLow), since / 10000000, (since % 10000000) * 100};
@@ -105,8 +106,7 @@ u16 winName(const wchar_t* name)
 
 }
 
-FileSystem::FileSystem(DriveTable drives)
-    : m_drives(std::move(drives)), m_sweep(std::make_shared<TempSweep>())
+FileSystem::FileSystem(DriveTable drives) : m_drives(std::move(drives)), m_sweep(std::make_shared<TempSweep>())
 {
 }
 
@@ -293,7 +293,8 @@ Status FileSystem::remove(u16view path)
         return Error{ErrorKind::ReadOnly, EACCES};
     if (int err = fault(FsCall::Unlink, *host))
         return injected(err);
-    const BOOL done = (attrs & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str());
+    const BOOL done
+        = (attrs & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str());
     if (!done)
         return lastError();
     return Status::ok();

@@ -28,25 +28,33 @@ enum Code : int {
     kOemPlus = 187,   // ";" and "+" on the Japanese keyboard
 };
 
-constexpr int letter(char c) { return kA + (c - 'A'); }
+constexpr int letter(char c)
+{
+    return kA + (c - 'A');
+}
 
 // How a binding's shift state is matched.
 enum class Mods {
-    None,        // no modifier
-    Shift,       // Shift alone
-    Ctrl,        // Ctrl alone
-    AnyButCtrl,  // every state except exactly Ctrl (and, here, without Alt)
-    NotCtrl,     // every state except exactly Ctrl
+    None,         // no modifier
+    Shift,        // Shift alone
+    Ctrl,         // Ctrl alone
+    AnyButCtrl,   // every state except exactly Ctrl (and, here, without Alt)
+    NotCtrl,      // every state except exactly Ctrl
 };
 
 constexpr bool matches(Mods mods, int shift)
 {
     switch (mods) {
-    case Mods::None: return shift == 0;
-    case Mods::Shift: return shift == kShift;
-    case Mods::Ctrl: return shift == kCtrl;
-    case Mods::AnyButCtrl: return shift != kCtrl && !(shift & kAlt);
-    case Mods::NotCtrl: return shift != kCtrl;
+    case Mods::None:
+        return shift == 0;
+    case Mods::Shift:
+        return shift == kShift;
+    case Mods::Ctrl:
+        return shift == kCtrl;
+    case Mods::AnyButCtrl:
+        return shift != kCtrl && !(shift & kAlt);
+    case Mods::NotCtrl:
+        return shift != kCtrl;
     }
     return false;
 }

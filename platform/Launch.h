@@ -20,8 +20,7 @@ inline constexpr std::chrono::milliseconds kOpenerDecision{1000};
 // argument). True when the opener reports success or is still running after
 // `decideWithin`; false when it reports that it could not open the document,
 // when it cannot be started or when the path has no host form.
-bool openWithDesktop(const FileSystem& fs, u16view document,
-    std::chrono::milliseconds decideWithin = kOpenerDecision);
+bool openWithDesktop(const FileSystem& fs, u16view document, std::chrono::milliseconds decideWithin = kOpenerDecision);
 
 // Starts `program` with `document` as its one argument, both Windows paths
 // handed over as host paths, never through a command shell. The program runs

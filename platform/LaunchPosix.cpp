@@ -23,7 +23,7 @@ namespace {
 // What the watching child saw of the program it started.
 struct Report {
     enum Kind : int { None, StartFailed, ExecFailed, Exited, Signalled, Running } kind = None;
-    int value = 0;   // errno, exit code or signal
+    int value = 0;       // errno, exit code or signal
     pid_t program = 0;   // once it has started
 };
 
@@ -128,8 +128,7 @@ long long monotonicMs()
     while (got < 0 && errno == EINTR);
     if (got == ssize_t(sizeof err)) {
         int status;
-        while (::waitpid(program, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(program, &status, 0) < 0 && errno == EINTR) {}
         send(reportPipe, {Report::ExecFailed, err});
         ::_exit(0);
     }
@@ -185,8 +184,7 @@ Report run(const std::vector<std::string>& args, const std::string& cwd, std::ch
         report = {Report::StartFailed, EIO};
     ::close(reportPipe[0]);
     int status;
-    while (::waitpid(watcher, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(watcher, &status, 0) < 0 && errno == EINTR) {}
     if (report.program > 0) {
         const std::lock_guard lock(g_watchMutex);
         if (g_watch) {
@@ -263,8 +261,7 @@ std::size_t StartedPrograms::waitUntilEnded()
     const std::lock_guard lock(g_watchMutex);
     for (const pid_t pid : g_watch->running) {
         int status;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     }
     g_watch->running.clear();
     return g_watch->started;

@@ -11,12 +11,12 @@ enum class Placement { Portable, Installed };
 
 // What the rule looks at, as found on the host.
 struct PlacementFacts {
-    std::string exeDir;             // host directory of the executable
-    bool dataDirBeside = false;     // a SYSDAT directory already beside it
-    bool installLayout = false;     // it is "<prefix>/bin" and "<prefix>/share/sorvik" exists
+    std::string exeDir;           // host directory of the executable
+    bool dataDirBeside = false;   // a SYSDAT directory already beside it
+    bool installLayout = false;   // it is "<prefix>/bin" and "<prefix>/share/sorvik" exists
     bool exeDirWritable = false;
-    std::string xdgDataHome;        // the environment's value, empty when unset
-    std::string home;               // $HOME, or the password entry's home without it
+    std::string xdgDataHome;   // the environment's value, empty when unset
+    std::string home;          // $HOME, or the password entry's home without it
 };
 
 // Host directories, without a trailing separator.

@@ -19,7 +19,6 @@ namespace sorvik::platform {
 
 inline constexpr const char* kDosAttribName = "user.DOSATTRIB";
 
-
 // The system calls, each asking the fault seam first. A call a test wants to
 // fail sets errno and returns -1 as the system would have, so every caller
 // handles injected and real failures alike.
@@ -59,10 +58,7 @@ public:
     {
         return refused(FsCall::Write, outPath) ? -1 : ::sendfile(out, in, nullptr, n);
     }
-    int fsync(int fd, const std::string& path) const
-    {
-        return refused(FsCall::Sync, path) ? -1 : ::fsync(fd);
-    }
+    int fsync(int fd, const std::string& path) const { return refused(FsCall::Sync, path) ? -1 : ::fsync(fd); }
     int rename(const std::string& from, const std::string& to) const
     {
         return refused(FsCall::Rename, from) ? -1 : ::rename(from.c_str(), to.c_str());
@@ -77,14 +73,8 @@ public:
     {
         return refused(FsCall::Rename, from) ? -1 : ::link(from.c_str(), to.c_str());
     }
-    int unlink(const std::string& path) const
-    {
-        return refused(FsCall::Unlink, path) ? -1 : ::unlink(path.c_str());
-    }
-    int rmdir(const std::string& path) const
-    {
-        return refused(FsCall::Unlink, path) ? -1 : ::rmdir(path.c_str());
-    }
+    int unlink(const std::string& path) const { return refused(FsCall::Unlink, path) ? -1 : ::unlink(path.c_str()); }
+    int rmdir(const std::string& path) const { return refused(FsCall::Unlink, path) ? -1 : ::rmdir(path.c_str()); }
     int mkdir(const std::string& path, mode_t mode) const
     {
         return refused(FsCall::MakeDir, path) ? -1 : ::mkdir(path.c_str(), mode);
@@ -129,7 +119,6 @@ inline Error lastError()
 {
     return errorFromErrno(errno);
 }
-
 
 inline bool isReadOnlyMode(mode_t mode)
 {

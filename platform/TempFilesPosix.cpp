@@ -3,8 +3,8 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
-#include <dirent.h>
 #include <ctime>
+#include <dirent.h>
 #include <sys/statfs.h>
 
 namespace sorvik::platform {

@@ -1,6 +1,5 @@
 #include "platform/Win32Files.h"
 
-
 namespace sorvik::platform {
 
 namespace {
@@ -71,8 +70,8 @@ void sweepStaleTemps(TempSweep& sweep, const std::string& dir)
     if (!sweep.firstVisit(dir) || onNetworkDrive(dir))
         return;
     WIN32_FIND_DATAW found;
-    HANDLE find = ::FindFirstFileExW(wideHost(hostJoin(dir, ".~sorvik-*")).c_str(), FindExInfoBasic, &found,
-        FindExSearchNameMatch, nullptr, 0);
+    HANDLE find = ::FindFirstFileExW(
+        wideHost(hostJoin(dir, ".~sorvik-*")).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE)
         return;
     const std::uint64_t self = ::GetCurrentProcessId();

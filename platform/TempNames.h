@@ -20,7 +20,8 @@ struct TemporaryOwner {
         NotOurs,   // any other file: never touched
         Process,   // one of ours, written by process `pid`
         Unowned,   // ".~sorvik-<12 hex>", the archiver's earlier form without a pid
-    } kind = Kind::NotOurs;
+    } kind
+        = Kind::NotOurs;
     std::uint64_t pid = 0;
 };
 TemporaryOwner temporaryOwner(std::string_view name);
@@ -51,7 +52,7 @@ void sweepStaleTemps(TempSweep& sweep, const std::string& dir);
 
 // Whether a stale-temporary sweep may remove this entry: ours, its writer
 // ended (`ended` asks the system), or an unowned one left long enough.
-template <class Ended>
+template<class Ended>
 bool isStaleTemporary(std::string_view name, std::uint64_t self, std::int64_t ageSeconds, Ended ended)
 {
     const TemporaryOwner owner = temporaryOwner(name);

@@ -58,8 +58,8 @@ u16 toUpper(u16view text)
     u16 out(text.size() + 8, u'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         UErrorCode err = U_ZERO_ERROR;
-        int32_t length = u_strToUpper(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), uchars(text),
-            static_cast<int32_t>(text.size()), "", &err);
+        int32_t length = u_strToUpper(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+            uchars(text), static_cast<int32_t>(text.size()), "", &err);
         if (err == U_BUFFER_OVERFLOW_ERROR) {
             out.assign(length, u'\0');
             continue;

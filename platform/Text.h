@@ -1,9 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-#include <optional>
 
 // Core text is UTF-16, as on Windows and in QString, so every length and
 // "first n characters" the program relies on counts the same everywhere.

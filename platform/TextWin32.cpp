@@ -80,7 +80,8 @@ bool sortKey(u16view text, std::string& key)
 {
     const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
     const int size = static_cast<int>(text.size());
-    const int needed = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, wchars(text), size, nullptr, 0, nullptr, nullptr, 0);
+    const int needed
+        = ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, wchars(text), size, nullptr, 0, nullptr, nullptr, 0);
     if (needed <= 0)
         return false;
     key.assign(static_cast<std::size_t>(needed), '\0');

@@ -39,7 +39,11 @@ public:
 
     const std::vector<u16>& messages() const { return m_messages; }
     const std::vector<u16>& questions() const { return m_questions; }
-    void clear() { m_messages.clear(); m_questions.clear(); }
+    void clear()
+    {
+        m_messages.clear();
+        m_questions.clear();
+    }
 
 private:
     std::deque<bool> m_answers;

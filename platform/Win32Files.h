@@ -35,8 +35,6 @@ inline Error lastError()
     return errorFromWin32(::GetLastError());
 }
 
-
-
 // Closes a handle once, on every path out of a function.
 class Handle {
 public:

@@ -10,14 +10,22 @@ u16 resultText(const CommandOutcome& outcome)
 std::optional<CommandId> commandOfTableKey(TableCommand command)
 {
     switch (command) {
-    case TableCommand::Attribute: return CommandId::Attribute;
-    case TableCommand::Copy: return CommandId::Copy;
-    case TableCommand::Move: return CommandId::Move;
-    case TableCommand::Delete: return CommandId::Delete;
-    case TableCommand::Rename: return CommandId::Rename;
-    case TableCommand::Compress: return CommandId::Compress;
-    case TableCommand::Extract: return CommandId::Extract;
-    default: return std::nullopt;
+    case TableCommand::Attribute:
+        return CommandId::Attribute;
+    case TableCommand::Copy:
+        return CommandId::Copy;
+    case TableCommand::Move:
+        return CommandId::Move;
+    case TableCommand::Delete:
+        return CommandId::Delete;
+    case TableCommand::Rename:
+        return CommandId::Rename;
+    case TableCommand::Compress:
+        return CommandId::Compress;
+    case TableCommand::Extract:
+        return CommandId::Extract;
+    default:
+        return std::nullopt;
     }
 }
 

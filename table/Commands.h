@@ -28,10 +28,10 @@ enum class CommandId {
     Rename,
     Compress,
     Extract,
-    OpenFile,            // the table's double-click action in column 0
-    FilterSettings,      // "ﾌｨﾙﾀ設定(&F)"
-    DisplayKinds,        // "SysFile(&G)"
-    Associations,        // "関連付(&R)"
+    OpenFile,         // the table's double-click action in column 0
+    FilterSettings,   // "ﾌｨﾙﾀ設定(&F)"
+    DisplayKinds,     // "SysFile(&G)"
+    Associations,     // "関連付(&R)"
     Help,
     OpenJumpFolder,
     RegisterJumpFolder,

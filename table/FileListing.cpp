@@ -1,6 +1,5 @@
 #include "table/FileListing.h"
 
-
 namespace sorvik {
 
 bool FileListing::refresh(const platform::FileSystem& fs)

@@ -18,8 +18,7 @@ u16 trimmed(u16view s)
 
 }
 
-FilePattern::FilePattern(u16view patterns)
-    : m_text(patterns)
+FilePattern::FilePattern(u16view patterns) : m_text(patterns)
 {
     std::size_t start = 0;
     while (start <= patterns.size()) {

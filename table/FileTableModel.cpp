@@ -6,8 +6,7 @@
 
 namespace sorvik {
 
-FileTableModel::FileTableModel(FileTable& table, QObject* parent)
-    : QAbstractTableModel(parent), m_table(table)
+FileTableModel::FileTableModel(FileTable& table, QObject* parent) : QAbstractTableModel(parent), m_table(table)
 {
 }
 

@@ -1,7 +1,7 @@
 #include "table/Grid1.h"
 
-#include "ui/QtConvert.h"
 #include "platform/KeyCodes.h"
+#include "ui/QtConvert.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,8 +9,7 @@
 
 namespace sorvik {
 
-Grid1::Grid1(FileTable& table, QWidget* parent)
-    : QTableView(parent), m_table(table), m_model(table)
+Grid1::Grid1(FileTable& table, QWidget* parent) : QTableView(parent), m_table(table), m_model(table)
 {
     setObjectName("Grid1");
     setModel(&m_model);
@@ -90,8 +89,8 @@ void Grid1::keyPressEvent(QKeyEvent* event)
 {
     const WinKey key = winKeyOf(event);
     // Esc is left to the window's cancel button.
-    applyKeyOutcome(event, onKey ? onKey(key.code, key.shift) : key.code,
-        [this](QKeyEvent* e) { QTableView::keyPressEvent(e); });
+    applyKeyOutcome(
+        event, onKey ? onKey(key.code, key.shift) : key.code, [this](QKeyEvent* e) { QTableView::keyPressEvent(e); });
 }
 
 void Grid1::focusInEvent(QFocusEvent* event)
@@ -132,7 +131,8 @@ void Grid1::mouseDoubleClickEvent(QMouseEvent* event)
 
 void Grid1::setColors(unsigned back, unsigned fore)
 {
-    setStyleSheet(QStringLiteral("QTableView { background-color: %1; color: %2; }").arg(cssColor(back), cssColor(fore)));
+    setStyleSheet(
+        QStringLiteral("QTableView { background-color: %1; color: %2; }").arg(cssColor(back), cssColor(fore)));
 }
 
 }

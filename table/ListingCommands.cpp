@@ -1,8 +1,8 @@
 #include "table/ListingCommands.h"
 
-#include "ui/QtUi.h"
 #include "table/frmFileDisp.h"
 #include "table/frmFilter.h"
+#include "ui/QtUi.h"
 
 #include <memory>
 
@@ -44,8 +44,8 @@ void registerListingCommands(CommandRegistry& registry, ListingTarget target)
 {
     auto shared = std::make_shared<ListingTarget>(std::move(target));
     registry.add(CommandId::FilterSettings, [shared](CommandContext&) { return FilterSettings(*shared); });
-    registry.add(CommandId::DisplayKinds,
-        [shared](CommandContext& context) { return ChangeDisplayKinds(*shared, context); });
+    registry.add(
+        CommandId::DisplayKinds, [shared](CommandContext& context) { return ChangeDisplayKinds(*shared, context); });
 }
 
 }

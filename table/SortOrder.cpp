@@ -29,13 +29,12 @@ std::vector<int> BuildSortOrder(char16_t sortKind, const std::vector<ListedFile>
         if (key == u'N')
             keys[i] = platform::collationKey(f.name);
         else if (f.info)
-            keys[i] = platform::collationKey(key == u'D' ? formatDateCell(f.info->lastWrite)
-                                                         : sizeSortKey(f.info->size));
+            keys[i]
+                = platform::collationKey(key == u'D' ? formatDateCell(f.info->lastWrite) : sizeSortKey(f.info->size));
     }
     std::vector<int> order(files.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-        [&](int a, int b) { return keys[a] < keys[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return keys[a] < keys[b]; });
     return order;
 }
 

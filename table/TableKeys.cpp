@@ -57,12 +57,18 @@ const std::array kTableKeys = {
 bool holds(When when, const TableState& s)
 {
     switch (when) {
-    case When::Always: return true;
-    case When::Column0: return s.col == 0;
-    case When::Column0FileRow: return s.col == 0 && s.fileRow();
-    case When::Column4: return s.col == 4;
-    case When::FileRow: return s.fileRow();
-    case When::SortColumn: return s.col == 0 || s.col == 2 || s.col == 3;
+    case When::Always:
+        return true;
+    case When::Column0:
+        return s.col == 0;
+    case When::Column0FileRow:
+        return s.col == 0 && s.fileRow();
+    case When::Column4:
+        return s.col == 4;
+    case When::FileRow:
+        return s.fileRow();
+    case When::SortColumn:
+        return s.col == 0 || s.col == 2 || s.col == 3;
     }
     return false;
 }
@@ -82,9 +88,12 @@ TableKeyResult dispatchTableKey(int code, int shift, const TableState& state)
             return {b.command, keys::KeyOutcome::consumed()};
         }
         switch (b.otherwise) {
-        case Otherwise::Consume: return {TableCommand::None, keys::KeyOutcome::consumed()};
-        case Otherwise::Default: return {TableCommand::None, keys::KeyOutcome::pass(code)};
-        case Otherwise::BecomeLeft: return {TableCommand::None, keys::KeyOutcome::pass(keys::kLeft)};
+        case Otherwise::Consume:
+            return {TableCommand::None, keys::KeyOutcome::consumed()};
+        case Otherwise::Default:
+            return {TableCommand::None, keys::KeyOutcome::pass(code)};
+        case Otherwise::BecomeLeft:
+            return {TableCommand::None, keys::KeyOutcome::pass(keys::kLeft)};
         }
     }
     // The Ctrl keys the map does not name do nothing.

@@ -6,7 +6,7 @@ namespace sorvik {
 
 // Commands the table's keys lead to; the window carries them out.
 enum class TableCommand {
-    None,              // no command; the key outcome says what the grid does
+    None,   // no command; the key outcome says what the grid does
     GoToTree,
     WidenColumn,
     NarrowColumn,

@@ -15,8 +15,7 @@ constexpr const char* kCaptions[4] = {"Read Only", "Hidden", "System", "Archive"
 
 }
 
-frmFileDisp::frmFileDisp(QWidget* parent)
-    : QDialog(parent)
+frmFileDisp::frmFileDisp(QWidget* parent) : QDialog(parent)
 {
     setObjectName("frmFileDisp");
     setWindowTitle(QStringLiteral("ﾌｧｲﾙ表示種類変更"));
@@ -57,7 +56,8 @@ void frmFileDisp::SetCheck(std::int16_t ReadOnly, std::int16_t Hidden, std::int1
         m_checks[i]->setChecked(values[i] != 0);
 }
 
-void frmFileDisp::GetCheck(std::int16_t& ReadOnly, std::int16_t& Hidden, std::int16_t& System, std::int16_t& Archive) const
+void frmFileDisp::GetCheck(
+    std::int16_t& ReadOnly, std::int16_t& Hidden, std::int16_t& System, std::int16_t& Archive) const
 {
     std::int16_t* targets[4] = {&ReadOnly, &Hidden, &System, &Archive};
     for (int i = 0; i < 4; ++i)

@@ -1,8 +1,8 @@
 #include "table/frmFilter.h"
 
+#include "platform/Ui.h"
 #include "ui/QtConvert.h"
 #include "ui/QtUi.h"
-#include "platform/Ui.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,8 +16,7 @@ constexpr int kRowHeight = 375;
 
 }
 
-frmFilter::frmFilter(FilterList& filters, QWidget* parent)
-    : QDialog(parent), m_filters(filters)
+frmFilter::frmFilter(FilterList& filters, QWidget* parent) : QDialog(parent), m_filters(filters)
 {
     setObjectName("frmFilter");
     setWindowTitle(QStringLiteral("ﾌｨﾙﾀｰの設定"));

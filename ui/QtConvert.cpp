@@ -41,23 +41,52 @@ WinKey winKeyOf(const QKeyEvent* event)
     else {
         switch (key) {
         case Qt::Key_Return:
-        case Qt::Key_Enter: k.code = keys::kEnter; break;
-        case Qt::Key_Escape: k.code = keys::kEsc; break;
-        case Qt::Key_Space: k.code = keys::kSpace; break;
-        case Qt::Key_Left: k.code = keys::kLeft; break;
-        case Qt::Key_Up: k.code = keys::kUp; break;
-        case Qt::Key_Right: k.code = keys::kRight; break;
-        case Qt::Key_Down: k.code = keys::kDown; break;
-        case Qt::Key_Home: k.code = keys::kHome; break;
-        case Qt::Key_End: k.code = keys::kEnd; break;
-        case Qt::Key_PageUp: k.code = keys::kPageUp; break;
-        case Qt::Key_PageDown: k.code = keys::kPageDown; break;
+        case Qt::Key_Enter:
+            k.code = keys::kEnter;
+            break;
+        case Qt::Key_Escape:
+            k.code = keys::kEsc;
+            break;
+        case Qt::Key_Space:
+            k.code = keys::kSpace;
+            break;
+        case Qt::Key_Left:
+            k.code = keys::kLeft;
+            break;
+        case Qt::Key_Up:
+            k.code = keys::kUp;
+            break;
+        case Qt::Key_Right:
+            k.code = keys::kRight;
+            break;
+        case Qt::Key_Down:
+            k.code = keys::kDown;
+            break;
+        case Qt::Key_Home:
+            k.code = keys::kHome;
+            break;
+        case Qt::Key_End:
+            k.code = keys::kEnd;
+            break;
+        case Qt::Key_PageUp:
+            k.code = keys::kPageUp;
+            break;
+        case Qt::Key_PageDown:
+            k.code = keys::kPageDown;
+            break;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: k.code = keys::kTab; break;
-        case Qt::Key_Backspace: k.code = keys::kBack; break;
+        case Qt::Key_Backtab:
+            k.code = keys::kTab;
+            break;
+        case Qt::Key_Backspace:
+            k.code = keys::kBack;
+            break;
         case Qt::Key_Semicolon:
-        case Qt::Key_Plus: k.code = keys::kOemPlus; break;
-        default: k.code = 0x10000 + key;   // keeps unknown keys distinct from every Windows code
+        case Qt::Key_Plus:
+            k.code = keys::kOemPlus;
+            break;
+        default:
+            k.code = 0x10000 + key;   // keeps unknown keys distinct from every Windows code
         }
     }
     return k;
@@ -84,12 +113,18 @@ void applyKeyOutcome(QKeyEvent* event, int code, const std::function<void(QKeyEv
 int qtKeyOf(int code)
 {
     switch (code) {
-    case keys::kLeft: return Qt::Key_Left;
-    case keys::kUp: return Qt::Key_Up;
-    case keys::kRight: return Qt::Key_Right;
-    case keys::kDown: return Qt::Key_Down;
-    case keys::kEnter: return Qt::Key_Return;
-    default: return 0;
+    case keys::kLeft:
+        return Qt::Key_Left;
+    case keys::kUp:
+        return Qt::Key_Up;
+    case keys::kRight:
+        return Qt::Key_Right;
+    case keys::kDown:
+        return Qt::Key_Down;
+    case keys::kEnter:
+        return Qt::Key_Return;
+    default:
+        return 0;
     }
 }
 

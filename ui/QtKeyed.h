@@ -25,8 +25,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override
     {
         const WinKey key = winKeyOf(event);
-        applyKeyOutcome(event, onKey ? onKey(key.code, key.shift) : key.code,
-            [this](QKeyEvent* e) { Base::keyPressEvent(e); });
+        applyKeyOutcome(
+            event, onKey ? onKey(key.code, key.shift) : key.code, [this](QKeyEvent* e) { Base::keyPressEvent(e); });
     }
     void focusInEvent(QFocusEvent* event) override
     {

@@ -26,8 +26,7 @@ constexpr int kRecheckMs[] = {100, 300, 600};
 // Enter that no control of the dialog took comes up to the dialog itself.
 class EnterKey : public QObject {
 public:
-    EnterKey(QDialog& dialog, QPushButton* defaultButton)
-        : QObject(&dialog), m_dialog(dialog), m_default(defaultButton)
+    EnterKey(QDialog& dialog, QPushButton* defaultButton) : QObject(&dialog), m_dialog(dialog), m_default(defaultButton)
     {
     }
 
@@ -167,8 +166,8 @@ QWidget* QtUi::parentWidget() const
 
 void QtUi::showMessage(u16view text)
 {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), toQString(text), QMessageBox::Ok,
-        parentWidget());
+    QMessageBox box(
+        QMessageBox::Information, QApplication::applicationName(), toQString(text), QMessageBox::Ok, parentWidget());
     FocusReturn back(box.parentWidget());
     box.exec();
 }

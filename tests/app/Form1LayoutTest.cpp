@@ -7,12 +7,15 @@ namespace {
 
 using C = LayoutControl;
 
-constexpr C kAll[] = {C::Label2, C::Command3, C::Command1, C::cmdHiddn, C::cmdAssoc, C::Dir1, C::Grid1,
-    C::Label4, C::Label1, C::Text1, C::Command2};
+constexpr C kAll[] = {C::Label2, C::Command3, C::Command1, C::cmdHiddn, C::cmdAssoc, C::Dir1, C::Grid1, C::Label4,
+    C::Label1, C::Text1, C::Command2};
 
 TEST(Form1Layout, startsAtTheDesignPlaces)
 {
-    struct Case { C control; TwipsRect rect; };
+    struct Case {
+        C control;
+        TwipsRect rect;
+    };
     const Case cases[] = {
         {C::Label2, {5940, 120, 1515, 315}},
         {C::Command3, {7800, 120, 1095, 315}},
@@ -109,7 +112,7 @@ TEST(Form1Layout, onlyTheRuleAboveItsThresholdRuns)
     EXPECT_EQ(layout[C::Command2].left, 11040 + 1505);
     EXPECT_EQ(layout[C::Command2].top, 6240);
     EXPECT_EQ(layout.LastClientHeight, 6720);
-    layout.resize(9500, 7720);    // high but too narrow
+    layout.resize(9500, 7720);   // high but too narrow
     EXPECT_EQ(layout[C::Command2].left, 11040 + 1505);
     EXPECT_EQ(layout[C::Command2].top, 6240 + 1000);
     EXPECT_EQ(layout.LastClientWidth, 14000);

@@ -39,10 +39,7 @@ protected:
     const u16 DataDir = u"C:\\prog\\SYSDAT\\";
     const u16 SettingsPath = DataDir + kSettingsFileName;
 
-    SettingsTest()
-    {
-        drives.makeDir(DataDir);
-    }
+    SettingsTest() { drives.makeDir(DataDir); }
 
     void writeSettings(const std::string& bytes) { drives.writeBytes(SettingsPath, bytes); }
     std::string settingsBytes() const { return drives.readBytes(SettingsPath); }

@@ -12,7 +12,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 TEST(settingsNumberText, writesSignPositionGeneralDigitsAndTrailingBlank)
 {
-    struct Case { double value; const char16_t* text; };
+    struct Case {
+        double value;
+        const char16_t* text;
+    };
     const Case cases[] = {
         {1200, u" 1200 "},
         {0, u" 0 "},
@@ -55,7 +58,7 @@ TEST(FindKey, readsTheTextAfterTheKeyAsAWholeNumber)
         {u"Top=\t7\t", u"Top=", true, 7},
         {u"Top=+8", u"Top=", true, 8},
         {u"Top=12.7", u"Top=", true, 12},
-        {u"Top=-12.2", u"Top=", true, -13},       // rounded down, not towards zero
+        {u"Top=-12.2", u"Top=", true, -13},   // rounded down, not towards zero
         {u"Top=-0.5", u"Top=", true, -1},
         {u"Top=.5", u"Top=", true, 0},
         {u"Top=1.", u"Top=", true, 1},
@@ -80,7 +83,7 @@ TEST(FindKey, reportsTheKeyButNoNumberWhenTheTextIsNotANumber)
         {u"Top=abc", u"Top=", true, kNaN},
         {u"Top=1200abc", u"Top=", true, kNaN},
         {u"Top=1 2", u"Top=", true, kNaN},
-        {u"Top=Top=5", u"Top=", true, kNaN},      // only the first occurrence counts
+        {u"Top=Top=5", u"Top=", true, kNaN},   // only the first occurrence counts
         {u"Top= 5 Left= 6", u"Top=", true, kNaN},
         {u"Top=-", u"Top=", true, kNaN},
         {u"Top=.", u"Top=", true, kNaN},
@@ -89,7 +92,7 @@ TEST(FindKey, reportsTheKeyButNoNumberWhenTheTextIsNotANumber)
         {u"Top=1e400", u"Top=", true, kNaN},
         {u"Top=nan", u"Top=", true, kNaN},
         {u"Top=inf", u"Top=", true, kNaN},
-        {u"Top=１２", u"Top=", true, kNaN},        // full-width digits are no number here
+        {u"Top=１２", u"Top=", true, kNaN},   // full-width digits are no number here
         {u"Top=0x10", u"Top=", true, kNaN},
     };
     for (const FindKeyCase& c : cases) {

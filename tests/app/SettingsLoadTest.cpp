@@ -6,7 +6,7 @@ namespace sorvik::test {
 namespace {
 
 // Shift_JIS bytes of the Japanese texts used below.
-const std::string kSjisWork = "\x8e\x64\x8e\x96";     // 仕事
+const std::string kSjisWork = "\x8e\x64\x8e\x96";       // 仕事
 const std::string kSjisDocument = "\x95\xb6\x8f\x91";   // 文書
 
 TEST_F(SettingsTest, missingFileKeepsEveryDefaultAndSkipsTheStartDirectoryCheck)
@@ -117,9 +117,9 @@ TEST_F(SettingsTest, onlyWholeBracketedLinesAreHeaders)
         "after,C:\\after\\\r\n"
         "\r\n[Filter]\r\n0 *.txt\r\n");
     EXPECT_EQ(values.StartDirectory, u"C:\\start\\");
-    EXPECT_EQ(entries(values.JumpList), (Entries{
-        {u"aJUx", u"C:\\x\\"}, {u"xINy", u"C:\\y\\"}, {u"zfi", u"C:\\z\\"},
-        {u"[Jump", u"C:\\bracket\\"}, {u"after", u"C:\\after\\"}}));
+    EXPECT_EQ(entries(values.JumpList),
+        (Entries{{u"aJUx", u"C:\\x\\"}, {u"xINy", u"C:\\y\\"}, {u"zfi", u"C:\\z\\"}, {u"[Jump", u"C:\\bracket\\"},
+            {u"after", u"C:\\after\\"}}));
     EXPECT_EQ(values.FilterList[0], u"*.txt");
 }
 
@@ -181,8 +181,8 @@ TEST_F(SettingsTest, jumpLinesWithoutACommaAreIgnored)
 TEST_F(SettingsTest, japaneseTextIsReadFromShiftJis)
 {
     drives.makeDir(u"C:\\仕事");
-    LoadedSettings values = loadFrom("[Jump]\r\nC:\\" + kSjisWork + "\\\r\n" + kSjisDocument + ",C:\\"
-        + kSjisDocument + "\\\r\n[Filter]\r\n2 " + kSjisWork + "*.txt\r\n");
+    LoadedSettings values = loadFrom("[Jump]\r\nC:\\" + kSjisWork + "\\\r\n" + kSjisDocument + ",C:\\" + kSjisDocument
+        + "\\\r\n[Filter]\r\n2 " + kSjisWork + "*.txt\r\n");
     EXPECT_EQ(values.StartDirectory, u"C:\\仕事\\");
     EXPECT_EQ(entries(values.JumpList), (Entries{{u"文書", u"C:\\文書\\"}}));
     EXPECT_EQ(values.FilterList[2], u"仕事*.txt");
@@ -190,7 +190,11 @@ TEST_F(SettingsTest, japaneseTextIsReadFromShiftJis)
 
 TEST_F(SettingsTest, filterEntryIsTheTextFromTheThirdCharacter)
 {
-    struct Case { const char* line; std::size_t index; const char16_t* entry; };
+    struct Case {
+        const char* line;
+        std::size_t index;
+        const char16_t* entry;
+    };
     const Case cases[] = {
         {"3 123abc", 3, u"123abc"},
         {"9 *.txt;*.doc ", 9, u"*.txt;*.doc "},
@@ -216,8 +220,8 @@ TEST_F(SettingsTest, filterEntryIsTheTextFromTheThirdCharacter)
 
 TEST_F(SettingsTest, displayKindsOutside16BitsAreNotRead)
 {
-    LoadedSettings values = loadFrom(
-        "[Init]\r\nReadOnly= 32768\r\nHidden= -32769\r\nSystem= 32767\r\nArchive= 99999999999999999999\r\n");
+    LoadedSettings values
+        = loadFrom("[Init]\r\nReadOnly= 32768\r\nHidden= -32769\r\nSystem= 32767\r\nArchive= 99999999999999999999\r\n");
     EXPECT_EQ(values.ShowReadOnly, 1);
     EXPECT_EQ(values.ShowHidden, 0);
     EXPECT_EQ(values.ShowSystem, 32767);
@@ -268,7 +272,7 @@ TEST_F(SettingsTest, invalidShiftJisBytesSpoilOnlyTheirOwnLine)
         "[Init]\r\nHidden= 1\xff\r\nSystem= 1\r\n"
         "[Jump]\r\nC:\\start\\\r\n"
         "bad\x81,C:\\bad\\\r\n"
-        "lead,C:\\x\\\x81\r\n"         // a lead byte right before the line end
+        "lead,C:\\x\\\x81\r\n"   // a lead byte right before the line end
         "next,C:\\next\\\r\n"
         "\xa0\x80,C:\\odd\\\r\n"
         "[Filter]\r\n1 \x82\r\n2 *.txt\r\n");

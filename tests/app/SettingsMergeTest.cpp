@@ -44,11 +44,11 @@ protected:
         SaveSettings(drives.fs(), DataDir, window, instance.lists(), instance.origin);
     }
 
-    static constexpr const char* kStart =
-        "[Init]\r\nTop= 100 \r\nLeft= 15 \r\nWidth= 9000 \r\nHeight= 6000 \r\n"
-        "ReadOnly=  1 \r\nHidden=  0 \r\nSystem=  0 \r\nArchive=  1 \r\n\r\n"
-        "[Jump]\r\nC:\\work\\\r\nold,C:\\old\\\r\nkept,C:\\kept\\\r\n\r\n"
-        "[Filter]\r\n0 *.txt\r\n";
+    static constexpr const char* kStart
+        = "[Init]\r\nTop= 100 \r\nLeft= 15 \r\nWidth= 9000 \r\nHeight= 6000 \r\n"
+          "ReadOnly=  1 \r\nHidden=  0 \r\nSystem=  0 \r\nArchive=  1 \r\n\r\n"
+          "[Jump]\r\nC:\\work\\\r\nold,C:\\old\\\r\nkept,C:\\kept\\\r\n\r\n"
+          "[Filter]\r\n0 *.txt\r\n";
     Instance a, b;
     platform::ScriptedUi ui;
 };

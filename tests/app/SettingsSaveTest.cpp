@@ -8,9 +8,9 @@ namespace {
 
 // Shift_JIS bytes of the Japanese texts used below. 表 ends in 0x5C, the
 // byte of "\", which must pass through untouched.
-const std::string kSjisWork = "\x8e\x64\x8e\x96";     // 仕事
+const std::string kSjisWork = "\x8e\x64\x8e\x96";       // 仕事
 const std::string kSjisDocument = "\x95\xb6\x8f\x91";   // 文書
-const std::string kSjisTable = "\x95\x5c";             // 表
+const std::string kSjisTable = "\x95\x5c";              // 表
 
 SavedSettings sampleSnapshot()
 {
@@ -169,7 +169,7 @@ TEST_F(SettingsTest, entriesThatCannotBeStoredAreLeftOutAndTheRestIsWritten)
     SavedSettings s;
     s.ListedDirectory = u"C:\\";
     s.JumpList.append(u"one", u"C:\\one\\");
-    s.JumpList.append(u"euro", u"C:\\€\\");           // not in code page 932
+    s.JumpList.append(u"euro", u"C:\\€\\");   // not in code page 932
     s.JumpList.append(u"broken\r\nline", u"C:\\x\\");
     s.JumpList.append(u"two", u"C:\\two\\");
     s.FilterList[1] = u"ä*.txt";

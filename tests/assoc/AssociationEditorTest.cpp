@@ -89,8 +89,9 @@ TEST_F(AssociationEditorTest, addRefusesProgramExtensionsNoProgramAndAnEmptyPatt
     EXPECT_EQ(e.addOrReplace(u"*.BaT", u"C:\\E", &program), std::nullopt);
     EXPECT_EQ(e.addOrReplace(u"*.TXT", u"C:\\E", nullptr), std::nullopt);
     EXPECT_EQ(e.addOrReplace(u"", u"C:\\E", &program), std::nullopt);
-    EXPECT_EQ(ui.messages(), (std::vector<u16>{u"この拡張子は関連づけ出来ません", u"この拡張子は関連づけ出来ません",
-                                 u"ﾌｧｲﾙ名を選択して下さい", u"拡張子の指定が不正です"}));
+    EXPECT_EQ(ui.messages(),
+        (std::vector<u16>{u"この拡張子は関連づけ出来ません", u"この拡張子は関連づけ出来ません",
+            u"ﾌｧｲﾙ名を選択して下さい", u"拡張子の指定が不正です"}));
     EXPECT_FALSE(e.AssocChanged());
     EXPECT_EQ(e.lines().size(), 1u);
     EXPECT_TRUE(e.saveOnClose());

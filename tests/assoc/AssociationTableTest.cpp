@@ -15,8 +15,7 @@ TEST(AssociationTableTest, readsOneEntryPerLineInFileOrder)
 {
     TempDrives drives;
     drives.makeDir(u"C:\\SYSDAT");
-    drives.writeBytes(u"C:\\SYSDAT\\黑黑黑黑.txt",
-        cp932(u"*.TXT,C:\\EDIT\\EDITOR.EXE\r\n*.*,C:\\VIEW\\表示.EXE\r\n"));
+    drives.writeBytes(u"C:\\SYSDAT\\黑黑黑黑.txt", cp932(u"*.TXT,C:\\EDIT\\EDITOR.EXE\r\n*.*,C:\\VIEW\\表示.EXE\r\n"));
     AssociationTable table;
     table.AssocTableLoad(drives.fs(), u"C:\\SYSDAT\\");
     ASSERT_EQ(table.count(), 2);

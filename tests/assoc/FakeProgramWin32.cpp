@@ -17,6 +17,7 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+// shellapi.h needs windows.h before it.
 #include <shellapi.h>
 
 #include <cstdlib>
@@ -62,8 +63,8 @@ bool readSideFile(std::wstring& log, int& exitCode, int& sleepSeconds)
     if (dot == std::wstring::npos)
         return false;
     const std::wstring side = own.substr(0, dot) + L".rec";
-    HANDLE h = ::CreateFileW(side.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(side.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     char buf[8192];

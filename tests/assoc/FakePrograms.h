@@ -33,9 +33,8 @@ inline constexpr char16_t kRecorderExt[] = u".exe";
 // backslashes.
 inline std::string asLaunched(const std::string& hostPath)
 {
-    const std::u8string u8 = std::filesystem::path(std::u8string(hostPath.begin(), hostPath.end()))
-                                 .make_preferred()
-                                 .u8string();
+    const std::u8string u8
+        = std::filesystem::path(std::u8string(hostPath.begin(), hostPath.end())).make_preferred().u8string();
     return std::string(u8.begin(), u8.end());
 }
 
@@ -43,8 +42,8 @@ inline std::string asLaunched(const std::string& hostPath)
 // `hostPath` with a side file "<name>.rec" that makes it append its
 // arguments to `log` (each run: the count, then every argument, all
 // NUL-terminated), optionally sleep, and exit with `exitCode`.
-inline void writeRecordingScript(const std::string& hostPath, const std::string& log, int exitCode,
-    int sleepSeconds = 0)
+inline void writeRecordingScript(
+    const std::string& hostPath, const std::string& log, int exitCode, int sleepSeconds = 0)
 {
     std::wstring own(32768, L'\0');
     own.resize(::GetModuleFileNameW(nullptr, own.data(), DWORD(own.size())));
@@ -69,8 +68,8 @@ inline std::string asLaunched(const std::string& hostPath)
 // Writes a small shell script that appends its arguments to `log` (each
 // run: the count, then every argument, all NUL-terminated), optionally
 // sleeps, and exits with `exitCode`.
-inline void writeRecordingScript(const std::string& hostPath, const std::string& log, int exitCode,
-    int sleepSeconds = 0)
+inline void writeRecordingScript(
+    const std::string& hostPath, const std::string& log, int exitCode, int sleepSeconds = 0)
 {
     std::ofstream out(hostPath, std::ios::trunc);
     out << "#!/bin/sh\n"
@@ -99,14 +98,16 @@ inline Runs readRuns(const std::string& log)
     Runs runs;
     for (std::size_t i = 0; i < fields.size();) {
         const std::size_t n = std::stoul(fields[i++]);
-        runs.emplace_back(fields.begin() + std::ptrdiff_t(i), fields.begin() + std::ptrdiff_t(std::min(i + n, fields.size())));
+        runs.emplace_back(
+            fields.begin() + std::ptrdiff_t(i), fields.begin() + std::ptrdiff_t(std::min(i + n, fields.size())));
         i += n;
     }
     return runs;
 }
 
 // A program started detached writes its record a moment later.
-inline Runs waitForRuns(const std::string& log, std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10))
+inline Runs waitForRuns(
+    const std::string& log, std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10))
 {
     const auto end = std::chrono::steady_clock::now() + limit;
     Runs runs = readRuns(log);

@@ -2,8 +2,8 @@
 // on PATH, which Windows cannot run; the Windows layer's launching is checked
 // in tests/assoc/LaunchWin32Test.cpp with a recording program of its own.
 #ifndef _WIN32
-#include "assoc/Launching.h"
 #include "platform/Launch.h"
+#include "assoc/Launching.h"
 #include "tests/assoc/FakePrograms.h"
 #include "tests/support/Cp932.h"
 #include "tests/support/ModelFixture.h"

@@ -23,6 +23,7 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+// shellapi.h needs windows.h before it.
 #include <shellapi.h>
 #else
 #include <sys/time.h>
@@ -201,8 +202,8 @@ int main(int argc, char** argv)
         AssociationEditor editor(fs, dataDir);
         editor.open(u"*.txt");
         const u16 edit = u"EDIT.EXE", viewer = u"表示.exe";
-        if (!editor.addOrReplace(u"*.txt", u"C:\\EDIT\\", &edit) || !editor.addOrReplace(u"*.LZH", u"C:\\表示\\", &viewer)
-            || !editor.saveOnClose())
+        if (!editor.addOrReplace(u"*.txt", u"C:\\EDIT\\", &edit)
+            || !editor.addOrReplace(u"*.LZH", u"C:\\表示\\", &viewer) || !editor.saveOnClose())
             return fail("the association file was not written");
     }
     if (!setFixedTime(*fs.hostPath(dataDir + kAssociationFile)))
@@ -212,7 +213,8 @@ int main(int argc, char** argv)
     std::string text;
     for (int i = 0; i < 400; ++i)
         text += "line " + std::to_string(i * 7919 % 1000) + " of the sample text\r\n";
-    if (!writeFile(fs, u"C:\\work\\sample.txt", text) || !writeFile(fs, u"C:\\work\\表\\説明.txt", "\x90\xe0\x96\xbe\r\n")
+    if (!writeFile(fs, u"C:\\work\\sample.txt", text)
+        || !writeFile(fs, u"C:\\work\\表\\説明.txt", "\x90\xe0\x96\xbe\r\n")
         || !setFixedTime(*fs.hostPath(u"C:\\work\\表")))
         return fail("cannot make the files to pack");
     lha::setFileSystem(&fs);

@@ -39,18 +39,20 @@ TEST(DescriptionFile, writesPathCommaComentCrLfInShiftJis)
 {
     const std::string bytes = writeRecords({{u"C:\\TOOLS\\SYSDAT\\SorvikDP.txt", u"ファイルの説明データ"}});
     // Bytes spelled out so the code page itself is checked, not only a round trip.
-    EXPECT_EQ(bytes, "C:\\TOOLS\\SYSDAT\\SorvikDP.txt,"
-                     "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x90\xE0\x96\xBE\x83\x66\x81\x5B\x83\x5E\r\n");
+    EXPECT_EQ(bytes,
+        "C:\\TOOLS\\SYSDAT\\SorvikDP.txt,"
+        "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x90\xE0\x96\xBE\x83\x66\x81\x5B\x83\x5E\r\n");
 }
 
 TEST(DescriptionFile, roundTripsAFileByteForByte)
 {
     // Trail bytes 0x5C in 表 and ソ, half-width kana, an empty description,
     // a description with blanks inside and at its end.
-    const std::string file = "C:\\DOC\\\x95\x5C\x8E\xA6\x83\x5C.txt,\xCC\xA7\xB2\xD9\r\n"
-                             "C:\\DOC\\empty.txt,\r\n"
-                             "c:\\doc\\Mixed Case.TXT,a b  c  \r\n"
-                             "D:\\x,\x83\x74\x83\x40\x83\x43\x83\x8B \"q\" 1,2\r\n";
+    const std::string file
+        = "C:\\DOC\\\x95\x5C\x8E\xA6\x83\x5C.txt,\xCC\xA7\xB2\xD9\r\n"
+          "C:\\DOC\\empty.txt,\r\n"
+          "c:\\doc\\Mixed Case.TXT,a b  c  \r\n"
+          "D:\\x,\x83\x74\x83\x40\x83\x43\x83\x8B \"q\" 1,2\r\n";
     const Records records = readBytes(file);
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0], (std::pair<u16, u16>{u"C:\\DOC\\表示ソ.txt", u"ﾌｧｲﾙ"}));
@@ -91,32 +93,31 @@ TEST_P(WrittenRecord, readsBackExactly)
     EXPECT_EQ(bytes.substr(bytes.size() - 16), "C:\\after.txt,a\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, WrittenRecord, testing::Values(
-    RoundTrip{"plain", u"C:\\doc\\a.txt", u"memo"},
-    RoundTrip{"emptyDescription", u"C:\\doc\\a.txt", u""},
-    RoundTrip{"commaInDescription", u"C:\\doc\\a.txt", u"one, two,three,"},
-    RoundTrip{"commaInPath", u"C:\\doc\\a,b.txt", u"x"},
-    RoundTrip{"commaInBoth", u"C:\\a,b\\c,d.txt", u",lead comma"},
-    RoundTrip{"descriptionInQuotes", u"C:\\a.txt", u"\"quoted\""},
-    RoundTrip{"descriptionBeginningWithQuote", u"C:\\a.txt", u"\"a\" and b"},
-    RoundTrip{"descriptionOfOneQuote", u"C:\\a.txt", u"\""},
-    RoundTrip{"descriptionOfQuotes", u"C:\\a.txt", u"\"\"\"\""},
-    RoundTrip{"quotedWithSpacesAfter", u"C:\\a.txt", u"\"x\"   "},
-    RoundTrip{"quoteInside", u"C:\\a.txt", u"say \"hi\", then \"bye\""},
-    RoundTrip{"pathBeginningWithSpace", u" C:\\a.txt", u"x"},
-    RoundTrip{"pathBeginningWithQuote", u"\"odd\".txt", u"x"},
-    RoundTrip{"pathWithQuoteAndComma", u"C:\\a\",b\".txt", u"x"},
-    RoundTrip{"pathWithQuoteInside", u"C:\\say\"hi\".txt", u"x"},
-    RoundTrip{"pathWithTrailingSpace", u"C:\\a.txt ", u"x"},
-    RoundTrip{"emptyPath", u"", u"x"},
-    RoundTrip{"escapeLookalikeStaysText", u"C:\\&#x41;.txt", u"&#x41; &amp; &#xE9 &#x;"},
-    RoundTrip{"escapeOfUnencodableAsText", u"C:\\&#xE9;.txt", u"&#xE9; &#x26; &#x22; &#xD;"},
-    RoundTrip{"unencodableInDescription", u"C:\\a.txt", u"café ☃ 😀 한글"},
-    RoundTrip{"unencodableInPath", u"C:\\café\\😀.txt", u"説明"},
-    RoundTrip{"unencodableInQuotedParts", u"C:\\é,x.txt", u"\"é\""},
-    RoundTrip{"loneSurrogateFromAnOddHostName", u"C:\\a\xDC80.txt", u"x"},
-    RoundTrip{"lineBreaksInside", u"C:\\new\nline.txt", u"a\r\nb\rc"},
-    RoundTrip{"tab", u"C:\\a.txt", u"\tindented"}),
+INSTANTIATE_TEST_SUITE_P(Texts, WrittenRecord,
+    testing::Values(RoundTrip{"plain", u"C:\\doc\\a.txt", u"memo"},
+        RoundTrip{"emptyDescription", u"C:\\doc\\a.txt", u""},
+        RoundTrip{"commaInDescription", u"C:\\doc\\a.txt", u"one, two,three,"},
+        RoundTrip{"commaInPath", u"C:\\doc\\a,b.txt", u"x"},
+        RoundTrip{"commaInBoth", u"C:\\a,b\\c,d.txt", u",lead comma"},
+        RoundTrip{"descriptionInQuotes", u"C:\\a.txt", u"\"quoted\""},
+        RoundTrip{"descriptionBeginningWithQuote", u"C:\\a.txt", u"\"a\" and b"},
+        RoundTrip{"descriptionOfOneQuote", u"C:\\a.txt", u"\""},
+        RoundTrip{"descriptionOfQuotes", u"C:\\a.txt", u"\"\"\"\""},
+        RoundTrip{"quotedWithSpacesAfter", u"C:\\a.txt", u"\"x\"   "},
+        RoundTrip{"quoteInside", u"C:\\a.txt", u"say \"hi\", then \"bye\""},
+        RoundTrip{"pathBeginningWithSpace", u" C:\\a.txt", u"x"},
+        RoundTrip{"pathBeginningWithQuote", u"\"odd\".txt", u"x"},
+        RoundTrip{"pathWithQuoteAndComma", u"C:\\a\",b\".txt", u"x"},
+        RoundTrip{"pathWithQuoteInside", u"C:\\say\"hi\".txt", u"x"},
+        RoundTrip{"pathWithTrailingSpace", u"C:\\a.txt ", u"x"}, RoundTrip{"emptyPath", u"", u"x"},
+        RoundTrip{"escapeLookalikeStaysText", u"C:\\&#x41;.txt", u"&#x41; &amp; &#xE9 &#x;"},
+        RoundTrip{"escapeOfUnencodableAsText", u"C:\\&#xE9;.txt", u"&#xE9; &#x26; &#x22; &#xD;"},
+        RoundTrip{"unencodableInDescription", u"C:\\a.txt", u"café ☃ 😀 한글"},
+        RoundTrip{"unencodableInPath", u"C:\\café\\😀.txt", u"説明"},
+        RoundTrip{"unencodableInQuotedParts", u"C:\\é,x.txt", u"\"é\""},
+        RoundTrip{"loneSurrogateFromAnOddHostName", u"C:\\a\xDC80.txt", u"x"},
+        RoundTrip{"lineBreaksInside", u"C:\\new\nline.txt", u"a\r\nb\rc"},
+        RoundTrip{"tab", u"C:\\a.txt", u"\tindented"}),
     [](const testing::TestParamInfo<RoundTrip>& info) { return info.param.name; });
 
 TEST(DescriptionFile, leadingSpacesAreWrittenButNotReadBack)
@@ -143,10 +144,12 @@ TEST(DescriptionFile, spacesInsideAnOpeningQuoteAreNotReadEither)
 
 TEST(DescriptionFile, unencodableTextIsEscapedInItsOwnLineOnly)
 {
-    const std::string bytes = writeRecords({{u"C:\\a.txt", u"ok"}, {u"C:\\café.txt", u"① € ☃"}, {u"C:\\b.txt", u"説明"}});
-    EXPECT_EQ(bytes, std::string("C:\\a.txt,ok\r\n")
-                     + "C:\\caf&#xE9;.txt,\x87@ &#x20AC; &#x2603;\r\n"   // ① is in the code page, € and ☃ are not
-                     + cp932(u"C:\\b.txt,説明\r\n"));
+    const std::string bytes
+        = writeRecords({{u"C:\\a.txt", u"ok"}, {u"C:\\café.txt", u"① € ☃"}, {u"C:\\b.txt", u"説明"}});
+    EXPECT_EQ(bytes,
+        std::string("C:\\a.txt,ok\r\n")
+            + "C:\\caf&#xE9;.txt,\x87@ &#x20AC; &#x2603;\r\n"   // ① is in the code page, € and ☃ are not
+            + cp932(u"C:\\b.txt,説明\r\n"));
 }
 
 TEST(DescriptionFile, plainRecordsAreWrittenWithoutQuotesOrEscapes)
@@ -207,21 +210,21 @@ TEST_P(ClassicFile, readsAsTheFieldRulesDo)
     EXPECT_EQ(records[0].second, GetParam().coment);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, ClassicFile, testing::Values(
-    ClassicLine{"plain", u"C:\\a.txt,hello\r\n", u"C:\\a.txt", u"hello"},
-    ClassicLine{"spacesBeforeDescription", u"C:\\a.txt,   hello\r\n", u"C:\\a.txt", u"hello"},
-    ClassicLine{"spacesBeforePath", u"   C:\\a.txt,hello\r\n", u"C:\\a.txt", u"hello"},
-    ClassicLine{"quotedDescription", u"C:\\a.txt,\"hello, world\"\r\n", u"C:\\a.txt", u"hello, world"},
-    ClassicLine{"quotedDescriptionAndSpaces", u"C:\\a.txt, \"hello\"  \r\n", u"C:\\a.txt", u"hello"},
-    ClassicLine{"quotedPath", u"\"C:\\a.txt\",hello\r\n", u"C:\\a.txt", u"hello"},
-    ClassicLine{"textAfterQuotedPathDropped", u"\"C:\\a.txt\" junk,hello\r\n", u"C:\\a.txt", u"hello"},
-    ClassicLine{"loneComma", u"C:\\a.txt,\r\n", u"C:\\a.txt", u""},
-    ClassicLine{"noLastLineEnd", u"C:\\a.txt,hello", u"C:\\a.txt", u"hello"},
-    ClassicLine{"loneLf", u"C:\\a.txt,hello\n", u"C:\\a.txt", u"hello"},
-    // Where the classic rules lost text, the whole line's rest is kept.
-    ClassicLine{"commaInDescriptionKept", u"C:\\a.txt,one,two\r\n", u"C:\\a.txt", u"one,two"},
-    ClassicLine{"textAfterQuotedDescriptionKept", u"C:\\a.txt,\"a\" b\r\n", u"C:\\a.txt", u"\"a\" b"},
-    ClassicLine{"openQuoteKept", u"C:\\a.txt,\"abc\r\n", u"C:\\a.txt", u"\"abc"}),
+INSTANTIATE_TEST_SUITE_P(Lines, ClassicFile,
+    testing::Values(ClassicLine{"plain", u"C:\\a.txt,hello\r\n", u"C:\\a.txt", u"hello"},
+        ClassicLine{"spacesBeforeDescription", u"C:\\a.txt,   hello\r\n", u"C:\\a.txt", u"hello"},
+        ClassicLine{"spacesBeforePath", u"   C:\\a.txt,hello\r\n", u"C:\\a.txt", u"hello"},
+        ClassicLine{"quotedDescription", u"C:\\a.txt,\"hello, world\"\r\n", u"C:\\a.txt", u"hello, world"},
+        ClassicLine{"quotedDescriptionAndSpaces", u"C:\\a.txt, \"hello\"  \r\n", u"C:\\a.txt", u"hello"},
+        ClassicLine{"quotedPath", u"\"C:\\a.txt\",hello\r\n", u"C:\\a.txt", u"hello"},
+        ClassicLine{"textAfterQuotedPathDropped", u"\"C:\\a.txt\" junk,hello\r\n", u"C:\\a.txt", u"hello"},
+        ClassicLine{"loneComma", u"C:\\a.txt,\r\n", u"C:\\a.txt", u""},
+        ClassicLine{"noLastLineEnd", u"C:\\a.txt,hello", u"C:\\a.txt", u"hello"},
+        ClassicLine{"loneLf", u"C:\\a.txt,hello\n", u"C:\\a.txt", u"hello"},
+        // Where the classic rules lost text, the whole line's rest is kept.
+        ClassicLine{"commaInDescriptionKept", u"C:\\a.txt,one,two\r\n", u"C:\\a.txt", u"one,two"},
+        ClassicLine{"textAfterQuotedDescriptionKept", u"C:\\a.txt,\"a\" b\r\n", u"C:\\a.txt", u"\"a\" b"},
+        ClassicLine{"openQuoteKept", u"C:\\a.txt,\"abc\r\n", u"C:\\a.txt", u"\"abc"}),
     [](const testing::TestParamInfo<ClassicLine>& info) { return info.param.name; });
 
 TEST(DescriptionFile, linesWithoutASeparatingCommaHoldNoRecord)
@@ -236,9 +239,9 @@ TEST(DescriptionFile, linesWithoutASeparatingCommaHoldNoRecord)
 // quotes, escapes, every kind of line end.
 TEST(DescriptionFile, readingTheBytesAgreesWithTheFieldRulesOnTheDecodedText)
 {
-    const std::vector<std::string> pieces = {" ", "  ", "\"", ",", "\r", "\n", "\r\n", "&", "&#x26;", "&#xE9;", "&#x22;",
-        "&#xD;", "&#x41;", "a", "Bc", "\\", "C:\\doc\\", "\x81", "\x81\x40", "\x90\xE0", "\x83\x5C", "\x85\x40", "\xA0",
-        "\x7F", "\xFF", "\xCC", "\xFC\x4B", "x.txt"};
+    const std::vector<std::string> pieces = {" ", "  ", "\"", ",", "\r", "\n", "\r\n", "&", "&#x26;", "&#xE9;",
+        "&#x22;", "&#xD;", "&#x41;", "a", "Bc", "\\", "C:\\doc\\", "\x81", "\x81\x40", "\x90\xE0", "\x83\x5C",
+        "\x85\x40", "\xA0", "\x7F", "\xFF", "\xCC", "\xFC\x4B", "x.txt"};
     std::mt19937 random(4);
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 40);
@@ -299,14 +302,13 @@ TEST(DescriptionFile, writingMatchesTheFormattedLineOfEveryRecord)
 TEST(DescriptionFile, aStoreClearedAndReadAgainHoldsOnlyTheNewFile)
 {
     DescriptionStore store;
-    DescriptionFile::read("C:\\long\\path\\one.txt,a long first description\r\nC:\\two.txt,2\r\nC:\\three.txt,3\r\n",
-        store);
+    DescriptionFile::read(
+        "C:\\long\\path\\one.txt,a long first description\r\nC:\\two.txt,2\r\nC:\\three.txt,3\r\n", store);
     store.clear();
     // Shorter and longer texts than the records whose memory they reuse, and
     // a duplicate that must not keep the first file's text.
     DescriptionFile::read("C:\\x,\r\nc:\\y.txt,a description longer than any before it\r\nC:\\X,dup\r\n", store);
-    EXPECT_EQ(recordsOf(store),
-        (Records{{u"C:\\x", u""}, {u"c:\\y.txt", u"a description longer than any before it"}}));
+    EXPECT_EQ(recordsOf(store), (Records{{u"C:\\x", u""}, {u"c:\\y.txt", u"a description longer than any before it"}}));
     EXPECT_EQ(store.count(), 2u);
     EXPECT_EQ(store.find(u"C:\\TWO.TXT"), nullptr);
     ASSERT_NE(store.find(u"C:\\Y.TXT"), nullptr);

@@ -38,13 +38,9 @@ TEST_P(clsComentFName, isThePartAfterTheLastBackslash)
     EXPECT_EQ(clsComent(GetParam().path, u"").fName(), GetParam().fName);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, clsComentFName, testing::Values(
-    FNameCase{u"C:\\DOC\\A.TXT", u"A.TXT"},
-    FNameCase{u"A.TXT", u""},
-    FNameCase{u"C:\\DOC\\", u""},
-    FNameCase{u"C:\\", u""},
-    FNameCase{u"", u""},
-    FNameCase{u"C:\\資料\\説明 付き.txt", u"説明 付き.txt"}));
+INSTANTIATE_TEST_SUITE_P(Paths, clsComentFName,
+    testing::Values(FNameCase{u"C:\\DOC\\A.TXT", u"A.TXT"}, FNameCase{u"A.TXT", u""}, FNameCase{u"C:\\DOC\\", u""},
+        FNameCase{u"C:\\", u""}, FNameCase{u"", u""}, FNameCase{u"C:\\資料\\説明 付き.txt", u"説明 付き.txt"}));
 
 // The quick path of keyOf must agree with the platform's full mapping.
 class KeyOfAgrees : public testing::TestWithParam<const char16_t*> {};
@@ -54,9 +50,10 @@ TEST_P(KeyOfAgrees, withPlatformUpperCase)
     EXPECT_EQ(clsComent::keyOf(GetParam()), platform::toUpper(GetParam()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, KeyOfAgrees, testing::Values(
-    u"c:\\doc\\readme.txt", u"C:\\データ\\ファイル一覧.txt", u"d:\\ﾊﾝｶｸ\\abc", u"c:\\ｆｕｌｌ\\ａｂｃ.txt",
-    u"c:\\straße\\x", u"c:\\élan\\ÿ", u"c:\\ǆ\\ﬃ", u"", u"~!@#$%^&*()_+{}|:<>?`-=[];',./"));
+INSTANTIATE_TEST_SUITE_P(Texts, KeyOfAgrees,
+    testing::Values(u"c:\\doc\\readme.txt", u"C:\\データ\\ファイル一覧.txt", u"d:\\ﾊﾝｶｸ\\abc",
+        u"c:\\ｆｕｌｌ\\ａｂｃ.txt", u"c:\\straße\\x", u"c:\\élan\\ÿ", u"c:\\ǆ\\ﬃ", u"",
+        u"~!@#$%^&*()_+{}|:<>?`-=[];',./"));
 
 // The quick path handles four ASCII characters at a time; every character
 // at every position within such a group must come out as the platform says.

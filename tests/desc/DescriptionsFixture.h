@@ -46,8 +46,9 @@ protected:
     void setReadOnly(u16view path, bool readOnly)
     {
         namespace fs = std::filesystem;
-        fs::permissions(drives.host(u16(path)), readOnly ? fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read
-                                                          : fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(drives.host(u16(path)),
+            readOnly ? fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read
+                     : fs::perms::owner_read | fs::perms::owner_write);
     }
 
     // Steps 1 to 3 of a directory change; true when the store was replaced.

@@ -63,8 +63,9 @@ TEST_F(DescriptionsMend, aVanishedOwnFileSeenFromDataDirStillKeepsTheCentralReco
     enter(u"C:\\ELSE\\");
     enter(kDataDir);
     enter(u"C:\\WORK\\");
-    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"},
-        {u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\y.txt", u"y"}}));
+    EXPECT_EQ(fileRecords(central()),
+        (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"}, {u"C:\\OWN\\x.txt", u"own x"},
+            {u"C:\\OWN\\y.txt", u"y"}}));
 }
 
 TEST_F(DescriptionsMend, anOwnFilePlacedLaterIsNotOverwrittenWithTheCentralRecords)
@@ -153,8 +154,8 @@ TEST_F(DescriptionsMend, recordsThatCouldNotJoinTheCentralFileAreShownWithItsOwn
 
     setReadOnly(central(), false);
     enter(u"C:\\ELSE\\");
-    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"},
-        {u"C:\\DOC\\n.txt", u"n"}}));
+    EXPECT_EQ(fileRecords(central()),
+        (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"}, {u"C:\\DOC\\n.txt", u"n"}}));
     EXPECT_EQ(desc.unsavedFiles(), 0u);
 }
 
@@ -167,7 +168,8 @@ TEST_F(DescriptionsMend, aMissingDataDirectoryIsNamedOnceAndTheChangeGoesOn)
     EXPECT_TRUE(elsewhere.LocalComentGet(u"C:\\WORK\\"));
     elsewhere.LocalComentSave(u"C:\\WORK\\");
     elsewhere.LocalComentSave(u"C:\\WORK\\");
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"D:\\PROG\\SYSDAT\\SorvikDP.txtに説明を書き込めません\r\nファイルが見つかりません"});
+    EXPECT_EQ(ui.messages(),
+        std::vector<u16>{u"D:\\PROG\\SYSDAT\\SorvikDP.txtに説明を書き込めません\r\nファイルが見つかりません"});
     EXPECT_EQ(elsewhere.store().count(), 5u);
     EXPECT_TRUE(elsewhere.LocalComentGet(u"C:\\OWN\\"));
     EXPECT_EQ(*elsewhere.lookup(u"C:\\OWN\\x.txt"), u"own x");

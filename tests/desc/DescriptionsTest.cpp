@@ -10,24 +10,23 @@ const char16_t* const kOwnText = u"C:\\OWN\\x.txt,own x\r\n";
 TEST_F(DescriptionsTest, firstRunCreatesTheBuiltInRecordsAndWritesThemOnLeaving)
 {
     EXPECT_TRUE(enter(u"C:\\WORK\\"));
-    EXPECT_EQ(storeRecords(), (Records{
-        {u"C:\\TOOLS\\sorvik", u"Sorvik 実行ファイル"},
-        {u"C:\\TOOLS\\sorvik.txt", u"Sorvik 説明ﾌｧｲﾙ"},
-        {u"C:\\TOOLS\\黑黑黑HP.txt", u"SorVIK 使用法説明ファイル"},
-        {u"C:\\TOOLS\\SYSDAT\\SorvikDP.txt", u"ファイルの説明データ"},
-        {u"C:\\TOOLS\\SYSDAT\\黑黑黑黑.ini", u"SorVIK 初期設定ファイル"}}));
+    EXPECT_EQ(storeRecords(),
+        (Records{{u"C:\\TOOLS\\sorvik", u"Sorvik 実行ファイル"}, {u"C:\\TOOLS\\sorvik.txt", u"Sorvik 説明ﾌｧｲﾙ"},
+            {u"C:\\TOOLS\\黑黑黑HP.txt", u"SorVIK 使用法説明ファイル"},
+            {u"C:\\TOOLS\\SYSDAT\\SorvikDP.txt", u"ファイルの説明データ"},
+            {u"C:\\TOOLS\\SYSDAT\\黑黑黑黑.ini", u"SorVIK 初期設定ファイル"}}));
     EXPECT_TRUE(desc.ComentsChanged);
     EXPECT_FALSE(desc.ComentLocal);
     EXPECT_EQ(coment(u"C:\\TOOLS\\SORVIK"), u"Sorvik 実行ファイル");
     EXPECT_FALSE(drives.exists(central()));
 
     EXPECT_FALSE(enter(u"C:\\OTHER\\"));   // nothing to read: the store stays
-    EXPECT_EQ(bytes(central()), cp932(
-        u"C:\\TOOLS\\sorvik,Sorvik 実行ファイル\r\n"
-        u"C:\\TOOLS\\sorvik.txt,Sorvik 説明ﾌｧｲﾙ\r\n"
-        u"C:\\TOOLS\\黑黑黑HP.txt,SorVIK 使用法説明ファイル\r\n"
-        u"C:\\TOOLS\\SYSDAT\\SorvikDP.txt,ファイルの説明データ\r\n"
-        u"C:\\TOOLS\\SYSDAT\\黑黑黑黑.ini,SorVIK 初期設定ファイル\r\n"));
+    EXPECT_EQ(bytes(central()),
+        cp932(u"C:\\TOOLS\\sorvik,Sorvik 実行ファイル\r\n"
+              u"C:\\TOOLS\\sorvik.txt,Sorvik 説明ﾌｧｲﾙ\r\n"
+              u"C:\\TOOLS\\黑黑黑HP.txt,SorVIK 使用法説明ファイル\r\n"
+              u"C:\\TOOLS\\SYSDAT\\SorvikDP.txt,ファイルの説明データ\r\n"
+              u"C:\\TOOLS\\SYSDAT\\黑黑黑黑.ini,SorVIK 初期設定ファイル\r\n"));
     EXPECT_TRUE(ui.messages().empty());
 }
 
@@ -61,15 +60,15 @@ TEST_P(GetLocalPathTest, choosesTheFileThatApplies)
     EXPECT_EQ(desc.GetLocalPath(c.dir), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, GetLocalPathTest, testing::Values(
-    LocalPathCase{"ownFile", true, u"C:\\OWN\\", false, u"C:\\OWN\\"},
-    LocalPathCase{"ownFileComentLocal", true, u"C:\\OWN\\", true, u"C:\\OWN\\"},
-    LocalPathCase{"noFileComentLocal", false, u"C:\\OWN\\", true, u"C:\\TOOLS\\SYSDAT\\"},
-    LocalPathCase{"noFile", false, u"C:\\OWN\\", false, u""},
-    LocalPathCase{"dataDirWithFile", true, u"C:\\TOOLS\\SYSDAT\\", true, u""},
-    LocalPathCase{"dataDirOtherCase", true, u"c:\\tools\\sysdat\\", true, u""},
-    LocalPathCase{"dataDirNoFileComentLocal", false, u"C:\\TOOLS\\SYSDAT\\", true, u"C:\\TOOLS\\SYSDAT\\"},
-    LocalPathCase{"dataDirNoFile", false, u"C:\\TOOLS\\SYSDAT\\", false, u""}),
+INSTANTIATE_TEST_SUITE_P(Rows, GetLocalPathTest,
+    testing::Values(LocalPathCase{"ownFile", true, u"C:\\OWN\\", false, u"C:\\OWN\\"},
+        LocalPathCase{"ownFileComentLocal", true, u"C:\\OWN\\", true, u"C:\\OWN\\"},
+        LocalPathCase{"noFileComentLocal", false, u"C:\\OWN\\", true, u"C:\\TOOLS\\SYSDAT\\"},
+        LocalPathCase{"noFile", false, u"C:\\OWN\\", false, u""},
+        LocalPathCase{"dataDirWithFile", true, u"C:\\TOOLS\\SYSDAT\\", true, u""},
+        LocalPathCase{"dataDirOtherCase", true, u"c:\\tools\\sysdat\\", true, u""},
+        LocalPathCase{"dataDirNoFileComentLocal", false, u"C:\\TOOLS\\SYSDAT\\", true, u"C:\\TOOLS\\SYSDAT\\"},
+        LocalPathCase{"dataDirNoFile", false, u"C:\\TOOLS\\SYSDAT\\", false, u""}),
     [](const testing::TestParamInfo<LocalPathCase>& info) { return info.param.name; });
 
 // The rows of which file is read on entering and which is written on leaving.
@@ -92,7 +91,8 @@ TEST_P(OwnFileRow, readsAndWritesTheDirectorysOwnFile)
 
     desc.ComentSet(u"C:\\OWN\\y.txt", u"new y");
     enter(u"C:\\WORK\\");
-    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")), (Records{{u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\y.txt", u"new y"}}));
+    EXPECT_EQ(
+        fileRecords(ownFile(u"C:\\OWN\\")), (Records{{u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\y.txt", u"new y"}}));
     EXPECT_EQ(bytes(central()), cp932(kCentralText));
     EXPECT_EQ(storeRecords(), kCentral);   // the central file is read again
 }
@@ -121,8 +121,8 @@ TEST_F(DescriptionsTest, directoryWithoutOwnFileKeepsTheStoreAndWritesTheCentral
     EXPECT_EQ(coment(u"C:\\WORK\\b.txt"), u"changed b");
     desc.ComentSet(u"C:\\ELSE\\e.txt", u"e");
     enter(u"C:\\THIRD\\");
-    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"changed b"},
-        {u"C:\\ELSE\\e.txt", u"e"}}));
+    EXPECT_EQ(fileRecords(central()),
+        (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"changed b"}, {u"C:\\ELSE\\e.txt", u"e"}}));
 }
 
 class DataDirWithFileRow : public DescriptionsTest, public testing::WithParamInterface<bool> {};
@@ -138,8 +138,9 @@ TEST_P(DataDirWithFileRow, readsNothingAndWritesTheCentralFile)
     desc.ComentSet(u"C:\\TOOLS\\SYSDAT\\n.txt", u"n");
     enter(u"C:\\WORK\\");
     // With nothing loaded yet (start-up), the new record joins the file's own.
-    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"},
-        {u"C:\\TOOLS\\SYSDAT\\n.txt", u"n"}}));
+    EXPECT_EQ(fileRecords(central()),
+        (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"},
+            {u"C:\\TOOLS\\SYSDAT\\n.txt", u"n"}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(ComentLocal, DataDirWithFileRow, testing::Bool());
@@ -253,7 +254,8 @@ TEST_F(DescriptionsTest, largeAndSmallFilesLoadedInTurnHoldOnlyTheirOwnRecords)
 {
     u16 centralText;
     for (int i = 0; i < 6000; ++i)
-        centralText += fromUtf8("C:\\DOC\\file" + std::to_string(i) + ".txt,") + u"説明 " + fromUtf8(std::to_string(i) + "\r\n");
+        centralText += fromUtf8("C:\\DOC\\file" + std::to_string(i) + ".txt,") + u"説明 "
+            + fromUtf8(std::to_string(i) + "\r\n");
     writeText(central(), centralText);
     ASSERT_GT(bytes(central()).size(), 150000u);
     drives.makeDir(u"C:\\OWN\\");

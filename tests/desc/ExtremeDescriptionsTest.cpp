@@ -64,8 +64,8 @@ TEST_P(ExtremeLongTextTest, surviveSaveReloadAndMoveByteForByte)
     desc.ComentMove(u"C:\\DOC\\a.txt", u"C:\\DOC\\renamed.txt");
     desc.ComentSet(u"C:\\COPY\\a.txt", *desc.lookup(u"C:\\DOC\\renamed.txt"));
     desc.LocalComentSave(u"C:\\OTHER\\");
-    EXPECT_EQ(bytes(central()), "C:\\DOC\\before.txt,before\r\n" + lineFor(u"C:\\DOC\\renamed.txt", text)
-            + lineFor(u"C:\\COPY\\a.txt", text));
+    EXPECT_EQ(bytes(central()),
+        "C:\\DOC\\before.txt,before\r\n" + lineFor(u"C:\\DOC\\renamed.txt", text) + lineFor(u"C:\\COPY\\a.txt", text));
     EXPECT_TRUE(ui.messages().empty());
 }
 

@@ -30,25 +30,24 @@ TEST_P(FieldStream, readsTheFieldsOfTheText)
     EXPECT_EQ(allFields(GetParam().text), GetParam().fields);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, FieldStream, testing::Values(
-    StreamCase{"twoPlainFields", u"a,b\r\n", {u"a", u"b"}},
-    StreamCase{"twoRecords", u"a,b\r\nc,d\r\n", {u"a", u"b", u"c", u"d"}},
-    StreamCase{"spacesBeforeAFieldAreSkipped", u"  a,   b c \r\n", {u"a", u"b c "}},
-    StreamCase{"quotedFieldRunsToTheNextQuote", u"\"a,b\",c\r\n", {u"a,b", u"c"}},
-    StreamCase{"restAfterClosingQuoteIsDropped", u"\"a\"xyz,c\r\n", {u"a", u"c"}},
-    StreamCase{"quotedFieldAtLineEnd", u"x,\"q\" junk\r\ny,z", {u"x", u"q", u"y", u"z"}},
-    StreamCase{"quoteInsideAPlainFieldIsKept", u"a\"b,c", {u"a\"b", u"c"}},
-    StreamCase{"emptyFieldAfterComma", u"a,\r\nb,\r\n", {u"a", u"", u"b", u""}},
-    StreamCase{"emptyFieldsBetweenCommas", u"a,,b", {u"a", u"", u"b"}},
-    StreamCase{"commaAtTheVeryEndPromisesAField", u"a,", {u"a", u""}},
-    StreamCase{"blankLinesHoldNoField", u"\r\n\r\na,b\r\n  \r\n\r\nc,d", {u"a", u"b", u"c", u"d"}},
-    StreamCase{"loneLfAndLoneCrEndLines", u"a,b\nc,d\re,f", {u"a", u"b", u"c", u"d", u"e", u"f"}},
-    StreamCase{"missingLastLineEnd", u"a,b", {u"a", u"b"}},
-    StreamCase{"openQuoteEndsAtItsLineEnd", u"\"abc\r\nd,e", {u"abc", u"d", u"e"}},
-    StreamCase{"lineWithoutCommaIsOneField", u"abc\r\nd,e\r\n", {u"abc", u"d", u"e"}},
-    StreamCase{"emptyText", u"", {}},
-    StreamCase{"onlySpacesAndLineEnds", u"  \r\n \n", {}},
-    StreamCase{"japaneseText", u"C:\\資料\\表.txt,説明ﾃｷｽﾄ\r\n", {u"C:\\資料\\表.txt", u"説明ﾃｷｽﾄ"}}),
+INSTANTIATE_TEST_SUITE_P(Rules, FieldStream,
+    testing::Values(StreamCase{"twoPlainFields", u"a,b\r\n", {u"a", u"b"}},
+        StreamCase{"twoRecords", u"a,b\r\nc,d\r\n", {u"a", u"b", u"c", u"d"}},
+        StreamCase{"spacesBeforeAFieldAreSkipped", u"  a,   b c \r\n", {u"a", u"b c "}},
+        StreamCase{"quotedFieldRunsToTheNextQuote", u"\"a,b\",c\r\n", {u"a,b", u"c"}},
+        StreamCase{"restAfterClosingQuoteIsDropped", u"\"a\"xyz,c\r\n", {u"a", u"c"}},
+        StreamCase{"quotedFieldAtLineEnd", u"x,\"q\" junk\r\ny,z", {u"x", u"q", u"y", u"z"}},
+        StreamCase{"quoteInsideAPlainFieldIsKept", u"a\"b,c", {u"a\"b", u"c"}},
+        StreamCase{"emptyFieldAfterComma", u"a,\r\nb,\r\n", {u"a", u"", u"b", u""}},
+        StreamCase{"emptyFieldsBetweenCommas", u"a,,b", {u"a", u"", u"b"}},
+        StreamCase{"commaAtTheVeryEndPromisesAField", u"a,", {u"a", u""}},
+        StreamCase{"blankLinesHoldNoField", u"\r\n\r\na,b\r\n  \r\n\r\nc,d", {u"a", u"b", u"c", u"d"}},
+        StreamCase{"loneLfAndLoneCrEndLines", u"a,b\nc,d\re,f", {u"a", u"b", u"c", u"d", u"e", u"f"}},
+        StreamCase{"missingLastLineEnd", u"a,b", {u"a", u"b"}},
+        StreamCase{"openQuoteEndsAtItsLineEnd", u"\"abc\r\nd,e", {u"abc", u"d", u"e"}},
+        StreamCase{"lineWithoutCommaIsOneField", u"abc\r\nd,e\r\n", {u"abc", u"d", u"e"}},
+        StreamCase{"emptyText", u"", {}}, StreamCase{"onlySpacesAndLineEnds", u"  \r\n \n", {}},
+        StreamCase{"japaneseText", u"C:\\資料\\表.txt,説明ﾃｷｽﾄ\r\n", {u"C:\\資料\\表.txt", u"説明ﾃｷｽﾄ"}}),
     [](const testing::TestParamInfo<StreamCase>& info) { return info.param.name; });
 
 TEST(FieldReader, reportsHowEachFieldEnded)

@@ -131,8 +131,8 @@ TEST_F(FileSizeLimit, aDirectorysOwnFileThatFailsToReadIsNamedWithTheReason)
     enter(u"C:\\OWN\\");
     drives.fs().setFaults(nullptr);
     ASSERT_EQ(ui.messages().size(), 1u);
-    EXPECT_EQ(ui.messages()[0], ownFile(u"C:\\OWN\\") + u"から説明を読み込めません\r\n"
-            + platform::reasonText(platform::errorFromErrno(EIO)));
+    EXPECT_EQ(ui.messages()[0],
+        ownFile(u"C:\\OWN\\") + u"から説明を読み込めません\r\n" + platform::reasonText(platform::errorFromErrno(EIO)));
     EXPECT_EQ(coment(u"C:\\DOC\\a.txt"), u"central a");
     desc.ComentSet(u"C:\\OWN\\y.txt", u"y");
     enter(u"C:\\WORK\\");
@@ -149,8 +149,9 @@ TEST_F(FileSizeLimit, aCentralFileTooLargeToReadIsNamedAndNeverReplaced)
     EXPECT_EQ(ui.messages(), std::vector<u16>{tooLarge(central(), u"から説明を読み込めません")});
     desc.ComentSet(u"C:\\WORK\\c.txt", u"c");
     enter(u"C:\\ELSE\\");
-    EXPECT_EQ(ui.messages(), (std::vector<u16>{tooLarge(central(), u"から説明を読み込めません"),
-                                 tooLarge(central(), u"に説明を書き込めません")}));
+    EXPECT_EQ(ui.messages(),
+        (std::vector<u16>{
+            tooLarge(central(), u"から説明を読み込めません"), tooLarge(central(), u"に説明を書き込めません")}));
     EXPECT_EQ(bytes(central()), large);
 }
 

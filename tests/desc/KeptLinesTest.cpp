@@ -15,16 +15,17 @@ namespace {
 
 // Blank lines, a line of spaces, stray text (plain, quoted, escaped, with a
 // byte the code page cannot decode), and a last line without a line end.
-const std::string kOddLines = "C:\\DOC\\a.txt,central a\r\n"
-                              "\r\n"
-                              "   \r\n"
-                              "notes for the team\r\n"
-                              "\"C:\\DOC\\q.txt\" no comma here\r\n"
-                              "&#x41; escaped\r\n"
-                              "\x81 bad byte\r\n"
-                              "C:\\WORK\\b.txt,central b\r\n"
-                              "\n"
-                              "C:\\cut off";
+const std::string kOddLines
+    = "C:\\DOC\\a.txt,central a\r\n"
+      "\r\n"
+      "   \r\n"
+      "notes for the team\r\n"
+      "\"C:\\DOC\\q.txt\" no comma here\r\n"
+      "&#x41; escaped\r\n"
+      "\x81 bad byte\r\n"
+      "C:\\WORK\\b.txt,central b\r\n"
+      "\n"
+      "C:\\cut off";
 
 std::string written(const std::string& bytes, bool keeping)
 {
@@ -39,16 +40,17 @@ std::string written(const std::string& bytes, bool keeping)
 TEST(KeptLines, linesThatHoldNoRecordGoOutAsTheyCame)
 {
     // Only line ends become CR LF.
-    const std::string expected = "C:\\DOC\\a.txt,central a\r\n"
-                                 "\r\n"
-                                 "   \r\n"
-                                 "notes for the team\r\n"
-                                 "\"C:\\DOC\\q.txt\" no comma here\r\n"
-                                 "&#x41; escaped\r\n"
-                                 "\x81 bad byte\r\n"
-                                 "C:\\WORK\\b.txt,central b\r\n"
-                                 "\r\n"
-                                 "C:\\cut off\r\n";
+    const std::string expected
+        = "C:\\DOC\\a.txt,central a\r\n"
+          "\r\n"
+          "   \r\n"
+          "notes for the team\r\n"
+          "\"C:\\DOC\\q.txt\" no comma here\r\n"
+          "&#x41; escaped\r\n"
+          "\x81 bad byte\r\n"
+          "C:\\WORK\\b.txt,central b\r\n"
+          "\r\n"
+          "C:\\cut off\r\n";
     EXPECT_EQ(written(kOddLines, false), expected);
     EXPECT_EQ(written(kOddLines, true), expected);
     EXPECT_EQ(written(expected, true), expected);
@@ -92,11 +94,12 @@ TEST(KeptLines, theyKeepTheirPlaceWhenRecordsAroundThemChange)
 // and always after the record, so the record read next time is the same.
 TEST(KeptLines, aSecondLineForAPathStaysBehindItsRecord)
 {
-    const std::string file = "  C:\\a.txt,first\r\n"
-                             "C:\\b.txt,b\r\n"
-                             "   c:\\A.TXT,  second\r\n"
-                             "\"C:\\a.txt\" junk,third\r\n"
-                             "C:\\b.txt,b again\r\n";
+    const std::string file
+        = "  C:\\a.txt,first\r\n"
+          "C:\\b.txt,b\r\n"
+          "   c:\\A.TXT,  second\r\n"
+          "\"C:\\a.txt\" junk,third\r\n"
+          "C:\\b.txt,b again\r\n";
     for (const bool keeping : {false, true}) {
         EXPECT_EQ(written(file, keeping),
             "C:\\a.txt,first\r\n"
@@ -157,7 +160,8 @@ TEST(KeptLines, theyAreKeptWhenTheStoreNoLongerKeepsTheFilesBytes)
     const std::string before = DescriptionFile::write(store);
     DescriptionFile::read("stray\r\n  \x81 bad \x85\x40\r\n\r\nC:\\F1,later\r\nC:\\g,g", store);
     EXPECT_EQ(store.count(), 65538u);
-    EXPECT_EQ(DescriptionFile::write(store), before + "stray\r\n  \x81 bad \x85\x40\r\n\r\nC:\\F1,later\r\nC:\\g,g\r\n");
+    EXPECT_EQ(
+        DescriptionFile::write(store), before + "stray\r\n  \x81 bad \x85\x40\r\n\r\nC:\\F1,later\r\nC:\\g,g\r\n");
 }
 
 // Many stores hold their lines through compaction of removed records.
@@ -191,9 +195,9 @@ std::vector<std::string> linesOf(const std::string& bytes)
 // and each line that is no record, or a later one for a path, is as it was.
 TEST(KeptLines, noLineOfAnyFileVanishes)
 {
-    static const std::vector<std::string> pieces = {" ", "  ", ",", ",", "\r\n", "\r\n", "\n", "\r", "\"", "&",
-        "&#x26;", "a", "A", "Bc", "\\", "C:\\doc\\", ".TXT", "\x81", "\x9F", "\x90\xE0", "\x83\x5C", "\x85\x40",
-        "\xED\x40", "\xB1", "\xFF", "\t"};
+    static const std::vector<std::string> pieces
+        = {" ", "  ", ",", ",", "\r\n", "\r\n", "\n", "\r", "\"", "&", "&#x26;", "a", "A", "Bc", "\\", "C:\\doc\\",
+            ".TXT", "\x81", "\x9F", "\x90\xE0", "\x83\x5C", "\x85\x40", "\xED\x40", "\xB1", "\xFF", "\t"};
     std::mt19937 random(17);
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 60);
@@ -257,7 +261,8 @@ TEST_F(DescriptionsTest, aChangedPathsSecondLineStaysBehindItAcrossRestarts)
 // now are kept, in their places, whatever either instance changed.
 TEST_F(DescriptionsTest, linesWithoutARecordSurviveTheMergeWithAnotherInstancesSave)
 {
-    writeText(central(), u"# top\r\nC:\\DOC\\a.txt,central a\r\n\r\nC:\\WORK\\b.txt,central b\r\nC:\\WORK\\b.txt,dup\r\n");
+    writeText(
+        central(), u"# top\r\nC:\\DOC\\a.txt,central a\r\n\r\nC:\\WORK\\b.txt,central b\r\nC:\\WORK\\b.txt,dup\r\n");
     platform::FileSystem otherFs(drives.fs().drives());
     Descriptions other(otherFs, kProgramDir, kDataDir, u"sorvik");
     other.ComentLocal = true;
@@ -270,8 +275,9 @@ TEST_F(DescriptionsTest, linesWithoutARecordSurviveTheMergeWithAnotherInstancesS
     desc.ComentSet(u"C:\\WORK\\b.txt", u"changed");
     desc.ComentSet(u"C:\\WORK\\c.txt", u"c");
     enter(u"C:\\ELSE\\");
-    EXPECT_EQ(bytes(central()), "# top\r\nC:\\DOC\\a.txt,central a\r\n\r\nC:\\WORK\\d.txt,d\r\nadded by hand\r\n"
-                                "C:\\WORK\\b.txt,changed\r\nC:\\WORK\\b.txt,dup\r\nC:\\WORK\\c.txt,c\r\n");
+    EXPECT_EQ(bytes(central()),
+        "# top\r\nC:\\DOC\\a.txt,central a\r\n\r\nC:\\WORK\\d.txt,d\r\nadded by hand\r\n"
+        "C:\\WORK\\b.txt,changed\r\nC:\\WORK\\b.txt,dup\r\nC:\\WORK\\c.txt,c\r\n");
     EXPECT_TRUE(ui.messages().empty());
 }
 

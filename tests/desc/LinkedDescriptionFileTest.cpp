@@ -20,7 +20,8 @@ protected:
         drives.writeBytes(u"C:\\notes.txt", notes);
         drives.makeDir(u"D:\\shared");
         drives.writeBytes(u"D:\\shared\\a.txt", "a");
-        ASSERT_EQ(::symlink(drives.host(u"C:\\notes.txt").c_str(), drives.host(u"D:\\shared\\SorvikDP.txt").c_str()), 0);
+        ASSERT_EQ(
+            ::symlink(drives.host(u"C:\\notes.txt").c_str(), drives.host(u"D:\\shared\\SorvikDP.txt").c_str()), 0);
         // Any description changed earlier in the run makes every later
         // directory change save.
         drives.makeDir(u"C:\\WORK");
@@ -48,7 +49,8 @@ TEST_F(LinkedDescriptionFile, aDescriptionWrittenThereIsRefusedWithTheFileAndThe
     enter(u"C:\\WORK\\");
     EXPECT_EQ(bytes(u"C:\\notes.txt"), notes);
     EXPECT_TRUE(stillALink());
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"D:\\shared\\SorvikDP.txtに説明を書き込めません\r\nシンボリックリンクです"});
+    EXPECT_EQ(
+        ui.messages(), std::vector<u16>{u"D:\\shared\\SorvikDP.txtに説明を書き込めません\r\nシンボリックリンクです"});
     EXPECT_TRUE(drives.tempFilesIn(u"C:\\").empty());
     EXPECT_TRUE(drives.tempFilesIn(u"D:\\shared\\").empty());
 }

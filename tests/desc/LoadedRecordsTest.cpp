@@ -22,10 +22,10 @@ using test::keyedRecordsOf;
 // whose bytes are written differently, and code page gaps.
 std::string randomFile(std::mt19937& random)
 {
-    static const std::vector<std::string> pieces = {" ", ",", ",", "\r\n", "\r\n", "\n", "\r", "\"", "&", "&#x26;",
-        "a", "Bc", "xyz", "\\", "C:\\doc\\", "D:\\", ".TXT", "\x81", "\x90\xE0", "\x83\x5C", "\x82\xA0", "\x88\x9F",
-        "\xB1", "\xCC", "\xED\x40", "\xFA\x40", "\x87\x90", "\x85\x40", "\xA0", "\x7F", "\x80", "\xFF", "\t", "{",
-        "`", "@", "[", "~"};
+    static const std::vector<std::string> pieces
+        = {" ", ",", ",", "\r\n", "\r\n", "\n", "\r", "\"", "&", "&#x26;", "a", "Bc", "xyz", "\\", "C:\\doc\\", "D:\\",
+            ".TXT", "\x81", "\x90\xE0", "\x83\x5C", "\x82\xA0", "\x88\x9F", "\xB1", "\xCC", "\xED\x40", "\xFA\x40",
+            "\x87\x90", "\x85\x40", "\xA0", "\x7F", "\x80", "\xFF", "\t", "{", "`", "@", "[", "~"};
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 60);
     std::string bytes;
@@ -53,8 +53,8 @@ TEST(LoadedRecords, aPathOfAsciiBytesHashesLikeItsUpperCasedKey)
 // any other falls back to the full upper-casing.
 TEST(LoadedRecords, aDecodedPathHashesLikeItsUpperCasedKeyOrDeclines)
 {
-    const std::vector<u16> pieces = {u"a", u"Z", u"{", u"`", u"\\", u"資料", u"ﾌｧｲﾙ", u"ー", u"\u3000", u"\x9FFF", u"\xFF61",
-        u"\xFF9F", u"é", u"ａ", u"Ω", u"\xFF60", u"\xA000", u"\x2FFF", u"\x7F", u"\x80"};
+    const std::vector<u16> pieces = {u"a", u"Z", u"{", u"`", u"\\", u"資料", u"ﾌｧｲﾙ", u"ー", u"\u3000", u"\x9FFF",
+        u"\xFF61", u"\xFF9F", u"é", u"ａ", u"Ω", u"\xFF60", u"\xA000", u"\x2FFF", u"\x7F", u"\x80"};
     std::mt19937 random(5);
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 20);
@@ -78,8 +78,7 @@ TEST(LoadedRecords, aDecodedPathHashesLikeItsUpperCasedKeyOrDeclines)
 TEST(LoadedRecords, aPathWithAnyByteBeyondPrintableAsciiIsNotHashedFromItsBytes)
 {
     for (const std::string path : {"\x82\xA0", "C:\\\xB1.txt", "C:\\a rather long path\\\x90\xE0", "abcdefgh\xFF",
-             "C:\\\x1A", "C:\\\x7F.txt", "C:\\eight\\\x1C", "\t"})
-    {
+             "C:\\\x1A", "C:\\\x7F.txt", "C:\\eight\\\x1C", "\t"}) {
         std::uint32_t hash = 0;
         EXPECT_FALSE(DescriptionStore::hashOfAscii(path, hash)) << path;
     }
@@ -138,12 +137,13 @@ TEST(LoadedRecords, untouchedRecordsAreFoundRemovedAndSavedLikeReadOnes)
 TEST(LoadedRecords, plainLinesGoOutAsTheyCameAndOthersAsTheWriterFormatsThem)
 {
     DescriptionStore store;
-    DescriptionFile::readKeeping("C:\\a.txt,text\r\n"
-                                 "  C:\\b.txt,   spaced\r\n"
-                                 "C:\\\x83\x5C.txt,\x90\xE0\x96\xBE,\x82\xA0\r\n"
-                                 "C:\\nec.txt,\xED\x40\r\n"
-                                 "\"C:\\q,uoted\",\"said \"\"so\"\"\"\r\n"
-                                 "C:\\lone.txt,\x81\r\n",
+    DescriptionFile::readKeeping(
+        "C:\\a.txt,text\r\n"
+        "  C:\\b.txt,   spaced\r\n"
+        "C:\\\x83\x5C.txt,\x90\xE0\x96\xBE,\x82\xA0\r\n"
+        "C:\\nec.txt,\xED\x40\r\n"
+        "\"C:\\q,uoted\",\"said \"\"so\"\"\"\r\n"
+        "C:\\lone.txt,\x81\r\n",
         store);
     EXPECT_EQ(DescriptionFile::write(store),
         "C:\\a.txt,text\r\n"
@@ -151,7 +151,7 @@ TEST(LoadedRecords, plainLinesGoOutAsTheyCameAndOthersAsTheWriterFormatsThem)
         "C:\\\x83\x5C.txt,\x90\xE0\x96\xBE,\x82\xA0\r\n"
         "C:\\nec.txt,\xED\x40\r\n"   // the code page's other form of the same character stays
         "\"C:\\q,uoted\",said \"so\"\r\n"
-        "C:\\lone.txt,\x81\r\n");    // as does a byte it cannot decode
+        "C:\\lone.txt,\x81\r\n");   // as does a byte it cannot decode
 }
 
 TEST(LoadedRecords, aSecondFileReadIntoTheStoreLeavesTheFirstFilesRecordsIntact)
@@ -160,9 +160,9 @@ TEST(LoadedRecords, aSecondFileReadIntoTheStoreLeavesTheFirstFilesRecordsIntact)
     DescriptionFile::readKeeping("C:\\one.txt,first file\r\nC:\\two.txt,also first\r\n", store);
     ASSERT_NE(store.find(u"c:\\two.txt"), nullptr);
     DescriptionFile::readKeeping("C:\\ONE.TXT,second file\r\nC:\\three.txt,only second\r\n", store);
-    EXPECT_EQ(keyedRecordsOf(store), (std::vector<KeyedRecord>{{u"C:\\ONE.TXT", u"C:\\one.txt", u"first file"},
-                                    {u"C:\\TWO.TXT", u"C:\\two.txt", u"also first"},
-                                    {u"C:\\THREE.TXT", u"C:\\three.txt", u"only second"}}));
+    EXPECT_EQ(keyedRecordsOf(store),
+        (std::vector<KeyedRecord>{{u"C:\\ONE.TXT", u"C:\\one.txt", u"first file"},
+            {u"C:\\TWO.TXT", u"C:\\two.txt", u"also first"}, {u"C:\\THREE.TXT", u"C:\\three.txt", u"only second"}}));
 }
 
 TEST(LoadedRecords, aCopyOutlivesTheStoreAndItsBytes)

@@ -77,8 +77,9 @@ TEST_F(SharedFile, bothInstancesKeepTheirNewRecordsInADirectorysOwnFile)
     other.ComentSet(u"C:\\OWN\\z.txt", u"z from other");
     otherEnters(u"C:\\WORK\\");
     enter(u"C:\\WORK\\");
-    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")), (Records{{u"C:\\OWN\\x.txt", u"own x"},
-        {u"C:\\OWN\\z.txt", u"z from other"}, {u"C:\\OWN\\y.txt", u"y from one"}}));
+    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")),
+        (Records{
+            {u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\z.txt", u"z from other"}, {u"C:\\OWN\\y.txt", u"y from one"}}));
     EXPECT_EQ(bytes(central()), cp932(kCentralText));
 }
 
@@ -104,7 +105,8 @@ TEST_F(SharedFile, whereBothChangedOneRecordTheLaterSaveWins)
     desc.ComentSet(u"C:\\WORK\\b.txt", u"this one's b");
     otherEnters(u"C:\\ELSE\\");
     enter(u"C:\\ELSE\\");
-    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"this one's b"}}));
+    EXPECT_EQ(
+        fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"this one's b"}}));
 }
 
 TEST_F(SharedFile, aRecordChangedAndChangedBackTakesTheOthersChange)
@@ -141,9 +143,10 @@ TEST_P(RemovedHere, staysRemovedWhicheverSavesFirst)
         otherEnters(u"C:\\ELSE\\");
     }
     // Each save puts its own changes after the other's records.
-    const Records expected = otherFirst
-        ? Records{{u"C:\\WORK\\b.txt", u"central b"}, {u"C:\\WORK\\d.txt", u"d"}, {u"C:\\DOC\\renamed.txt", u"central a"}}
-        : Records{{u"C:\\WORK\\b.txt", u"central b"}, {u"C:\\DOC\\renamed.txt", u"central a"}, {u"C:\\WORK\\d.txt", u"d"}};
+    const Records expected = otherFirst ? Records{{u"C:\\WORK\\b.txt", u"central b"}, {u"C:\\WORK\\d.txt", u"d"},
+                                 {u"C:\\DOC\\renamed.txt", u"central a"}}
+                                        : Records{{u"C:\\WORK\\b.txt", u"central b"},
+                                            {u"C:\\DOC\\renamed.txt", u"central a"}, {u"C:\\WORK\\d.txt", u"d"}};
     EXPECT_EQ(fileRecords(central()), expected);
 }
 
@@ -159,7 +162,8 @@ TEST_F(SharedFile, aRecordTheOtherRemovedStaysRemovedWhenLeftAloneHere)
     desc.ComentSet(u"C:\\WORK\\c.txt", u"c");
     enter(u"C:\\ELSE\\");
     EXPECT_EQ(fileRecords(central()),
-        (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\moved.txt", u"central b"}, {u"C:\\WORK\\c.txt", u"c"}}));
+        (Records{
+            {u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\moved.txt", u"central b"}, {u"C:\\WORK\\c.txt", u"c"}}));
 }
 
 TEST_F(SharedFile, anUnchangedFileIsReplacedWithoutBeingReadAgain)
@@ -185,8 +189,9 @@ TEST_F(SharedFile, anUnchangedFileIsReplacedWithoutBeingReadAgain)
     desc.LocalComentSave(u"C:\\WORK\\");
     EXPECT_GT(plan.count(platform::FsCall::Read, "SorvikDP.txt"), readsAfterLoad);
     drives.fs().setFaults(nullptr);
-    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"},
-        {u"C:\\WORK\\c.txt", u"c"}, {u"C:\\WORK\\d.txt", u"d"}, {u"C:\\WORK\\e.txt", u"e"}, {u"C:\\WORK\\f.txt", u"f"}}));
+    EXPECT_EQ(fileRecords(central()),
+        (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"}, {u"C:\\WORK\\c.txt", u"c"},
+            {u"C:\\WORK\\d.txt", u"d"}, {u"C:\\WORK\\e.txt", u"e"}, {u"C:\\WORK\\f.txt", u"f"}}));
 }
 
 // Another program that rewrites the file in place, keeping its length: only
@@ -246,8 +251,9 @@ TEST_F(SharedFile, recordsWrittenLateKeepWhatTheOtherSavedMeanwhile)
     desc.ComentSet(u"C:\\WORK\\c.txt", u"c");
     enter(u"C:\\ELSE\\");   // the retry
     EXPECT_EQ(desc.unsavedFiles(), 0u);
-    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")), (Records{{u"C:\\OWN\\x.txt", u"own x"},
-        {u"C:\\OWN\\z.txt", u"z from other"}, {u"C:\\OWN\\y.txt", u"y from one"}}));
+    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")),
+        (Records{
+            {u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\z.txt", u"z from other"}, {u"C:\\OWN\\y.txt", u"y from one"}}));
 }
 
 // Shown again after they could not be written, they are changes like any
@@ -270,8 +276,9 @@ TEST_F(SharedFile, unsavedRecordsShownAgainAreSavedAsChanges)
     otherEnters(u"C:\\WORK\\");
     enter(u"C:\\WORK\\");
     EXPECT_EQ(desc.unsavedFiles(), 0u);
-    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")), (Records{{u"C:\\OWN\\x.txt", u"own x"},
-        {u"C:\\OWN\\z.txt", u"z from other"}, {u"C:\\OWN\\y.txt", u"y from one"}}));
+    EXPECT_EQ(fileRecords(ownFile(u"C:\\OWN\\")),
+        (Records{
+            {u"C:\\OWN\\x.txt", u"own x"}, {u"C:\\OWN\\z.txt", u"z from other"}, {u"C:\\OWN\\y.txt", u"y from one"}}));
 }
 
 TEST_F(SharedFile, aFileThatCannotBeReadAgainIsNotReplaced)
@@ -293,8 +300,9 @@ TEST_F(SharedFile, aFileThatCannotBeReadAgainIsNotReplaced)
     EXPECT_EQ(desc.unsavedFiles(), 1u);
     desc.LocalComentSave(u"C:\\WORK\\");
     EXPECT_EQ(desc.unsavedFiles(), 0u);
-    EXPECT_EQ(fileRecords(central()), (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"},
-        {u"C:\\WORK\\d.txt", u"d"}, {u"C:\\WORK\\c.txt", u"c"}}));
+    EXPECT_EQ(fileRecords(central()),
+        (Records{{u"C:\\DOC\\a.txt", u"central a"}, {u"C:\\WORK\\b.txt", u"central b"}, {u"C:\\WORK\\d.txt", u"d"},
+            {u"C:\\WORK\\c.txt", u"c"}}));
 }
 
 }

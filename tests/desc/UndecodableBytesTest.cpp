@@ -13,10 +13,11 @@ namespace {
 
 // Three paths that decode alike: a lone lead byte, another one, and a lead
 // and trail byte with nothing assigned to them.
-const std::string kThreeBadPaths = "C:\\a\x81.txt,first\r\n"
-                                   "C:\\a\x9F.txt,second\r\n"
-                                   "C:\\a\x85\x40.txt,third\r\n"
-                                   "C:\\a.txt,plain\r\n";
+const std::string kThreeBadPaths
+    = "C:\\a\x81.txt,first\r\n"
+      "C:\\a\x9F.txt,second\r\n"
+      "C:\\a\x85\x40.txt,third\r\n"
+      "C:\\a.txt,plain\r\n";
 
 TEST(UndecodableBytes, pathsThatDifferOnlyInUndecodableBytesStayDifferentRecords)
 {
@@ -35,9 +36,10 @@ TEST(UndecodableBytes, pathsThatDifferOnlyInUndecodableBytesStayDifferentRecords
 
 TEST(UndecodableBytes, aRecordDecodedByALookupStillGoesOutAsItCame)
 {
-    const std::string bytes = "C:\\doc\\x.txt,\x81 bad\r\n"
-                              "C:\\doc\\nec.txt,\xED\x40\r\n"
-                              "C:\\doc\\ok.txt,\x90\xE0\x96\xBE\r\n";
+    const std::string bytes
+        = "C:\\doc\\x.txt,\x81 bad\r\n"
+          "C:\\doc\\nec.txt,\xED\x40\r\n"
+          "C:\\doc\\ok.txt,\x90\xE0\x96\xBE\r\n";
     DescriptionStore store;
     DescriptionFile::readKeeping(bytes, store);
     ASSERT_NE(store.find(u"c:\\doc\\X.TXT"), nullptr);
@@ -56,9 +58,10 @@ TEST(UndecodableBytes, aRecordDecodedByALookupStillGoesOutAsItCame)
 TEST(UndecodableBytes, aQuotedOrEscapedLineWithUndecodableBytesGoesOutAsItCame)
 {
     DescriptionStore store;
-    DescriptionFile::readKeeping("\"C:\\q,\x81.txt\",said\r\n"
-                                 "  C:\\e&#x26;\x81.txt,x\r\n"
-                                 "\"C:\\ok.txt\",\"said\"\r\n",
+    DescriptionFile::readKeeping(
+        "\"C:\\q,\x81.txt\",said\r\n"
+        "  C:\\e&#x26;\x81.txt,x\r\n"
+        "\"C:\\ok.txt\",\"said\"\r\n",
         store);
     ASSERT_EQ(store.count(), 3u);
     EXPECT_EQ(DescriptionFile::write(store),
@@ -93,9 +96,9 @@ TEST(UndecodableBytes, aPathSpelledLikeAByteKeyIsNoByteKey)
 // once more, the same bytes.
 TEST(UndecodableBytes, aWrittenFileReadsBackAsTheSameRecords)
 {
-    static const std::vector<std::string> pieces = {" ", ",", ",", "\r\n", "\r\n", "\n", "\"", "&", "&#x26;", "&#xFFFD;",
-        "a", "Bc", "\\", "C:\\doc\\", ".TXT", "\x81", "\x9F", "\x90\xE0", "\x83\x5C", "\x85\x40", "\xED\x40", "\xFA\x5C",
-        "\xB1", "\xA0", "\x7F", "\x80", "\xFD", "\xFF", "\t", "\x1A"};
+    static const std::vector<std::string> pieces = {" ", ",", ",", "\r\n", "\r\n", "\n", "\"", "&", "&#x26;",
+        "&#xFFFD;", "a", "Bc", "\\", "C:\\doc\\", ".TXT", "\x81", "\x9F", "\x90\xE0", "\x83\x5C", "\x85\x40",
+        "\xED\x40", "\xFA\x5C", "\xB1", "\xA0", "\x7F", "\x80", "\xFD", "\xFF", "\t", "\x1A"};
     std::mt19937 random(77);
     std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 60);
@@ -116,9 +119,10 @@ TEST(UndecodableBytes, aWrittenFileReadsBackAsTheSameRecords)
 }
 
 const char16_t* const kCentralText = u"C:\\DOC\\a.txt,central a\r\nC:\\WORK\\b.txt,central b\r\n";
-const std::string kOddLines = "C:\\WORK\\bad\x81.txt,\x81 kept\r\n"
-                              "C:\\WORK\\bad\x9F.txt,other bytes\r\n"
-                              "C:\\WORK\\nec.txt,\xED\x40\r\n";
+const std::string kOddLines
+    = "C:\\WORK\\bad\x81.txt,\x81 kept\r\n"
+      "C:\\WORK\\bad\x9F.txt,other bytes\r\n"
+      "C:\\WORK\\nec.txt,\xED\x40\r\n";
 
 TEST_F(DescriptionsTest, recordsLeftAloneKeepTheirBytesThroughASaveOfTheirFile)
 {

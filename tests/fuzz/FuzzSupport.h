@@ -23,8 +23,8 @@ inline u16 utf16Of(std::string_view bytes)
     u16 text;
     text.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i])
-            | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+        text.push_back(static_cast<char16_t>(
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8)));
     return text;
 }
 
@@ -55,14 +55,14 @@ inline std::string shown(u16view text)
 
 }
 
-#define FUZZ_CHECK(cond) \
-    do { \
-        if (!(cond)) \
-            ::sorvik::fuzz::checkFailed(#cond, __FILE__, __LINE__, {}); \
+#define FUZZ_CHECK(cond)                                                                                               \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            ::sorvik::fuzz::checkFailed(#cond, __FILE__, __LINE__, {});                                                \
     } while (0)
 
-#define FUZZ_CHECK_MSG(cond, detail) \
-    do { \
-        if (!(cond)) \
-            ::sorvik::fuzz::checkFailed(#cond, __FILE__, __LINE__, (detail)); \
+#define FUZZ_CHECK_MSG(cond, detail)                                                                                   \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            ::sorvik::fuzz::checkFailed(#cond, __FILE__, __LINE__, (detail));                                          \
     } while (0)

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace sorvik::fuzz {
@@ -47,8 +47,8 @@ void removeTree(const std::string& dir)
     for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         if (!it->is_symlink(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                std::filesystem::perm_options::add, ec);
+            std::filesystem::permissions(
+                it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     }
     std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(dir, ec);

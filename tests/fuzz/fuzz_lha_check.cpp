@@ -10,8 +10,8 @@
 // bytes can make as large as they like.
 
 #include "tests/fuzz/FuzzSupport.h"
-#include "tests/support/MemoryStreams.h"
 #include "tests/fuzz/TempRoot.h"
+#include "tests/support/MemoryStreams.h"
 
 #include "lha/Header.h"
 #include "lha/Unlha.h"
@@ -124,7 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(fuzz::namesIn(dr.c) == std::vector<std::string>{"a.lzh"});
     FUZZ_CHECK(readHostFile(dr.archive) == archive);
     const std::vector<std::string> inD = fuzz::namesIn(dr.d);
-    FUZZ_CHECK_MSG(inD == std::vector<std::string>{"out"}, "beside the destination: " + (inD.empty() ? std::string("nothing") : inD.front()));
+    FUZZ_CHECK_MSG(inD == std::vector<std::string>{"out"},
+        "beside the destination: " + (inD.empty() ? std::string("nothing") : inD.front()));
     checkOnlyFilesAndDirs(dr.d + "/out");
     fuzz::removeTree(dr.d + "/out");
     return 0;

@@ -54,7 +54,8 @@ void checkGeometry(const std::optional<double>& v)
 void checkSameGeometry(const std::optional<double>& first, const std::optional<double>& again)
 {
     FUZZ_CHECK(again.has_value());
-    FUZZ_CHECK_MSG(*again == first.value_or(0), std::to_string(first.value_or(0)) + " came back as " + std::to_string(*again));
+    FUZZ_CHECK_MSG(
+        *again == first.value_or(0), std::to_string(first.value_or(0)) + " came back as " + std::to_string(*again));
 }
 
 void checkFindKey(std::string_view bytes)
@@ -126,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++next;
             continue;
         }
-        FUZZ_CHECK_MSG(!storable(line) || (!line.empty() && line.front() == u'['),
-            "jump entry lost: " + fuzz::shown(line));
+        FUZZ_CHECK_MSG(
+            !storable(line) || (!line.empty() && line.front() == u'['), "jump entry lost: " + fuzz::shown(line));
     }
     FUZZ_CHECK_MSG(next == again.jumps.end(), "jump entry invented: " + fuzz::shown(next->Alias));
     return 0;

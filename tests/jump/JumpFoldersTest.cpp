@@ -1,7 +1,7 @@
 #include "jump/JumpFolders.h"
-#include "tests/jump/JumpListAliases.h"
 #include "platform/KeyCodes.h"
 #include "platform/Ui.h"
+#include "tests/jump/JumpListAliases.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +15,12 @@ using test::aliases;
 
 TEST(JumpFolders, defaultAliasIsTheLastFolderName)
 {
-    struct Case { u16 dir; u16 alias; };
+    struct Case {
+        u16 dir;
+        u16 alias;
+    };
     const Case cases[] = {
-        {u"C:\\WORK\\DOC\\", u"DOC"},
-        {u"C:\\work\\", u"work"},
-        {u"C:\\", u"C:"},
-        {u"D:\\仕事\\文書 2\\", u"文書 2"},
+        {u"C:\\WORK\\DOC\\", u"DOC"}, {u"C:\\work\\", u"work"}, {u"C:\\", u"C:"}, {u"D:\\仕事\\文書 2\\", u"文書 2"},
         {u"C:\\a\\b", u"b"},   // without the trailing "\" too
     };
     for (const Case& c : cases)
@@ -75,16 +75,20 @@ TEST(JumpFolders, GetLisIXSelectsTheFirstMatchingLineAfterTheSelection)
 {
     const std::vector<u16> lines = {u"Apple", u"bank", u"Berry", u"Avocado", u"2024", u"Blue", u"かな"};
     const int A = keys::letter('A'), B = keys::letter('B'), K = keys::letter('K');
-    struct Case { int selected; int key; int expected; };
+    struct Case {
+        int selected;
+        int key;
+        int expected;
+    };
     const Case cases[] = {
-        {0, A, 3},        // the next A after the selected one
-        {3, A, 0},        // wraps round
-        {2, B, 5},        // "bank" starts with a small letter
+        {0, A, 3},   // the next A after the selected one
+        {3, A, 0},   // wraps round
+        {2, B, 5},   // "bank" starts with a small letter
         {5, B, 2},
         {0, keys::kDigit0 + 2, 4},
         {4, keys::kDigit0 + 2, 4},   // the selected line is looked at last
-        {1, K, 1},        // no match: the selection stays
-        {-1, B, 2},       // nothing selected: from the first line
+        {1, K, 1},                   // no match: the selection stays
+        {-1, B, 2},                  // nothing selected: from the first line
         {-1, K, -1},
     };
     for (const Case& c : cases)

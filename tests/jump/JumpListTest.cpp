@@ -21,11 +21,14 @@ JumpList threeEntries()
 
 TEST(clsJump, keyIsTheAliasInUpperCase)
 {
-    struct Case { u16 alias; u16 key; };
+    struct Case {
+        u16 alias;
+        u16 key;
+    };
     const Case cases[] = {
         {u"doc", u"DOC"},
         {u"Mixed Case ", u"MIXED CASE "},
-        {u"ｄｏｃ", u"ＤＯＣ"},      // full-width letters have upper-case forms too
+        {u"ｄｏｃ", u"ＤＯＣ"},   // full-width letters have upper-case forms too
         {u"äbc", u"ÄBC"},
         {u"仕事", u"仕事"},
         {u"", u""},
@@ -197,8 +200,8 @@ TEST(MergeJumpLists, anAliasBothRegisteredTakesThisInstancesFolder)
     JumpList theirs;
     theirs.append(u"Music", u"E:\\songs\\");
     theirs.append(u"docs", u"C:\\docs\\");
-    EXPECT_EQ(entries(mergeJumpLists(origin, mine, theirs)),
-        (Entries{{u"docs", u"C:\\docs\\"}, {u"music", u"D:\\music\\"}}));
+    EXPECT_EQ(
+        entries(mergeJumpLists(origin, mine, theirs)), (Entries{{u"docs", u"C:\\docs\\"}, {u"music", u"D:\\music\\"}}));
 }
 
 TEST(MergeJumpLists, aRegistrationUndoneHereChangesNothing)

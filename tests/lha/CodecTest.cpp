@@ -18,7 +18,10 @@ void expectRoundTrip(const std::string& plain, const char* what)
     EXPECT_TRUE(*back == plain) << what << ": decoded bytes differ";
 }
 
-TEST(Codec, roundTripsRandomBytes) { expectRoundTrip(randomBytes(100000, 1), "random"); }
+TEST(Codec, roundTripsRandomBytes)
+{
+    expectRoundTrip(randomBytes(100000, 1), "random");
+}
 
 TEST(Codec, roundTripsRepetitiveBytesAndShrinksThem)
 {

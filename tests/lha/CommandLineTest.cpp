@@ -20,13 +20,12 @@ struct Accepted {
 
 const Accepted kAccepted[] = {
     {u"u -x1 \"C:\\work\\a.lzh\" \"C:\\work\\\" \"sub\\f.txt\"", Command::Update, StoredPath::RelativeToBase,
-     u"C:\\work\\a.lzh", u"C:\\work\\", u"sub\\f.txt"},
-    {u"u \"C:\\a b\\x.lzh\" \"D:\\src dir\\\" \"表.txt\"", Command::Update, StoredPath::NameOnly,
-     u"C:\\a b\\x.lzh", u"D:\\src dir\\", u"表.txt"},
-    {u"x \"C:\\work\\a.lzh\" \"C:\\out\\\"", Command::Extract, StoredPath::NameOnly, u"C:\\work\\a.lzh",
-     u"C:\\out\\", u""},
-    {u"e \"C:\\work\\a.lzh\" \"C:\\\"", Command::ExtractFlat, StoredPath::NameOnly, u"C:\\work\\a.lzh", u"C:\\",
-     u""},
+        u"C:\\work\\a.lzh", u"C:\\work\\", u"sub\\f.txt"},
+    {u"u \"C:\\a b\\x.lzh\" \"D:\\src dir\\\" \"表.txt\"", Command::Update, StoredPath::NameOnly, u"C:\\a b\\x.lzh",
+        u"D:\\src dir\\", u"表.txt"},
+    {u"x \"C:\\work\\a.lzh\" \"C:\\out\\\"", Command::Extract, StoredPath::NameOnly, u"C:\\work\\a.lzh", u"C:\\out\\",
+        u""},
+    {u"e \"C:\\work\\a.lzh\" \"C:\\\"", Command::ExtractFlat, StoredPath::NameOnly, u"C:\\work\\a.lzh", u"C:\\", u""},
 };
 
 TEST(CommandLine, acceptsEachFixedForm)
@@ -45,25 +44,25 @@ TEST(CommandLine, acceptsEachFixedForm)
 const char16_t* const kRefused[] = {
     u"",
     u"u",
-    u"a \"C:\\a.lzh\" \"C:\\\" \"f\"",                 // another command letter
-    u"U \"C:\\a.lzh\" \"C:\\\" \"f\"",                 // upper case is not a form we take
+    u"a \"C:\\a.lzh\" \"C:\\\" \"f\"",   // another command letter
+    u"U \"C:\\a.lzh\" \"C:\\\" \"f\"",   // upper case is not a form we take
     u"d \"C:\\a.lzh\" \"f\"",
-    u"u \"C:\\a.lzh\" \"C:\\\"",                       // missing file
+    u"u \"C:\\a.lzh\" \"C:\\\"",   // missing file
     u"u -x1 \"C:\\a.lzh\" \"C:\\\"",
-    u"u \"C:\\a.lzh\" \"C:\\\" \"f\" \"g\"",           // more than one file
-    u"x \"C:\\a.lzh\"",                                // missing destination
-    u"x \"C:\\a.lzh\" \"C:\\out\"",                    // destination without "\"
-    u"u \"C:\\a.lzh\" \"C:\\base\" \"f\"",             // base directory without "\"
-    u"x \"C:\\dir\\\" \"C:\\out\\\"",                  // archive ending in "\"
-    u"u \"C:\\a.lzh\" \"C:\\\" \"sub\\\"",             // file argument ending in "\"
-    u"x  \"C:\\a.lzh\" \"C:\\out\\\"",                 // two blanks
-    u"x \"C:\\a.lzh\" \"C:\\out\\\" ",                 // trailing blank
-    u" x \"C:\\a.lzh\" \"C:\\out\\\"",                 // leading blank
-    u"x C:\\a.lzh \"C:\\out\\\"",                      // unquoted value
-    u"x \"C:\\a.lzh \"C:\\out\\\"",                    // unbalanced quotes
-    u"x \"\" \"C:\\out\\\"",                           // empty value
-    u"u -x2 \"C:\\a.lzh\" \"C:\\\" \"f\"",             // other switch
-    u"x -x1 \"C:\\a.lzh\" \"C:\\out\\\"",              // -x1 belongs to u only
+    u"u \"C:\\a.lzh\" \"C:\\\" \"f\" \"g\"",   // more than one file
+    u"x \"C:\\a.lzh\"",                        // missing destination
+    u"x \"C:\\a.lzh\" \"C:\\out\"",            // destination without "\"
+    u"u \"C:\\a.lzh\" \"C:\\base\" \"f\"",     // base directory without "\"
+    u"x \"C:\\dir\\\" \"C:\\out\\\"",          // archive ending in "\"
+    u"u \"C:\\a.lzh\" \"C:\\\" \"sub\\\"",     // file argument ending in "\"
+    u"x  \"C:\\a.lzh\" \"C:\\out\\\"",         // two blanks
+    u"x \"C:\\a.lzh\" \"C:\\out\\\" ",         // trailing blank
+    u" x \"C:\\a.lzh\" \"C:\\out\\\"",         // leading blank
+    u"x C:\\a.lzh \"C:\\out\\\"",              // unquoted value
+    u"x \"C:\\a.lzh \"C:\\out\\\"",            // unbalanced quotes
+    u"x \"\" \"C:\\out\\\"",                   // empty value
+    u"u -x2 \"C:\\a.lzh\" \"C:\\\" \"f\"",     // other switch
+    u"x -x1 \"C:\\a.lzh\" \"C:\\out\\\"",      // -x1 belongs to u only
     u"u -x1\"C:\\a.lzh\" \"C:\\\" \"f\"",
     u"x\t\"C:\\a.lzh\" \"C:\\out\\\"",
 };

@@ -27,7 +27,10 @@ protected:
         LhaDrives::SetUp();
         RawMember a{"a.txt", "", textLike(20000, 1), "-lh5-", 1600000000};
         RawMember dir{"", "docs\xFF", "", "-lhd-", 1600000000};
-        RawMember b{"b.txt", "docs\xFF" "old\xFF", "bee", "-lh0-", 1600000100};
+        RawMember b{"b.txt",
+            "docs\xFF"
+            "old\xFF",
+            "bee", "-lh0-", 1600000100};
         archive = level2Member(a) + level2Member(dir) + level2Member(b) + std::string(1, '\0');
         drives.writeBytes(u"C:\\arc.lzh", archive);
     }

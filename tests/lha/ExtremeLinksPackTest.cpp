@@ -26,13 +26,10 @@ protected:
             ASSERT_EQ(::symlink(target, (src + "/" + name).c_str()), 0) << name;
     }
 
-    int pack(const std::string& name)
-    {
-        return unlha("u -x1 \"C:\\arc.lzh\" \"C:\\src\\\" \"" + name + "\"");
-    }
+    int pack(const std::string& name) { return unlha("u -x1 \"C:\\arc.lzh\" \"C:\\src\\\" \"" + name + "\""); }
 
-    inline static const std::vector<std::pair<std::string, const char*>> kLinks = {
-        {"up", ".."}, {"a", "b"}, {"b", "a"}, {"self", "self"}, {"here", "."}, {"toOutside", "../outside.txt"}};
+    inline static const std::vector<std::pair<std::string, const char*>> kLinks
+        = {{"up", ".."}, {"a", "b"}, {"b", "a"}, {"self", "self"}, {"here", "."}, {"toOutside", "../outside.txt"}};
 };
 
 TEST_F(ExtremeLinksPack, loopsAndDirectoryLinksAreRefusedByNameAndTheRealFileIsPacked)

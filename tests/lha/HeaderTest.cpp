@@ -1,6 +1,6 @@
+#include "lha/Header.h"
 #include "lha/Crc16.h"
 #include "lha/ErrorCodes.h"
-#include "lha/Header.h"
 
 #include "tests/lha/LhaTestSupport.h"
 
@@ -37,7 +37,9 @@ TEST(Header, level2RoundTripsEveryField)
 {
     RawMember m;
     m.name = "report.txt";
-    m.directory = "docs\xFF" "2024\xFF";
+    m.directory
+        = "docs\xFF"
+          "2024\xFF";
     m.data = textLike(5000, 1);
     m.unixTime = 1712345678;
     const std::string archive = level2Member(m) + std::string(1, '\0');
@@ -46,7 +48,10 @@ TEST(Header, level2RoundTripsEveryField)
     const lha::MemberHeader& h = r.header;
     EXPECT_EQ(h.level, 2);
     EXPECT_EQ(std::string(h.method.data(), 5), "-lh5-");
-    EXPECT_EQ(h.path, "docs\xFF" "2024\xFF" "report.txt");
+    EXPECT_EQ(h.path,
+        "docs\xFF"
+        "2024\xFF"
+        "report.txt");
     EXPECT_EQ(h.originalSize, 5000u);
     EXPECT_EQ(h.unixTime, 1712345678);
     EXPECT_EQ(h.dataCrc, crcOf(m.data));
@@ -70,7 +75,8 @@ TEST(Header, level2HeaderHasTheCrcExtensionOverTheWholeHeader)
     EXPECT_EQ(static_cast<unsigned char>(h[28]), crc >> 8);
     EXPECT_EQ(static_cast<unsigned char>(h[19]), 0x20);
     EXPECT_EQ(h[20], 2);
-    EXPECT_EQ(static_cast<std::size_t>(static_cast<unsigned char>(h[0]) | (static_cast<unsigned char>(h[1]) << 8)), h.size());
+    EXPECT_EQ(
+        static_cast<std::size_t>(static_cast<unsigned char>(h[0]) | (static_cast<unsigned char>(h[1]) << 8)), h.size());
 }
 
 TEST(Header, level2TotalSizeIsNeverAMultipleOf256)

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 class Interop : public LhaDrives {
 protected:
     struct File {
-        u16 stored;         // path below the base directory, "\"-separated
+        u16 stored;   // path below the base directory, "\"-separated
         std::string bytes;
     };
 
@@ -96,11 +96,10 @@ protected:
 #ifdef _WIN32
 // The readers are Linux programs; the Windows build's archives are compared
 // byte for byte with the Linux build's instead (tools/data-files).
-#define REQUIRE_TOOL(name) \
-    GTEST_SKIP() << name << " is a Linux program, not run from the Windows build";
+#define REQUIRE_TOOL(name) GTEST_SKIP() << name << " is a Linux program, not run from the Windows build";
 #else
-#define REQUIRE_TOOL(name) \
-    if (!haveTool(name)) \
+#define REQUIRE_TOOL(name)                                                                                             \
+    if (!haveTool(name))                                                                                               \
         GTEST_SKIP() << name << " is not installed (tools/bootstrap.sh installs it)";
 #endif
 
@@ -158,10 +157,11 @@ TEST_F(Interop, weExtractWhatJlhaMakesAtEveryLevelAndMethod)
             const std::string name = "j" + std::to_string(level) + std::to_string(method) + ".lzh";
             const std::string archive = drives.hostC() + "/" + name;
             // Only ASCII names: jlha's own name conversion is not under test.
-            ASSERT_EQ(shell("cd " + shellQuote(src) + " && jlha a" + std::to_string(level) + "o" +
-                            std::to_string(method) + "q " + shellQuote(archive) +
-                            " text.txt empty.dat one.dat exact8k.txt noise.bin big.bin"),
-                      0) << name;
+            ASSERT_EQ(
+                shell("cd " + shellQuote(src) + " && jlha a" + std::to_string(level) + "o" + std::to_string(method)
+                    + "q " + shellQuote(archive) + " text.txt empty.dat one.dat exact8k.txt noise.bin big.bin"),
+                0)
+                << name;
             // What jlha wrote is what this case is about.
             MemorySource made(drives.readBytes(fromUtf8("C:\\" + name)));
             std::vector<lha::MemberHeader> headers;

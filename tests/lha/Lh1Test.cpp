@@ -38,9 +38,8 @@ private:
 
 std::string words(std::size_t n, std::uint64_t seed)
 {
-    static const char* const kVocabulary[] = {"the", "archive", "member", "window", "dynamic", "huffman",
-                                              "code", "tree", "position", "length", "of", "and",
-                                              "a", "to", "in", "data"};
+    static const char* const kVocabulary[] = {"the", "archive", "member", "window", "dynamic", "huffman", "code",
+        "tree", "position", "length", "of", "and", "a", "to", "in", "data"};
     Lcg g(seed);
     std::string s;
     while (s.size() < n) {

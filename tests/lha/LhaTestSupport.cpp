@@ -93,7 +93,7 @@ std::string randomBytes(std::size_t n, std::uint32_t seed)
 std::string textLike(std::size_t n, std::uint32_t seed)
 {
     static const char* words[] = {"archive ", "member ", "header ", "window ", "the ", "of ", "and ", "file ",
-                                  "directory ", "Sorvik ", "code ", "page ", "932 ", "\r\n", "table ", "cursor "};
+        "directory ", "Sorvik ", "code ", "page ", "932 ", "\r\n", "table ", "cursor "};
     std::mt19937 rng(seed);
     std::string s;
     while (s.size() < n) {
@@ -105,7 +105,10 @@ std::string textLike(std::size_t n, std::uint32_t seed)
     return s;
 }
 
-std::uint16_t crcOf(const std::string& bytes) { return lha::crc16(0, bytes.data(), bytes.size()); }
+std::uint16_t crcOf(const std::string& bytes)
+{
+    return lha::crc16(0, bytes.data(), bytes.size());
+}
 
 std::string level2Member(const RawMember& m)
 {
@@ -165,15 +168,15 @@ std::string level1Member(const RawMember& m, std::uint32_t dosTime)
     // attributes (0x40); the compressed size field counts them too.
     std::string exts;
     exts.push_back(0x00);
-    put16(exts, 0);           // header CRC, filled in last
-    put16(exts, 5);           // size of the next extension
+    put16(exts, 0);   // header CRC, filled in last
+    put16(exts, 5);   // size of the next extension
     exts.push_back(0x40);
     put16(exts, 0x20);
-    put16(exts, 0);           // end
+    put16(exts, 0);   // end
     const std::uint32_t skip = static_cast<std::uint32_t>(data.size() + exts.size());
     std::string h = baseHeader(m, skip, dosTime, 1);
     h.push_back('M');
-    put16(h, 5);              // size of the CRC extension
+    put16(h, 5);   // size of the CRC extension
     h[0] = static_cast<char>(h.size() - 2);
     h[1] = static_cast<char>(sum(h, 2, h.size()));
     const std::size_t crcAt = h.size() + 1;

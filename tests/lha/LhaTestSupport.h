@@ -26,12 +26,12 @@ std::string textLike(std::size_t n, std::uint32_t seed);
 // One member, header and data, with freely chosen stored bytes: the tests
 // make hostile archives with these.
 struct RawMember {
-    std::string name;                 // stored bytes, separators and all
-    std::string directory;            // level 2 only: ext 0x02 bytes
-    std::string data;                 // original bytes
-    std::string method = "-lh5-";     // -lh0- stores; -lhd- for directories
+    std::string name;               // stored bytes, separators and all
+    std::string directory;          // level 2 only: ext 0x02 bytes
+    std::string data;               // original bytes
+    std::string method = "-lh5-";   // -lh0- stores; -lhd- for directories
     std::int64_t unixTime = 1700000000;
-    std::uint16_t unixMode = 0;       // 0: no 0x50 extension
+    std::uint16_t unixMode = 0;   // 0: no 0x50 extension
 };
 std::string level2Member(const RawMember& m);
 // Hand-built level 0 and 1 headers, as other archivers write them.

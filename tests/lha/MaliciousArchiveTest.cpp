@@ -54,8 +54,14 @@ TEST_F(Malicious, refusesEveryNameThatLeavesTheDestination)
     const std::vector<HostileName> cases = {
         {"slash traversal", 2, "../sentinel/x.txt", ""},
         {"backslash traversal", 2, "..\\sentinel\\x.txt", ""},
-        {"0xFF traversal in the directory", 2, "x.txt", "..\xFF" "sentinel\xFF"},
-        {"0xFF traversal in the name", 2, "..\xFF" "sentinel\xFF" "x.txt", ""},
+        {"0xFF traversal in the directory", 2, "x.txt",
+            "..\xFF"
+            "sentinel\xFF"},
+        {"0xFF traversal in the name", 2,
+            "..\xFF"
+            "sentinel\xFF"
+            "x.txt",
+            ""},
         {"traversal after a directory", 2, "sub/../../sentinel/x.txt", ""},
         {"absolute host path", 2, absolute, ""},
         {"leading backslash", 2, "\\sentinel\\x.txt", ""},
@@ -64,15 +70,20 @@ TEST_F(Malicious, refusesEveryNameThatLeavesTheDestination)
         {"UNC", 2, "\\\\server\\share\\x.txt", ""},
         {"zero-length name", 2, "", ""},
         {"level 0 backslash traversal", 0, "..\\sentinel\\x.txt", ""},
-        {"level 0 0xFF traversal", 0, "..\xFF" "sentinel\xFF" "x.txt", ""},
+        {"level 0 0xFF traversal", 0,
+            "..\xFF"
+            "sentinel\xFF"
+            "x.txt",
+            ""},
         {"level 0 zero-length name", 0, "", ""},
         {"level 1 slash traversal", 1, "../sentinel/x.txt", ""},
         {"level 1 absolute", 1, absolute, ""},
     };
     for (const HostileName& c : cases) {
         RawMember m{c.name, c.directory, "escaped!", "-lh0-"};
-        const std::string member = c.level == 2 ? level2Member(m) : c.level == 1 ? level1Member(m, 0x58210000)
-                                                                                  : level0Member(m, 0x58210000);
+        const std::string member = c.level == 2 ? level2Member(m)
+            : c.level == 1                      ? level1Member(m, 0x58210000)
+                                                : level0Member(m, 0x58210000);
         for (const char* command : {"x", "e"}) {
             if (c.name.empty() && std::string(command) == "e")
                 continue;

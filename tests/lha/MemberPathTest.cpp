@@ -12,7 +12,9 @@ struct Case {
 
 const std::vector<Case> kCases = {
     {"a.txt", {u"a.txt"}},
-    {"dir\xFF" "a.txt", {u"dir", u"a.txt"}},
+    {"dir\xFF"
+     "a.txt",
+        {u"dir", u"a.txt"}},
     {"dir\\sub/a.txt", {u"dir", u"sub", u"a.txt"}},
     {"./dir//a.txt", {u"dir", u"a.txt"}},
     {"dir\xFF", {u"dir"}},
@@ -22,13 +24,19 @@ const std::vector<Case> kCases = {
     {"..\\x", {}},
     {"../x", {}},
     {"a/../../x", {}},
-    {"a\xFF..\xFF" "x", {}},
-    {"..\xFF" "x", {}},
+    {"a\xFF..\xFF"
+     "x",
+        {}},
+    {"..\xFF"
+     "x",
+        {}},
     {"..", {}},
     {"/etc/passwd", {}},
     {"\\windows\\x", {}},
     {"\\\\server\\share\\x", {}},
-    {"\xFF" "x", {}},
+    {"\xFF"
+     "x",
+        {}},
     {"C:\\x", {}},
     {"C:x", {}},
     {"a\\C:\\x", {}},
@@ -36,7 +44,9 @@ const std::vector<Case> kCases = {
     {".. \\x", {}},
     {"", {}},
     {".", {}},
-    {"a\x01" "b", {}},
+    {"a\x01"
+     "b",
+        {}},
     {std::string("a\0b", 3), {}},
 };
 
@@ -55,7 +65,9 @@ TEST(MemberPath, mapsCheckedComponentsToHostNames)
 
 TEST(MemberPath, showsStoredPathsWithBackslashes)
 {
-    EXPECT_EQ(lha::displayPath("dir\xFF" "sub/a.txt"), u"dir\\sub\\a.txt");
+    EXPECT_EQ(lha::displayPath("dir\xFF"
+                               "sub/a.txt"),
+        u"dir\\sub\\a.txt");
 }
 
 TEST(MemberPath, keepsBytesTheCodePageCannotDecode)
@@ -83,7 +95,9 @@ TEST(MemberPath, saysWhyANameIsRefused)
 {
     EXPECT_EQ(lha::whyRefused("a.txt"), u"");
     EXPECT_EQ(lha::whyRefused(std::string("a\0b", 3)), u"名前に制御文字があります");
-    EXPECT_EQ(lha::whyRefused("a\x01" "b"), u"名前に制御文字があります");
+    EXPECT_EQ(lha::whyRefused("a\x01"
+                              "b"),
+        u"名前に制御文字があります");
     EXPECT_EQ(lha::whyRefused("..\\x"), u"展開先の外を指す名前です");
     EXPECT_EQ(lha::whyRefused("C:x"), u"展開先の外を指す名前です");
     EXPECT_EQ(lha::whyRefused(""), u"名前が空です");

@@ -39,7 +39,10 @@ protected:
     NoteRecorder recorder;
 };
 
-std::string end() { return std::string(1, '\0'); }
+std::string end()
+{
+    return std::string(1, '\0');
+}
 
 TEST_F(Notes, extractionTellsTheNewerFileItKeptAndTheLinkItSkipped)
 {
@@ -97,7 +100,10 @@ TEST_F(Notes, aNulByteInAMemberNameIsShownAndTheReasonGiven)
 TEST_F(Notes, eachRefusedNameSaysWhy)
 {
     RawMember up{"..\\up.txt", "", "x", "-lh0-"};
-    RawMember control{"a\x01" "b.txt", "", "x", "-lh0-"};
+    RawMember control{
+        "a\x01"
+        "b.txt",
+        "", "x", "-lh0-"};
     drives.writeBytes(u"C:\\arc.lzh", level2Member(up) + level2Member(control) + end());
     EXPECT_EQ(unlha("x \"C:\\arc.lzh\" \"D:\\out\\\""), lha::kErrInvalidPath);
     ASSERT_EQ(recorder.notes.size(), 2u);

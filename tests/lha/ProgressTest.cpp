@@ -1,5 +1,5 @@
-#include "lha/ErrorCodes.h"
 #include "lha/Progress.h"
+#include "lha/ErrorCodes.h"
 #include "lha/Unlha.h"
 
 #include "tests/lha/LhaTestSupport.h"
@@ -103,8 +103,8 @@ protected:
         RawMember dir{"", "docs\xFF", "", "-lhd-", 1600000000};
         RawMember big{"big.txt", "docs\xFF", textLike(3 << 20, 2), "-lh5-", 1600000000};
         RawMember last{"last.txt", "", "stored", "-lh0-", 1600000000};
-        drives.writeBytes(u"C:\\arc.lzh", level2Member(first) + level2Member(dir) + level2Member(big) +
-                                              level2Member(last) + std::string(1, '\0'));
+        drives.writeBytes(u"C:\\arc.lzh",
+            level2Member(first) + level2Member(dir) + level2Member(big) + level2Member(last) + std::string(1, '\0'));
     }
 };
 

@@ -42,8 +42,8 @@ protected:
 
 TEST_F(RunResultTest, aDamagedArchiveNamesTheFirstDamagedMemberAndWhy)
 {
-    drives.writeBytes(u"C:\\arc.lzh", goodMember("a.txt") + damagedMember("b.txt") + damagedMember("c.txt")
-        + goodMember("d.txt") + end());
+    drives.writeBytes(u"C:\\arc.lzh",
+        goodMember("a.txt") + damagedMember("b.txt") + damagedMember("c.txt") + goodMember("d.txt") + end());
     const lha::RunResult r = lha::run(u"x \"C:\\arc.lzh\" \"D:\\out\\\"");
     EXPECT_EQ(r.code, lha::kErrFileCrc);
     EXPECT_EQ(r.member, u"b.txt");

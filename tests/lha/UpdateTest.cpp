@@ -61,7 +61,9 @@ TEST_F(Update, storesThePathRelativeToTheBaseOnlyWithX1)
     ASSERT_EQ(add("sub\\f.txt", false), 0) << report;
     const auto m = members();
     ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].path, "sub\xFF" "f.txt");   // directory in extension 0x02
+    EXPECT_EQ(m[0].path,
+        "sub\xFF"
+        "f.txt");   // directory in extension 0x02
     EXPECT_EQ(m[1].path, "f.txt");
 }
 
@@ -138,7 +140,7 @@ TEST_F(Update, refusesANameCodePage932CannotHold)
     drives.writeBytes(u"C:\\src\\\uFFFD.txt", "no such character");
     char buffer[512];
     EXPECT_EQ(Unlha(nullptr, "u -x1 \"C:\\arc.lzh\" \"C:\\src\\\" \"\x85\x40.txt\"", buffer, sizeof buffer),
-              lha::kErrInvalidPath);
+        lha::kErrInvalidPath);
     EXPECT_FALSE(drives.exists(u"C:\\arc.lzh"));
 }
 

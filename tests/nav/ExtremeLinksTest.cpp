@@ -64,7 +64,8 @@ TEST_F(ExtremeLinksTest, enteringTheParentLinkAgainAndAgainListsTheParentEachTim
     const u16 deep = repeated(u"C:\\work", u"\\up\\work", 15);
     ASSERT_TRUE(m.setTreePath(deep));
     EXPECT_EQ(m.CurrentDir, deep + u"\\");
-    EXPECT_EQ(rows(), (std::vector<u16>{u"a", u"b", u"real.txt", u"self"})) << "the same directory, reached 15 times round";
+    EXPECT_EQ(rows(), (std::vector<u16>{u"a", u"b", u"real.txt", u"self"}))
+        << "the same directory, reached 15 times round";
     ASSERT_TRUE(m.setTreePath(deep + u"\\up"));
     EXPECT_EQ(rows(), std::vector<u16>{u"outside.txt"});
 }

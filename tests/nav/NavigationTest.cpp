@@ -114,18 +114,18 @@ TEST_P(TreeKeyMap, dispatches)
     EXPECT_EQ(r.outcome.code, c.outcome) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(All, TreeKeyMap, testing::Values(
-    TreeKeyCase{"ctrl+L to the table", letter('L'), kCtrl, false, TreeCommand::GoToTable, 0},
-    TreeKeyCase{"right to the table", kRight, 0, false, TreeCommand::GoToTable, 0},
-    TreeKeyCase{"ctrl+up at the root", kUp, kCtrl, true, TreeCommand::ToDriveButtons, 0},
-    TreeKeyCase{"ctrl+I at the root", letter('I'), kCtrl, true, TreeCommand::ToDriveButtons, 0},
-    TreeKeyCase{"ctrl+I below the root is up", letter('I'), kCtrl, false, TreeCommand::None, kUp},
-    TreeKeyCase{"ctrl+M is down", letter('M'), kCtrl, false, TreeCommand::None, kDown},
-    TreeKeyCase{"up at the root goes to the buttons and still reaches the tree", kUp, 0, true,
-        TreeCommand::ToDriveButtons, kUp},
-    TreeKeyCase{"up below the root moves the selection", kUp, 0, false, TreeCommand::None, kUp},
-    TreeKeyCase{"enter opens", kEnter, 0, false, TreeCommand::OpenSelected, 0},
-    TreeKeyCase{"down is the tree's", kDown, 0, false, TreeCommand::None, kDown}));
+INSTANTIATE_TEST_SUITE_P(All, TreeKeyMap,
+    testing::Values(TreeKeyCase{"ctrl+L to the table", letter('L'), kCtrl, false, TreeCommand::GoToTable, 0},
+        TreeKeyCase{"right to the table", kRight, 0, false, TreeCommand::GoToTable, 0},
+        TreeKeyCase{"ctrl+up at the root", kUp, kCtrl, true, TreeCommand::ToDriveButtons, 0},
+        TreeKeyCase{"ctrl+I at the root", letter('I'), kCtrl, true, TreeCommand::ToDriveButtons, 0},
+        TreeKeyCase{"ctrl+I below the root is up", letter('I'), kCtrl, false, TreeCommand::None, kUp},
+        TreeKeyCase{"ctrl+M is down", letter('M'), kCtrl, false, TreeCommand::None, kDown},
+        TreeKeyCase{"up at the root goes to the buttons and still reaches the tree", kUp, 0, true,
+            TreeCommand::ToDriveButtons, kUp},
+        TreeKeyCase{"up below the root moves the selection", kUp, 0, false, TreeCommand::None, kUp},
+        TreeKeyCase{"enter opens", kEnter, 0, false, TreeCommand::OpenSelected, 0},
+        TreeKeyCase{"down is the tree's", kDown, 0, false, TreeCommand::None, kDown}));
 
 TEST(DriveButtonKeyMap, movesAlongTheRowAndDownToTheTree)
 {

@@ -58,9 +58,9 @@ TEST(ArchiverMessage, membersLeftAloneAreListedWithTheirReasonsWhenAllElseWent)
         {NoteKind::SkippedLink, u"docs\\link", u"リンクは展開しません", 0},
     };
     EXPECT_EQ(archiverMessage(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", 0, notes),
-              u"次のﾌｧｲﾙは展開しませんでした\r\n"
-              u"a.txt : 既存のファイルの方が新しいので残しました\r\n"
-              u"docs\\link : リンクは展開しません");
+        u"次のﾌｧｲﾙは展開しませんでした\r\n"
+        u"a.txt : 既存のファイルの方が新しいので残しました\r\n"
+        u"docs\\link : リンクは展開しません");
 }
 
 TEST(ArchiverMessage, aFailureShowsTheCodeThenEveryFailureThenWhatWasLeftAlone)
@@ -71,11 +71,11 @@ TEST(ArchiverMessage, aFailureShowsTheCodeThenEveryFailureThenWhatWasLeftAlone)
         {NoteKind::Failed, u"b.txt", u"CRC が一致しません", lha::kErrFileCrc},
     };
     EXPECT_EQ(archiverMessage(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", lha::kErrInvalidPath, notes),
-              u"展開失敗 :-32695\r\n"
-              u"bad<00>name.txt: 名前に制御文字があります (0x8049)\r\n"
-              u"b.txt: CRC が一致しません (0x800C)\r\n"
-              u"次のﾌｧｲﾙは展開しませんでした\r\n"
-              u"a.txt : 既存のファイルの方が新しいので残しました");
+        u"展開失敗 :-32695\r\n"
+        u"bad<00>name.txt: 名前に制御文字があります (0x8049)\r\n"
+        u"b.txt: CRC が一致しません (0x800C)\r\n"
+        u"次のﾌｧｲﾙは展開しませんでした\r\n"
+        u"a.txt : 既存のファイルの方が新しいので残しました");
 }
 
 TEST(ArchiverMessage, aStopTheUserAskedForSaysNothing)

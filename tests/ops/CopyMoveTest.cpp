@@ -69,7 +69,8 @@ TEST_F(CopyMoveTest, currentEntryAsksWithBothDatesWhenDestinationIsNotOlder)
     ASSERT_EQ(ui.questions().size(), 1u);
     const auto dS = drives.fs().fileInfo(u"C:\\work\\a.txt")->lastWrite;
     const auto dD = drives.fs().fileInfo(u"C:\\dest\\a.txt")->lastWrite;
-    EXPECT_EQ(ui.questions()[0], u"送り元:" + platform::formatDateTime(dS) + u"\r\n送り先:" + platform::formatDateTime(dD)
+    EXPECT_EQ(ui.questions()[0],
+        u"送り元:" + platform::formatDateTime(dS) + u"\r\n送り先:" + platform::formatDateTime(dD)
             + u"\r\n古いか同じﾌｧｲﾙです。続行しますか？");
     EXPECT_EQ(bytes(u"C:\\dest\\a.txt"), "dest newer") << "No keeps the destination";
     ASSERT_NE(model->descriptions.lookup(u"C:\\dest\\a.txt"), nullptr) << "the description is carried all the same";
@@ -147,7 +148,8 @@ TEST_F(CopyMoveTest, onlyTheCurrentEntryIsTestedWithoutMarksAndOnlyMarkedRowsWit
     EXPECT_EQ(CheckProtectedFiles(*model, u"移動"), CommandResult::Failed);
     EXPECT_EQ(ui.messages().back(), u"黑黑黑黑.INI\r\nこのファイルは移動出来ません");
     mark(u"a.txt");
-    EXPECT_EQ(CheckProtectedFiles(*model, u"移動"), CommandResult::Done) << "the current entry is not tested when rows are marked";
+    EXPECT_EQ(CheckProtectedFiles(*model, u"移動"), CommandResult::Done)
+        << "the current entry is not tested when rows are marked";
 }
 
 // --- descriptions ---
@@ -250,7 +252,8 @@ TEST_F(CopyMoveTest, aSourceThatVanishesIsReportedByName)
     mark(u"a.txt");
     mark(u"b.txt");
     const std::string hostA = drives.host(u"C:\\work\\a.txt");
-    faults.beforeCall(FsCall::Open, 1, [hostA] { std::remove(hostA.c_str()); }, "/a.txt");
+    faults.beforeCall(
+        FsCall::Open, 1, [hostA] { std::remove(hostA.c_str()); }, "/a.txt");
     drives.fs().setFaults(&faults);
     copy();
     ASSERT_EQ(ui.messages().size(), 1u);

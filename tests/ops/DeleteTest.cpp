@@ -19,7 +19,9 @@ TEST_F(DeleteTest, markedFilesTakeOneQuestionAndShortcutsAreRefusedByName)
     ui = platform::ScriptedUi({true});
     EXPECT_EQ(DeleteFiles(*model), CommandResult::Failed);
     EXPECT_EQ(ui.questions(), std::vector<u16>{u"選択したﾌｧｲﾙを削除しますか？"});
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"C:\\work\\shortcut.LnK" u"は削除できません"});
+    EXPECT_EQ(ui.messages(),
+        std::vector<u16>{u"C:\\work\\shortcut.LnK"
+                         u"は削除できません"});
     EXPECT_FALSE(drives.exists(u"C:\\work\\a.txt"));
     EXPECT_TRUE(drives.exists(u"C:\\work\\shortcut.LnK"));
     EXPECT_TRUE(drives.exists(u"C:\\work\\b.txt")) << "unmarked files stay";
@@ -51,7 +53,8 @@ TEST_F(DeleteTest, dataFilesAreRefusedWithoutAQuestion)
     cursorOn(u"黑黑黑whatever");
     DeleteFiles(*model);
     EXPECT_TRUE(ui.questions().empty());
-    EXPECT_EQ(ui.messages(), (std::vector<u16>{u"C:\\work\\黑黑黑黑.iniは削除できません", u"C:\\work\\黑黑黑whateverは削除できません"}));
+    EXPECT_EQ(ui.messages(),
+        (std::vector<u16>{u"C:\\work\\黑黑黑黑.iniは削除できません", u"C:\\work\\黑黑黑whateverは削除できません"}));
     EXPECT_TRUE(drives.exists(u"C:\\work\\黑黑黑黑.ini"));
 }
 
@@ -86,8 +89,9 @@ TEST_F(DeleteTest, failuresAreToldWithTheirReasonAndTheRestGoesOn)
     drives.fs().setFaults(&faults);
     ui = platform::ScriptedUi({true});
     EXPECT_EQ(DeleteFiles(*model), CommandResult::Failed);
-    EXPECT_EQ(ui.messages(), (std::vector<u16>{u"C:\\work\\a.txtを削除できません\r\nアクセスが拒否されました",
-                                 u"C:\\work\\locked.txtを削除できません\r\n読み取り専用です"}));
+    EXPECT_EQ(ui.messages(),
+        (std::vector<u16>{u"C:\\work\\a.txtを削除できません\r\nアクセスが拒否されました",
+            u"C:\\work\\locked.txtを削除できません\r\n読み取り専用です"}));
     EXPECT_TRUE(drives.exists(u"C:\\work\\a.txt"));
     EXPECT_TRUE(drives.exists(u"C:\\work\\locked.txt"));
     EXPECT_FALSE(drives.exists(u"C:\\work\\z.txt"));

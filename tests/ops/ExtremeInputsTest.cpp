@@ -1,7 +1,7 @@
+#include "desc/DescriptionFile.h"
 #include "ops/CopyMove.h"
 #include "ops/Delete.h"
 #include "ops/Rename.h"
-#include "desc/DescriptionFile.h"
 #include "platform/Paths.h"
 #include "tests/ops/OpsFixture.h"
 #include "tests/support/ExtremeFiles.h"
@@ -225,7 +225,7 @@ protected:
 
     // Host names and contents; the last two are not UTF-8.
     inline static const std::vector<std::pair<std::string, std::string>> kFiles = {
-        {"\xf0\x9f\x98\x80.txt", "emoji"},        // U+1F600
+        {"\xf0\x9f\x98\x80.txt", "emoji"},   // U+1F600
         {"\xed\x95\x9c\xea\xb8\x80.txt", "hangul"},
         {"\xe2\x82\xac.txt", "euro"},
         {"bad\xff.txt", "bad byte"},
@@ -245,8 +245,8 @@ TEST_F(ExtremeNamesTest, everyNameListsAsItsOwnRowAndTheOddBytesTravelAsPrivateC
     load();
     std::vector<u16> shown = rows();
     std::sort(shown.begin(), shown.end());
-    std::vector<u16> expected{u"bad\xDCFF.txt", u"\xDCE9t\xDCE9.txt", u"\u20AC.txt", u"\uD55C\uAE00.txt",
-        u"\U0001F600.txt"};
+    std::vector<u16> expected{
+        u"bad\xDCFF.txt", u"\xDCE9t\xDCE9.txt", u"\u20AC.txt", u"\uD55C\uAE00.txt", u"\U0001F600.txt"};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(shown, expected);
     for (int r = 1; r <= model->Grid1.fileCount(); ++r)

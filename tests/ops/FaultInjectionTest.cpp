@@ -46,15 +46,14 @@ const u16 kDataDir = u"C:\\prog\\SYSDAT\\";
 enum class DataFile { Settings, Descriptions, Associations };
 
 enum class DataFault {
-    DiskFull,            // the write of the new content
-    RenameFails,         // the temporary file cannot take the old one's place
-    DirectoryUnwritable, // no temporary file can be made beside it
+    DiskFull,              // the write of the new content
+    RenameFails,           // the temporary file cannot take the old one's place
+    DirectoryUnwritable,   // no temporary file can be made beside it
     ReadOnlyFileSystem,
-    FileVanishes,        // someone removes the file just before it is written
+    FileVanishes,   // someone removes the file just before it is written
 };
 
-class DataFileFaultTest : public test::OpsFixture,
-                          public testing::WithParamInterface<std::tuple<DataFile, DataFault>> {
+class DataFileFaultTest : public test::OpsFixture, public testing::WithParamInterface<std::tuple<DataFile, DataFault>> {
 protected:
     void SetUp() override
     {
@@ -134,7 +133,8 @@ protected:
             faults.failAlways(FsCall::Open, EROFS, ".~sorvik-");
             break;
         case DataFault::FileVanishes:
-            faults.beforeCall(FsCall::Open, 1, [host] { std::remove(host.c_str()); }, ".~sorvik-");
+            faults.beforeCall(
+                FsCall::Open, 1, [host] { std::remove(host.c_str()); }, ".~sorvik-");
             break;
         }
         drives.fs().setFaults(&faults);
@@ -209,8 +209,8 @@ TEST_P(DataFileFaultTest, aFailedSaveKeepsTheOldFileWholeAndASecondSaveWritesThe
 std::string dataCaseName(const testing::TestParamInfo<std::tuple<DataFile, DataFault>>& info)
 {
     static const char* const kFiles[] = {"Settings", "Descriptions", "Associations"};
-    static const char* const kFaults[] = {"DiskFull", "RenameFails", "DirectoryUnwritable", "ReadOnlyFileSystem",
-        "FileVanishes"};
+    static const char* const kFaults[]
+        = {"DiskFull", "RenameFails", "DirectoryUnwritable", "ReadOnlyFileSystem", "FileVanishes"};
     return std::string(kFiles[int(std::get<0>(info.param))]) + "_" + kFaults[int(std::get<1>(info.param))];
 }
 
@@ -229,8 +229,9 @@ TEST_F(AssociationFileTest, aReadOnlyAssociationFileIsNamedAndKept)
     drives.writeBytes(path, cp932(u"*.TXT,C:\\E\\e.exe\r\n"));
     // Through the wide path: on Windows a narrow name is read in the ANSI code page.
     std::error_code ec;
-    std::filesystem::permissions(test::hostFsPath(drives.host(path)), std::filesystem::perms::owner_read
-            | std::filesystem::perms::group_read | std::filesystem::perms::others_read, ec);
+    std::filesystem::permissions(test::hostFsPath(drives.host(path)),
+        std::filesystem::perms::owner_read | std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+        ec);
     ASSERT_FALSE(ec) << ec.message();
     const Snapshot before = snapshotOf(drives.host(kDataDir));
     AssociationEditor editor(drives.fs(), kDataDir);
@@ -245,8 +246,15 @@ TEST_F(AssociationFileTest, aReadOnlyAssociationFileIsNamedAndKept)
 
 // --- copy and move of a file large enough for several writes ---
 
-enum class CopyFault { DiskFullFirst, DiskFullMiddle, DiskFullLast, SyncFails, RenameFails, DirectoryUnwritable,
-    ReadOnlyFileSystem };
+enum class CopyFault {
+    DiskFullFirst,
+    DiskFullMiddle,
+    DiskFullLast,
+    SyncFails,
+    RenameFails,
+    DirectoryUnwritable,
+    ReadOnlyFileSystem
+};
 
 constexpr std::size_t kBigSize = (std::size_t(16) << 20) + 12345;   // three kernel copy chunks
 
@@ -260,8 +268,7 @@ std::string bigContent()
 
 // Copy, or a move that finds the destination on another file system and so
 // copies and removes; both replace an older destination file.
-class CopyFaultTest : public test::OpsFixture,
-                      public testing::WithParamInterface<std::tuple<Operation, CopyFault>> {
+class CopyFaultTest : public test::OpsFixture, public testing::WithParamInterface<std::tuple<Operation, CopyFault>> {
 protected:
     void SetUp() override
     {
@@ -334,13 +341,14 @@ TEST_P(CopyFaultTest, theOldDestinationAndTheSourceStayWholeAndTheFileIsNamed)
     }
     drives.fs().setFaults(&faults);
     CopyMoveRun run(*model, operation, nullptr);
-    EXPECT_EQ(run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer),
-        CommandResult::Failed);
+    EXPECT_EQ(
+        run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer), CommandResult::Failed);
     drives.fs().setFaults(nullptr);
 
     EXPECT_EQ(snapshotOf(drives.host(u"C:\\work")), source) << "the source and its description file";
     EXPECT_EQ(snapshotOf(drives.host(u"C:\\dest")), destination) << "the older file, and no temporary file";
-    const u16 heading = operation == Operation::Move ? u"次のﾌｧｲﾙを移動できませんでした" : u"次のﾌｧｲﾙを複写できませんでした";
+    const u16 heading
+        = operation == Operation::Move ? u"次のﾌｧｲﾙを移動できませんでした" : u"次のﾌｧｲﾙを複写できませんでした";
     EXPECT_EQ(ui.messages(), std::vector<u16>{heading + u"\r\nbig.bin : " + reasonFor(err)});
 }
 
@@ -373,7 +381,8 @@ protected:
     {
         drives.fs().setFaults(&faults);
         CopyMoveRun run(*model, operation, nullptr);
-        const CommandOutcome result = run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer);
+        const CommandOutcome result
+            = run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer);
         drives.fs().setFaults(nullptr);
         return result;
     }
@@ -402,7 +411,8 @@ TEST_F(MoveFaultTest, aRefusedRenameOnTheSameDeviceLeavesBothFiles)
 TEST_F(MoveFaultTest, aSourceVanishingJustBeforeTheMoveIsToldAndTheDestinationKept)
 {
     const std::string host = drives.host(u"C:\\work\\a.txt");
-    faults.beforeCall(FsCall::Rename, 1, [host] { std::remove(host.c_str()); }, "/work/a.txt");
+    faults.beforeCall(
+        FsCall::Rename, 1, [host] { std::remove(host.c_str()); }, "/work/a.txt");
     EXPECT_EQ(run(Operation::Move), CommandResult::Failed);
     EXPECT_EQ(drives.readBytes(u"C:\\dest\\a.txt"), "old a");
     EXPECT_EQ(ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙを移動できませんでした\r\na.txt : ファイルが見つかりません"});
@@ -412,10 +422,12 @@ TEST_F(MoveFaultTest, aFileAppearingAtTheDestinationDuringACopyIsNeverReplaced)
 {
     std::remove(drives.host(u"C:\\dest\\a.txt").c_str());
     const std::string host = drives.host(u"C:\\dest\\a.txt");
-    faults.beforeCall(FsCall::Rename, 1, [host] { std::ofstream(host, std::ios::binary) << "theirs"; }, ".~sorvik-");
+    faults.beforeCall(
+        FsCall::Rename, 1, [host] { std::ofstream(host, std::ios::binary) << "theirs"; }, ".~sorvik-");
     EXPECT_EQ(run(Operation::Copy), CommandResult::Failed);
     EXPECT_EQ(drives.readBytes(u"C:\\dest\\a.txt"), "theirs");
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙを複写できませんでした\r\na.txt : 同じ名前のファイルがあります"});
+    EXPECT_EQ(
+        ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙを複写できませんでした\r\na.txt : 同じ名前のファイルがあります"});
     EXPECT_FALSE(leftoverTemporaries(u"C:\\dest"));
 }
 
@@ -441,10 +453,10 @@ TEST_P(DeleteFaultTest, aRefusedRemovalKeepsTheFileAndNamesIt)
     EXPECT_GT(rowOf(u"a.txt"), 0) << "the table still lists it";
 }
 
-INSTANTIATE_TEST_SUITE_P(Errors, DeleteFaultTest, testing::Values(EROFS, EBUSY, EPERM),
-    [](const testing::TestParamInfo<int>& info) { return std::string(info.param == EROFS ? "ReadOnlyFileSystem"
-                                                         : info.param == EBUSY           ? "Busy"
-                                                                                         : "NotPermitted"); });
+INSTANTIATE_TEST_SUITE_P(
+    Errors, DeleteFaultTest, testing::Values(EROFS, EBUSY, EPERM), [](const testing::TestParamInfo<int>& info) {
+        return std::string(info.param == EROFS ? "ReadOnlyFileSystem" : info.param == EBUSY ? "Busy" : "NotPermitted");
+    });
 
 // --- rename ---
 
@@ -485,16 +497,16 @@ TEST_P(RenameErrorTest, aFailedRenameLeavesTheFileAndItsDescription)
     expectDescriptionStaysWithA();
 }
 
-INSTANTIATE_TEST_SUITE_P(Errors, RenameErrorTest, testing::Values(EACCES, EROFS, EBUSY),
-    [](const testing::TestParamInfo<int>& info) { return std::string(info.param == EACCES ? "AccessDenied"
-                                                         : info.param == EROFS            ? "ReadOnlyFileSystem"
-                                                                                          : "Busy"); });
+INSTANTIATE_TEST_SUITE_P(
+    Errors, RenameErrorTest, testing::Values(EACCES, EROFS, EBUSY), [](const testing::TestParamInfo<int>& info) {
+        return std::string(info.param == EACCES ? "AccessDenied" : info.param == EROFS ? "ReadOnlyFileSystem" : "Busy");
+    });
 
 TEST_F(RenameFaultTest, aFileAppearingUnderTheNewNameMeanwhileIsNotReplaced)
 {
     const std::string host = drives.host(u"C:\\work\\b.txt");
-    faults.beforeCall(FsCall::Rename, 1, [host] { std::ofstream(host, std::ios::binary) << "someone else's b"; },
-        "/a.txt");
+    faults.beforeCall(
+        FsCall::Rename, 1, [host] { std::ofstream(host, std::ios::binary) << "someone else's b"; }, "/a.txt");
     EXPECT_EQ(renameAToB(), CommandResult::Failed);
     EXPECT_EQ(drives.readBytes(u"C:\\work\\b.txt"), "someone else's b");
     EXPECT_EQ(drives.readBytes(u"C:\\work\\a.txt"), "the user's a");
@@ -521,7 +533,8 @@ TEST_F(RenameFaultTest, withoutAtomicNoReplaceRenameAFailedUnlinkLeavesOneName)
 TEST_F(RenameFaultTest, aFileVanishingBeforeTheRenameIsToldAndNothingIsMade)
 {
     const std::string host = drives.host(u"C:\\work\\a.txt");
-    faults.beforeCall(FsCall::Rename, 1, [host] { std::remove(host.c_str()); }, "/a.txt");
+    faults.beforeCall(
+        FsCall::Rename, 1, [host] { std::remove(host.c_str()); }, "/a.txt");
     EXPECT_EQ(renameAToB(), CommandResult::Failed);
     EXPECT_FALSE(drives.exists(u"C:\\work\\b.txt"));
     EXPECT_EQ(drives.readBytes(u"C:\\work\\c.txt"), "c");
@@ -533,8 +546,8 @@ TEST_F(RenameFaultTest, aFileVanishingBeforeTheRenameIsToldAndNothingIsMade)
 
 struct AttributeFault {
     const char* name;
-    int nth;        // which attribute call of the change fails
-    int err;        // 0: the file vanishes before that call instead
+    int nth;                   // which attribute call of the change fails
+    int err;                   // 0: the file vanishes before that call instead
     std::uint32_t start = 0;   // the attributes the file has before, when not the plain ones
 };
 
@@ -558,7 +571,8 @@ TEST_P(AttributeFaultTest, aFailedChangeLeavesTheOldAttributesAndNamesTheFile)
         faults.failAt(FsCall::SetAttributes, f.nth, f.err, "/a.txt");
     } else {
         const std::string host = drives.host(path);
-        faults.beforeCall(FsCall::SetAttributes, f.nth, [host] { std::remove(host.c_str()); }, "/a.txt");
+        faults.beforeCall(
+            FsCall::SetAttributes, f.nth, [host] { std::remove(host.c_str()); }, "/a.txt");
     }
     drives.fs().setFaults(&faults);
     // Read-only and hidden: the extended attribute first, then the mode.
@@ -579,7 +593,8 @@ INSTANTIATE_TEST_SUITE_P(Calls, AttributeFaultTest,
     testing::Values(AttributeFault{"AccessDeniedAtFirstCall", 1, EACCES},
         AttributeFault{"ReadOnlyFileSystemAtFirstCall", 1, EROFS},
         AttributeFault{"AccessDeniedAtTheModeAfterTheExtendedAttribute", 2, EACCES},
-        AttributeFault{"AnEarlierSystemBitSurvivesARefusedMode", 2, EACCES, platform::kAttrSystem | platform::kAttrArchive},
+        AttributeFault{
+            "AnEarlierSystemBitSurvivesARefusedMode", 2, EACCES, platform::kAttrSystem | platform::kAttrArchive},
         AttributeFault{"AReadOnlyFileStaysReadOnlyWhenItsLastModeIsRefused", 3, EACCES,
             platform::kAttrReadOnly | platform::kAttrArchive},
         AttributeFault{"FileVanishes", 1, 0}),

@@ -125,7 +125,8 @@ TEST_F(LetterCaseTest, renameOntoANameAnotherFileHoldsInAnotherCaseIsRefused)
     model->ComentSet(u"C:\\work\\a.txt", u"説明 a");
     model->ComentSet(u"C:\\work\\b.txt", u"説明 b");
     EXPECT_EQ(renameInCurrentDir(*model, u"a.txt", u"B.TXT"), CommandResult::Failed);
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"C:\\work\\a.txtの名前をB.TXTに変更できません\r\n同じ名前のファイルがあります"});
+    EXPECT_EQ(ui.messages(),
+        std::vector<u16>{u"C:\\work\\a.txtの名前をB.TXTに変更できません\r\n同じ名前のファイルがあります"});
     EXPECT_EQ(drives.allNames(u"C:\\work"), (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_EQ(description(u"C:\\work\\a.txt"), u"説明 a");
     EXPECT_EQ(description(u"C:\\work\\b.txt"), u"説明 b");

@@ -1,5 +1,5 @@
-#include "ops/OperationChooser.h"
 #include "ops/OperationKeys.h"
+#include "ops/OperationChooser.h"
 #include "tests/ops/OpsFixture.h"
 
 namespace sorvik {
@@ -77,14 +77,15 @@ TEST_F(OperationChooserTest, setFormShowsTheSourceDirectoryWhateverWasShownBefor
 TEST_F(OperationChooserTest, theFileListShowsItsNamesInNameOrderLetterCaseAside)
 {
     // Enough names that the directory's own order is unlikely to be this one.
-    const std::vector<u16> names = {u"date.txt", u"Apple.txt", u"cherry.TXT", u"Banana.txt", u"fig.txt",
-        u"Elder.txt", u"grape.txt", u"Honeydew.txt"};
+    const std::vector<u16> names = {u"date.txt", u"Apple.txt", u"cherry.TXT", u"Banana.txt", u"fig.txt", u"Elder.txt",
+        u"grape.txt", u"Honeydew.txt"};
     for (const u16& name : names)
         file(u"C:\\work\\" + name, "x");
     OperationChooser chooser(drives.fs());
     chooser.SetForm(u"C:\\work\\");
-    EXPECT_EQ(chooser.fileNames(), (std::vector<u16>{u"Apple.txt", u"Banana.txt", u"cherry.TXT", u"date.txt",
-                                        u"Elder.txt", u"fig.txt", u"grape.txt", u"Honeydew.txt"}));
+    EXPECT_EQ(chooser.fileNames(),
+        (std::vector<u16>{u"Apple.txt", u"Banana.txt", u"cherry.TXT", u"date.txt", u"Elder.txt", u"fig.txt",
+            u"grape.txt", u"Honeydew.txt"}));
 }
 
 TEST_F(OperationChooserTest, aRootSourceSelectsItsDriveAndRoot)

@@ -55,7 +55,8 @@ TEST_F(RenameTest, anExistingNameIsRefusedAndNothingMoves)
     load();
     model->ComentSet(u"C:\\work\\a.txt", u"説明 a");
     EXPECT_EQ(renameInCurrentDir(*model, u"a.txt", u"b.txt"), CommandResult::Failed);
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"C:\\work\\a.txtの名前をb.txtに変更できません\r\n同じ名前のファイルがあります"});
+    EXPECT_EQ(ui.messages(),
+        std::vector<u16>{u"C:\\work\\a.txtの名前をb.txtに変更できません\r\n同じ名前のファイルがあります"});
     EXPECT_EQ(drives.readBytes(u"C:\\work\\b.txt"), "b");
     EXPECT_EQ(drives.readBytes(u"C:\\work\\a.txt"), "a");
     ASSERT_NE(model->descriptions.lookup(u"C:\\work\\a.txt"), nullptr) << "the description stays with the file";
@@ -79,7 +80,8 @@ TEST_F(RenameTest, namesAFileNameCannotHoldAreRefused)
 {
     file(u"C:\\work\\a.txt", "a");
     load();
-    for (const char16_t* bad : {u"", u"..", u"x\\y", u"x/y", u"a:b", u"a*b", u"a?b", u"a|b", u"a<b", u"a>b", u"a\"b", u"a\tb"}) {
+    for (const char16_t* bad :
+        {u"", u"..", u"x\\y", u"x/y", u"a:b", u"a*b", u"a?b", u"a|b", u"a<b", u"a>b", u"a\"b", u"a\tb"}) {
         ui.clear();
         EXPECT_EQ(renameInCurrentDir(*model, u"a.txt", bad), CommandResult::Failed) << toUtf8(bad);
         EXPECT_EQ(ui.messages().size(), 1u);

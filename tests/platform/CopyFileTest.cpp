@@ -81,9 +81,8 @@ TEST_F(CopyFileTest, KeepsHiddenOnAReadOnlyCopyOfAnOrdinaryUser)
     ASSERT_EQ(chmod(drives.hostC().c_str(), 0755), 0);
     if (geteuid() == 0)
         ASSERT_EQ(chown(host(u"C:\\mine").c_str(), test::kNobody, test::kNobody), 0);
-    EXPECT_TRUE(test::asOrdinaryUser([&] {
-        return bool(fs.copyFile(u"C:\\mine\\ro.txt", u"C:\\mine\\copy.txt", Replace::Never));
-    }));
+    EXPECT_TRUE(test::asOrdinaryUser(
+        [&] { return bool(fs.copyFile(u"C:\\mine\\ro.txt", u"C:\\mine\\copy.txt", Replace::Never)); }));
     EXPECT_EQ(test::valueOf(fs.attributes(u"C:\\mine\\copy.txt")), kAttrReadOnly | kAttrHidden);
 }
 
@@ -179,9 +178,8 @@ TEST_F(CopyFileTest, CopiesOnlyRegularFiles)
     // Nor is a pipe in the destination's place replaced or opened.
     drives.writeBytes(u"C:\\src.txt", "s");
     ASSERT_EQ(mkfifo(host(u"D:\\pipe").c_str(), 0644), 0);
-    EXPECT_TRUE(test::inChild([&] {
-        return kindOf(fs.copyFile(u"C:\\src.txt", u"D:\\pipe", Replace::Existing)) == ErrorKind::NotRegular;
-    }));
+    EXPECT_TRUE(test::inChild(
+        [&] { return kindOf(fs.copyFile(u"C:\\src.txt", u"D:\\pipe", Replace::Existing)) == ErrorKind::NotRegular; }));
     EXPECT_TRUE(S_ISFIFO(statOf(u"D:\\pipe", false).st_mode));
 }
 #endif
@@ -227,8 +225,7 @@ TEST_F(CopyFileTest, CancelStopsAndLeavesTheOldDestination)
     drives.writeBytes(u"C:\\big.bin", pattern(20 * kMiB));
     drives.writeBytes(u"D:\\big.bin", "old");
     RecordingObserver observer(2);
-    EXPECT_EQ(kindOf(fs.copyFile(u"C:\\big.bin", u"D:\\big.bin", Replace::Existing, &observer)),
-        ErrorKind::Cancelled);
+    EXPECT_EQ(kindOf(fs.copyFile(u"C:\\big.bin", u"D:\\big.bin", Replace::Existing, &observer)), ErrorKind::Cancelled);
     EXPECT_EQ(observer.chunks.size(), 2u);
     EXPECT_EQ(drives.readBytes(u"D:\\big.bin"), "old");
     EXPECT_TRUE(noTemporaries());
@@ -287,7 +284,8 @@ TEST_F(CopyFileTest, ASourceVanishingBeforeItOpensIsNotFound)
     drives.writeBytes(u"C:\\src.txt", "x");
     ASSERT_TRUE(fs.exists(u"C:\\src.txt"));
     fs.setFaults(&plan);
-    plan.beforeCall(FsCall::Open, 1, [&] { unlink(host(u"C:\\src.txt").c_str()); }, "src.txt");
+    plan.beforeCall(
+        FsCall::Open, 1, [&] { unlink(host(u"C:\\src.txt").c_str()); }, "src.txt");
     EXPECT_EQ(kindOf(fs.copyFile(u"C:\\src.txt", u"D:\\dst.txt", Replace::Never)), ErrorKind::NotFound);
     EXPECT_EQ(drives.allNames(u"D:\\"), std::vector<std::string>{});
 }
@@ -300,8 +298,8 @@ TEST_F(CopyFileTest, ASourceShrinkingMeanwhileIsCopiedAsFarAsItGoes)
     const std::string bytes = pattern(20 * kMiB);
     drives.writeBytes(u"C:\\log.bin", bytes);
     fs.setFaults(&plan);
-    plan.beforeCall(FsCall::Write, 2, [&] { ASSERT_EQ(truncate(host(u"C:\\log.bin").c_str(), 10 * kMiB), 0); },
-        drives.hostD());
+    plan.beforeCall(
+        FsCall::Write, 2, [&] { ASSERT_EQ(truncate(host(u"C:\\log.bin").c_str(), 10 * kMiB), 0); }, drives.hostD());
     ASSERT_TRUE(fs.copyFile(u"C:\\log.bin", u"D:\\log.bin", Replace::Never));
     EXPECT_EQ(drives.readBytes(u"D:\\log.bin"), bytes.substr(0, 10 * kMiB));
 }

@@ -98,7 +98,8 @@ protected:
     {
         drives.writeBytes(u"C:\\chunk-probe.bin", std::string(std::size_t(20) << 20, 'x'));
         RecordingObserver observer;
-        const bool copied = static_cast<bool>(fs.copyFile(u"C:\\chunk-probe.bin", u"D:\\chunk-probe.bin", platform::Replace::Never, &observer));
+        const bool copied = static_cast<bool>(
+            fs.copyFile(u"C:\\chunk-probe.bin", u"D:\\chunk-probe.bin", platform::Replace::Never, &observer));
         fs.remove(u"C:\\chunk-probe.bin");
         fs.remove(u"D:\\chunk-probe.bin");
         return copied && observer.chunks.size() >= 3;

@@ -59,11 +59,7 @@ TEST(FormatDateTime, ShowsTheLocalFieldsAsGiven)
 // Sets ICU's default locale for one test and puts the old one back.
 class DefaultLocale {
 public:
-    explicit DefaultLocale(const char* name)
-        : m_saved(icu::Locale::getDefault())
-    {
-        set(icu::Locale(name));
-    }
+    explicit DefaultLocale(const char* name) : m_saved(icu::Locale::getDefault()) { set(icu::Locale(name)); }
     ~DefaultLocale() { set(m_saved); }
 
 private:
@@ -92,8 +88,7 @@ TEST(FormatDateTime, UsesTheMediumFormatOfTheDefaultLocale)
 // Sets ICU's default time zone for one test and puts the old one back.
 class DefaultZone {
 public:
-    explicit DefaultZone(const char* id)
-        : m_saved(icu::TimeZone::createDefault())
+    explicit DefaultZone(const char* id) : m_saved(icu::TimeZone::createDefault())
     {
         icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(id));
     }

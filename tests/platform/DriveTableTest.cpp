@@ -38,14 +38,14 @@ TEST(DriveTableToHost, MapsWindowsPathsOntoDriveRoots)
         {u"D:", "/tmp/a"},
         {u"D:\\a\\\\b", "/tmp/a/a/b"},
         {u"D:\\a\\.\\b\\..\\c", "/tmp/a/a/c"},
-        {u"D:\\..\\..\\etc", "/tmp/a/etc"},     // never above the drive's root
+        {u"D:\\..\\..\\etc", "/tmp/a/etc"},   // never above the drive's root
         {u"name.txt", "name.txt"},
         {u"sub\\x.txt", "sub/x.txt"},
         {u"..\\x.txt", "../x.txt"},
         {u".", "."},
-        {u"F:\\x", std::nullopt},                // unknown letter
-        {u"\\\\server\\share\\x", std::nullopt}, // UNC
-        {u"\\x", std::nullopt},                  // no drive to root it on
+        {u"F:\\x", std::nullopt},                  // unknown letter
+        {u"\\\\server\\share\\x", std::nullopt},   // UNC
+        {u"\\x", std::nullopt},                    // no drive to root it on
         {u"", std::nullopt},
     };
     DriveTable t = sampleTable();
@@ -73,7 +73,7 @@ TEST(DriveTableToWin, PicksTheDriveWithTheLongestRoot)
         {"/tmp/a", u"D:\\"},
         {"/tmp/a/", u"D:\\"},
         {"/tmp/a/x.txt", u"D:\\x.txt"},
-        {"/tmp/ab", u"C:\\tmp\\ab"},             // not inside /tmp/a
+        {"/tmp/ab", u"C:\\tmp\\ab"},   // not inside /tmp/a
         {"/tmp/a/b", u"E:\\"},
         {"/tmp/a/b/c/d", u"E:\\c\\d"},
         {"/tmp/a/bc", u"D:\\bc"},
@@ -120,16 +120,19 @@ struct NameCase {
 TEST(HostNames, MapReversiblyOntoWindowsNames)
 {
     const NameCase cases[] = {
-        {"plain.txt", u"plain.txt"},
-        {"黑黑黑黑.ini", u"黑黑黑黑.ini"},
-        {"a\\b", u16(u"a") + kMappedBackslash + u"b"},
+        {"plain.txt", u"plain.txt"}, {"黑黑黑黑.ini", u"黑黑黑黑.ini"}, {"a\\b", u16(u"a") + kMappedBackslash + u"b"},
         {"emoji😀", u"emoji😀"},
-        {"bad\xFF" "name", u"bad\xDCFF" "name"},
-        {"latin1-\xE9t\xE9", u"latin1-\xDCE9t\xDCE9"},
-        {"cut\xE6\x97", u"cut\xDCE6\xDC97"},                // truncated sequence
-        {"\xC0\xAF", u"\xDCC0\xDCAF"},                      // overlong "/"
-        {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},            // encoded surrogate
-        {"a\xEF\x81\x9C" "b", u"a\xDCEF\xDC81\xDC9C" "b"},   // a real U+F05C, apart from "a\\b"
+        {"bad\xFF"
+         "name",
+            u"bad\xDCFF"
+            "name"},
+        {"latin1-\xE9t\xE9", u"latin1-\xDCE9t\xDCE9"}, {"cut\xE6\x97", u"cut\xDCE6\xDC97"},   // truncated sequence
+        {"\xC0\xAF", u"\xDCC0\xDCAF"},                                                        // overlong "/"
+        {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},                                              // encoded surrogate
+        {"a\xEF\x81\x9C"
+         "b",
+            u"a\xDCEF\xDC81\xDC9C"
+            "b"},   // a real U+F05C, apart from "a\\b"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.host);

@@ -67,7 +67,8 @@ TEST(ReasonText, GivesAShortJapaneseReasonPerKind)
 
 TEST(ReasonText, NamesTheCodeWhenNoKindFits)
 {
-    EXPECT_EQ(reasonText({ErrorKind::Other, EIO}), u"エラーが起きました (errno " + fromUtf8(std::to_string(EIO)) + u")");
+    EXPECT_EQ(
+        reasonText({ErrorKind::Other, EIO}), u"エラーが起きました (errno " + fromUtf8(std::to_string(EIO)) + u")");
     EXPECT_EQ(reasonText({ErrorKind::Other, 1234}), u"エラーが起きました (errno 1234)");
 }
 

@@ -11,11 +11,11 @@ TEST(FaultPlan, FailsTheNthCallOfAKindAmongThoseOnAMatchingPath)
 {
     FaultPlan plan;
     plan.failAt(FsCall::Write, 2, ENOSPC, "/dst/");
-    EXPECT_EQ(plan.before(FsCall::Write, "/src/a"), 0);    // another path: not counted
-    EXPECT_EQ(plan.before(FsCall::Write, "/dst/a"), 0);    // first
-    EXPECT_EQ(plan.before(FsCall::Read, "/dst/a"), 0);     // another kind
+    EXPECT_EQ(plan.before(FsCall::Write, "/src/a"), 0);   // another path: not counted
+    EXPECT_EQ(plan.before(FsCall::Write, "/dst/a"), 0);   // first
+    EXPECT_EQ(plan.before(FsCall::Read, "/dst/a"), 0);    // another kind
     EXPECT_EQ(plan.before(FsCall::Write, "/dst/b"), ENOSPC);
-    EXPECT_EQ(plan.before(FsCall::Write, "/dst/c"), 0);    // only the second
+    EXPECT_EQ(plan.before(FsCall::Write, "/dst/c"), 0);   // only the second
     EXPECT_EQ(plan.count(FsCall::Write), 4);
     EXPECT_EQ(plan.count(FsCall::Write, "/dst/"), 3);
     EXPECT_EQ(plan.count(FsCall::Read, "/dst/"), 1);

@@ -233,7 +233,9 @@ TEST_F(FileSafetyTest, ABackslashAndARealPrivateUseCharacterStayTwoFiles)
     drives.makeDir(u"C:\\names");
     const std::string dir = host(u"C:\\names");
     const std::string backslash = "a\\b";
-    const std::string privateUse = "a\xEF\x81\x9C" "b";
+    const std::string privateUse
+        = "a\xEF\x81\x9C"
+          "b";
     for (const std::string& name : {backslash, privateUse}) {
         int fd = open((dir + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         ASSERT_GE(fd, 0);
@@ -308,7 +310,8 @@ TEST_F(FileSafetyTest, AnEntryVanishingWhileListedHasNoInfo)
     drives.writeBytes(u"C:\\stays.txt", "1");
     drives.writeBytes(u"C:\\goes.txt", "22");
     fs.setFaults(&plan);
-    plan.beforeCall(FsCall::Stat, 1, [&] { unlink(host(u"C:\\goes.txt").c_str()); }, "goes.txt");
+    plan.beforeCall(
+        FsCall::Stat, 1, [&] { unlink(host(u"C:\\goes.txt").c_str()); }, "goes.txt");
     auto entries = fs.listDirectoryWithInfo(u"C:\\");
     ASSERT_TRUE(entries);
     ASSERT_EQ(entries->size(), 2u);

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifndef _WIN32
@@ -35,7 +35,10 @@ protected:
     }
 #endif
     // On Windows the C library sets the read-only attribute from the owner's write bit.
-    void chmodWin(const u16& path, int mode) const { ASSERT_EQ(chmod(drives.host(path).c_str(), mode), 0); }
+    void chmodWin(const u16& path, int mode) const
+    {
+        ASSERT_EQ(chmod(drives.host(path).c_str(), mode), 0);
+    }
     std::vector<u16> names(const u16& dir) const
     {
         std::vector<u16> out;
@@ -127,7 +130,7 @@ TEST_F(FileSystemTest, CreatesAndListsDirectories)
     EXPECT_TRUE(fs.directoryExists(u"C:\\dir\\"));
     EXPECT_TRUE(fs.directoryExists(u"c:\\dir"));
 #ifdef _WIN32
-    EXPECT_TRUE(fs.directoryExists(u"C:\\Dir"));    // Windows names ignore letter case
+    EXPECT_TRUE(fs.directoryExists(u"C:\\Dir"));   // Windows names ignore letter case
 #else
     EXPECT_FALSE(fs.directoryExists(u"C:\\Dir"));   // the host is case-sensitive
 #endif
@@ -395,7 +398,7 @@ TEST_F(FileSystemTest, OpensOnlyExistingFilesForReading)
     EXPECT_EQ(kindOf(fs.readFile(u"C:\\dir")), ErrorKind::IsDirectory);
     EXPECT_EQ(kindOf(fs.readFile(u"C:\\b.txt")), ErrorKind::NotFound);
 #ifdef _WIN32
-    EXPECT_TRUE(fs.exists(u"c:\\A.TXT"));    // Windows names ignore letter case
+    EXPECT_TRUE(fs.exists(u"c:\\A.TXT"));   // Windows names ignore letter case
 #else
     EXPECT_TRUE(fs.exists(u"c:\\A.TXT") == false);
 #endif

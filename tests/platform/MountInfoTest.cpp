@@ -61,15 +61,15 @@ TEST(MountInfo, ListsBrowsableMountsInMountPointOrder)
     };
     const Expected expected[] = {
         {u'C', "/", kDriveFixed},
-        {u'D', "/data", kDriveRemovable},                    // exFAT on a removable disk
-        {u'E', "/etc/bound", kDriveFixed},                   // a bind-mounted directory
+        {u'D', "/data", kDriveRemovable},    // exFAT on a removable disk
+        {u'E', "/etc/bound", kDriveFixed},   // a bind-mounted directory
         {u'F', "/home", kDriveFixed},
         {u'G', "/home/user/remote", kDriveRemote},
         {u'H', "/media/user/Camera", kDriveRemovable},
         {u'I', "/mnt/nas", kDriveRemote},
-        {u'J', "/mnt/old\\disk", kDriveFixed},               // "\134" unescaped
+        {u'J', "/mnt/old\\disk", kDriveFixed},   // "\134" unescaped
         {u'K', "/mnt/share", kDriveRemote},
-        {u'L', "/run/media/user/DVD Disc", kDriveCdRom},     // "\040" unescaped
+        {u'L', "/run/media/user/DVD Disc", kDriveCdRom},   // "\040" unescaped
         {u'M', "/run/media/user/USB STICK", kDriveRemovable},
         {u'N', "/tmp", kDriveRamDisk},
     };
@@ -89,9 +89,9 @@ TEST(MountInfo, SkipsPseudoFileSystemsAndSystemPlaces)
     std::set<std::string> roots;
     for (const Drive& d : t.drives())
         roots.insert(d.hostRoot);
-    for (const char* skipped : {"/sys", "/proc", "/dev", "/dev/pts", "/run", "/dev/shm", "/sys/fs/cgroup",
-             "/boot/efi", "/snap/core20/1234", "/run/user/1000", "/run/user/1000/gvfs",
-             "/var/lib/docker/overlay2/abc/merged", "/proc/sys/fs/binfmt_misc"})
+    for (const char* skipped :
+        {"/sys", "/proc", "/dev", "/dev/pts", "/run", "/dev/shm", "/sys/fs/cgroup", "/boot/efi", "/snap/core20/1234",
+            "/run/user/1000", "/run/user/1000/gvfs", "/var/lib/docker/overlay2/abc/merged", "/proc/sys/fs/binfmt_misc"})
         EXPECT_EQ(roots.count(skipped), 0u) << skipped;
 }
 
@@ -114,10 +114,11 @@ TEST(MountInfo, WithoutAProbeNoDiskCountsAsRemovableUnlessMountedAsMedia)
 
 TEST(MountInfo, KeepsTheLastMountOfAPointAndAlwaysHasC)
 {
-    const std::string text = "1 0 0:1 / / rw - overlay overlay rw\n"
-                             "2 1 0:2 / /mnt rw - ext4 /dev/sda1 rw\n"
-                             "3 1 0:3 / /mnt rw - nfs srv:/x rw\n"
-                             "garbage line\n";
+    const std::string text
+        = "1 0 0:1 / / rw - overlay overlay rw\n"
+          "2 1 0:2 / /mnt rw - ext4 /dev/sda1 rw\n"
+          "3 1 0:3 / /mnt rw - nfs srv:/x rw\n"
+          "garbage line\n";
     DriveTable t = DriveTable::fromMountInfo(text);
     ASSERT_EQ(t.drives().size(), 2u);
     EXPECT_EQ(t.drives()[0].hostRoot, "/");

@@ -214,7 +214,8 @@ TEST_F(MoveFileTest, AcrossDevicesTheRulesOfTheDestinationStillHold)
 TEST_F(MoveFileTest, MovesBetweenRealFileSystems)
 {
     std::string shm = "/dev/shm/sorvik-test-XXXXXX";
-    struct stat shmStat {}, tmpStat {};
+    struct stat shmStat {
+    }, tmpStat{};
     if (stat("/dev/shm", &shmStat) != 0 || stat(drives.hostC().c_str(), &tmpStat) != 0
         || shmStat.st_dev == tmpStat.st_dev || !mkdtemp(shm.data()))
         GTEST_SKIP() << "no second file system to move to";

@@ -1,5 +1,5 @@
-#include "platform/FileSystem.h"
 #include "platform/Placement.h"
+#include "platform/FileSystem.h"
 #include "platform/Program.h"
 #include "tests/support/TempDrive.h"
 
@@ -38,8 +38,8 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"a writable directory is a portable copy", false, false, true, "", Placement::Portable,
-        "/opt/sv/bin/SYSDAT", "/opt/sv/bin"},
+    {"a writable directory is a portable copy", false, false, true, "", Placement::Portable, "/opt/sv/bin/SYSDAT",
+        "/opt/sv/bin"},
     {"SYSDAT beside an unwritable executable stays portable", true, false, false, "", Placement::Portable,
         "/opt/sv/bin/SYSDAT", "/opt/sv/bin"},
     {"SYSDAT beside an installed executable stays portable", true, true, false, "/xdg", Placement::Portable,

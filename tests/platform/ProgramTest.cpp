@@ -1,5 +1,5 @@
-#include "platform/FileSystem.h"
 #include "platform/Program.h"
+#include "platform/FileSystem.h"
 #include "platform/Ui.h"
 #include "tests/support/TempDrive.h"
 

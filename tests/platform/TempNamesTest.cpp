@@ -30,10 +30,10 @@ TEST(TempNames, EveryNameCarriesItsWritersPid)
 TEST(TempNames, KnowsTheEarlierArchiverNamesAndNothingElse)
 {
     EXPECT_EQ(temporaryOwner(".~sorvik-0123456789ab").kind, Kind::Unowned);
-    for (const char* name : {".~sorvik-0123456789a", ".~sorvik-0123456789abc", ".~sorvik-0123456789ag",
-             ".~sorvik-notes.tmp", ".~sorvik-12-zz.tmp", ".~sorvik--abc.tmp", ".~sorvik-0-abc.tmp",
-             ".~sorvik-12-.tmp", ".~sorvik-12-abc.txt", "x.~sorvik-12-abc.tmp", "~sorvik-12-abc.tmp", "notes.tmp",
-             ".~sorvik-99999999999-abc.tmp"})
+    for (const char* name :
+        {".~sorvik-0123456789a", ".~sorvik-0123456789abc", ".~sorvik-0123456789ag", ".~sorvik-notes.tmp",
+            ".~sorvik-12-zz.tmp", ".~sorvik--abc.tmp", ".~sorvik-0-abc.tmp", ".~sorvik-12-.tmp", ".~sorvik-12-abc.txt",
+            "x.~sorvik-12-abc.tmp", "~sorvik-12-abc.tmp", "notes.tmp", ".~sorvik-99999999999-abc.tmp"})
         EXPECT_EQ(temporaryOwner(name).kind, Kind::NotOurs) << name;
 }
 

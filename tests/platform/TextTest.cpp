@@ -29,11 +29,11 @@ const Cp932Case kCp932Cases[] = {
     {u"ファイル", "\x83\x74\x83\x40\x83\x43\x83\x8B"},
     {u"ﾌｧｲﾙ", "\xCC\xA7\xB2\xD9"},   // half-width katakana are single bytes
     {u"黑", "\xFC\x4B"},             // IBM extension row, as Windows chooses
-    {u"C:\\dir\\", "C:\\dir\\"},    // 0x5C is a backslash, never a yen sign
+    {u"C:\\dir\\", "C:\\dir\\"},     // 0x5C is a backslash, never a yen sign
     {u"~", "~"},
-    {u"～", "\x81\x60"},             // the full-width tilde of code page 932, not the wave dash
+    {u"～", "\x81\x60"},   // the full-width tilde of code page 932, not the wave dash
     {u"＼", "\x81\x5F"},
-    {u"①", "\x87\x40"},             // NEC special characters
+    {u"①", "\x87\x40"},   // NEC special characters
     {u"∵", "\x81\xE6"},
     {u"a b\r\n", "a b\r\n"},
     {u"", ""},
@@ -73,8 +73,8 @@ TEST(Cp932, RefusesCharactersItCannotHoldInsteadOfSubstituting)
 TEST(Cp932, RefusesCharactersItWouldDropOrReplace)
 {
     const std::u16string pair = u"a\U000E0100b";   // a variation selector beyond the BMP
-    for (const u16 text : {u16(u"\u00AD"), u16(u"ab\u200Bc"), u16(u"\uFEFF説明"), u16(u"1\uFE0F"),
-             u16(u"\u180E"), u16(u"\uF86F"), pair}) {
+    for (const u16 text : {u16(u"\u00AD"), u16(u"ab\u200Bc"), u16(u"\uFEFF説明"), u16(u"1\uFE0F"), u16(u"\u180E"),
+             u16(u"\uF86F"), pair}) {
         SCOPED_TRACE(toUtf8(text));
         EXPECT_FALSE(encodeCp932(text).has_value());
         EXPECT_FALSE(representableInCp932(text));
@@ -99,10 +99,10 @@ struct InvalidCase {
 TEST(Cp932, DecodesInvalidBytesAsReplacementCharacters)
 {
     const InvalidCase cases[] = {
-        {"\x81", u"\uFFFD"},                    // lead byte cut off at the end
+        {"\x81", u"\uFFFD"},   // lead byte cut off at the end
         {"ab\x90", u"ab\uFFFD"},
-        {"\x81 x", u"\uFFFD x"},                // lead byte without a trail byte
-        {"\x85\x40z", u"\uFFFDz"},              // unassigned double-byte code
+        {"\x81 x", u"\uFFFD x"},     // lead byte without a trail byte
+        {"\x85\x40z", u"\uFFFDz"},   // unassigned double-byte code
         {"\x90\xE0\x81", u"説\uFFFD"},
     };
     for (const auto& c : cases) {
@@ -272,10 +272,7 @@ public:
                 + (expected ? hex(*expected) : "refused"));
     }
 
-    void expectNone() const
-    {
-        EXPECT_EQ(m_count, 0u) << "first ones:\n" << m_first;
-    }
+    void expectNone() const { EXPECT_EQ(m_count, 0u) << "first ones:\n" << m_first; }
 
 private:
     void add(const std::string& line)
@@ -370,7 +367,9 @@ TEST(Utf8, ConvertsBothWaysAndReplacesBrokenInput)
 {
     EXPECT_EQ(fromUtf8("黑黑黑HP.txt"), u"黑黑黑HP.txt");
     EXPECT_EQ(toUtf8(u"説明 😀"), "説明 😀");
-    EXPECT_EQ(fromUtf8("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(fromUtf8("a\xFF"
+                       "b"),
+        u"a\uFFFDb");
     EXPECT_EQ(toUtf8(u16(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(fromUtf8(""), u"");
 }
@@ -382,11 +381,11 @@ TEST(ToUpper, UsesFullUnicodeMappingWithoutLocaleRules)
 #ifndef _WIN32
         // ICU's full mapping; the Windows system call maps one to one and
         // leaves "ß" as it is, as Windows compares file names.
-        {u"straße", u"STRASSE"},     // one character becomes two
+        {u"straße", u"STRASSE"},   // one character becomes two
 #endif
         {u"ｆｉｌｅ", u"ＦＩＬＥ"},
         {u"ä", u"Ä"},
-        {u"i", u"I"},                // never the Turkish dotted capital
+        {u"i", u"I"},   // never the Turkish dotted capital
         {u"黑ﾌｧｲﾙ", u"黑ﾌｧｲﾙ"},
         {u"", u""},
     };
@@ -409,8 +408,8 @@ TEST(CompareNoCase, IgnoresLetterCaseOnly)
 
 TEST(CollationKey, OrdersLikeCompareNoCase)
 {
-    std::vector<u16> words = {u"beta", u"Alpha", u"alpha2", u"ALPHA", u"gamma", u"Beta", u"ファイル", u"ﾌｧｲﾙ",
-        u"説明", u"1.txt", u"_x", u"", u"résumé", u"resume", u"Zeta"};
+    std::vector<u16> words = {u"beta", u"Alpha", u"alpha2", u"ALPHA", u"gamma", u"Beta", u"ファイル", u"ﾌｧｲﾙ", u"説明",
+        u"1.txt", u"_x", u"", u"résumé", u"resume", u"Zeta"};
     for (const u16& a : words) {
         for (const u16& b : words) {
             int byKey = collationKey(a).compare(collationKey(b));
@@ -435,7 +434,7 @@ TEST(SplitLines, AcceptsEveryLineEnd)
         {u"a\r\nb\r\n", {u"a", u"b"}},
         {u"a\nb\n", {u"a", u"b"}},
         {u"a\rb\r", {u"a", u"b"}},
-        {u"a\r\nb", {u"a", u"b"}},            // missing last line end
+        {u"a\r\nb", {u"a", u"b"}},   // missing last line end
         {u"a\r\n\r\nb\r\n", {u"a", u"", u"b"}},
         {u"\r\n", {u""}},
         {u"a\n\r\nb", {u"a", u"", u"b"}},

@@ -68,15 +68,15 @@ inline QStringList itemsOf(const QListWidget* list)
 // to C:\dest, back to Command1.
 inline void chooseDestInDialog()
 {
-    key(Qt::Key_Left);    // File1
-    key(Qt::Key_Left);    // Dir1, on C:\work
+    key(Qt::Key_Left);   // File1
+    key(Qt::Key_Left);   // Dir1, on C:\work
     EXPECT_EQ(focusName(), QStringLiteral("Dir1"));
-    key(Qt::Key_Up);      // the root
-    key(Qt::Key_Return);  // open it: C:\, then dest, prog, work
+    key(Qt::Key_Up);       // the root
+    key(Qt::Key_Return);   // open it: C:\, then dest, prog, work
     key(Qt::Key_Down);
-    key(Qt::Key_Return);  // open C:\dest
-    key(Qt::Key_Right);   // File1
-    key(Qt::Key_Right);   // Command1
+    key(Qt::Key_Return);   // open C:\dest
+    key(Qt::Key_Right);    // File1
+    key(Qt::Key_Right);    // Command1
     EXPECT_EQ(focusName(), QStringLiteral("Command1"));
 }
 

@@ -37,7 +37,8 @@ std::string makeTemp(const std::filesystem::path& base)
     std::mt19937_64 rng((std::uint64_t(seed()) << 32) ^ seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
         char name[32];
-        std::snprintf(name, sizeof name, "sorvik-test-%012llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFull));
+        std::snprintf(
+            name, sizeof name, "sorvik-test-%012llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFull));
         std::error_code ec;
         if (std::filesystem::create_directory(base / name, ec))
             return hostString(base / name);
@@ -56,8 +57,7 @@ std::filesystem::path hostFsPath(const std::string& host)
 #endif
 }
 
-TempDrives::TempDrives()
-    : TempDrives(std::filesystem::temp_directory_path().string())
+TempDrives::TempDrives() : TempDrives(std::filesystem::temp_directory_path().string())
 {
 }
 
@@ -89,10 +89,10 @@ TempDrives::~TempDrives()
     for (const auto& root : {m_hostC, m_hostD}) {
         for (auto it = std::filesystem::recursive_directory_iterator(hostFsPath(root), ec);
              it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                std::filesystem::perm_options::add, ec);
-        std::filesystem::permissions(hostFsPath(root), std::filesystem::perms::owner_all,
-            std::filesystem::perm_options::add, ec);
+            std::filesystem::permissions(
+                it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(
+            hostFsPath(root), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(hostFsPath(root), ec);
     }
 }
@@ -168,7 +168,8 @@ void TempDrives::setTime(const std::u16string& winPath, int y, int mo, int d, in
     local.wHour = WORD(h), local.wMinute = WORD(mi), local.wSecond = WORD(s);
     FILETIME ft;
     HANDLE file = CreateFileW(hostFsPath(host(winPath)).c_str(), FILE_WRITE_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+        nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         if (TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) && SystemTimeToFileTime(&utc, &ft))
             SetFileTime(file, nullptr, &ft, &ft);

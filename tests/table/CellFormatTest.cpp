@@ -22,17 +22,14 @@ TEST_P(SizeFormats, cellAndSortKey)
     EXPECT_EQ(sizeSortKey(c.size).size(), 11u);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, SizeFormats, testing::Values(
-    SizeCase{0, u"0 ", u"           "},
-    SizeCase{5, u"5 ", u"          5"},
-    SizeCase{999, u"999 ", u"        999"},
-    SizeCase{1000, u"1,000 ", u"      1,000"},
-    SizeCase{999999, u"999,999 ", u"    999,999"},
-    SizeCase{1234567, u"1,234,567 ", u"  1,234,567"},
-    SizeCase{999999999, u"999,999,999 ", u"999,999,999"},
-    // Past 11 characters the key keeps its first 11 and loses numeric order.
-    SizeCase{1000000000, u"1,000,000,000 ", u"1,000,000,0"},
-    SizeCase{12345678901, u"12,345,678,901 ", u"12,345,678,"}));
+INSTANTIATE_TEST_SUITE_P(All, SizeFormats,
+    testing::Values(SizeCase{0, u"0 ", u"           "}, SizeCase{5, u"5 ", u"          5"},
+        SizeCase{999, u"999 ", u"        999"}, SizeCase{1000, u"1,000 ", u"      1,000"},
+        SizeCase{999999, u"999,999 ", u"    999,999"}, SizeCase{1234567, u"1,234,567 ", u"  1,234,567"},
+        SizeCase{999999999, u"999,999,999 ", u"999,999,999"},
+        // Past 11 characters the key keeps its first 11 and loses numeric order.
+        SizeCase{1000000000, u"1,000,000,000 ", u"1,000,000,0"},
+        SizeCase{12345678901, u"12,345,678,901 ", u"12,345,678,"}));
 
 TEST(DateCell, twoDigitFieldsInTheFixedPattern)
 {

@@ -36,10 +36,7 @@ protected:
     }
 
     // Wine keeps the archive bit on every file, so no file there is "plain".
-    bool plainFilesExist()
-    {
-        return (*drives.fs().attributes(u"C:\\work\\plain") & platform::kAttrArchive) == 0;
-    }
+    bool plainFilesExist() { return (*drives.fs().attributes(u"C:\\work\\plain") & platform::kAttrArchive) == 0; }
 
     TempDrives drives;
     FileListing listing;
@@ -56,7 +53,10 @@ TEST_F(DisplayKindsTest, eachKindLetsItsFilesIn)
 {
     if (!plainFilesExist())
         GTEST_SKIP() << "this file system sets the archive attribute on every file (Wine), so no file is plain";
-    struct Case { DisplayKinds kinds; Names names; };
+    struct Case {
+        DisplayKinds kinds;
+        Names names;
+    };
     const Case cases[] = {
         {{1, 1, 0, 1}, {u"archive", u"hidden", u"plain", u"readonly"}},
         {{1, 0, 1, 1}, {u"archive", u"plain", u"readonly", u"system"}},
@@ -67,8 +67,8 @@ TEST_F(DisplayKindsTest, eachKindLetsItsFilesIn)
         {{-1, 2, 0, 7}, {u"archive", u"hidden", u"plain", u"readonly"}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(listed(c.kinds), c.names) << c.kinds.ShowReadOnly << c.kinds.ShowHidden << c.kinds.ShowSystem
-                                            << c.kinds.ShowArchive;
+        EXPECT_EQ(listed(c.kinds), c.names)
+            << c.kinds.ShowReadOnly << c.kinds.ShowHidden << c.kinds.ShowSystem << c.kinds.ShowArchive;
 }
 
 TEST_F(DisplayKindsTest, archiveOffKeepsArchiveFilesOutLikeTheOtherKinds)

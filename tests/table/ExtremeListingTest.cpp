@@ -102,7 +102,7 @@ TEST_F(ExtremeListingTest, eachSortOrderFillsTheTableFromItsOwnEnd)
 TEST_F(ExtremeListingTest, cursorMarksAndSavedPositionsReachTheLastRows)
 {
     Form1Model& m = loadModel();
-    const int last = FileTable::kMaxFiles;        // 32,766: the last file row
+    const int last = FileTable::kMaxFiles;           // 32,766: the last file row
     const int trailing = FileTable::kMaxFiles + 1;   // 32,767: the largest 16-bit row
     ASSERT_TRUE(m.Grid1.setCursor(last, 0));
     EXPECT_TRUE(m.Grid1.onFileRowInColumn0());

@@ -1,5 +1,5 @@
-#include "platform/Ui.h"
 #include "table/PositionStack.h"
+#include "platform/Ui.h"
 #include "tests/support/TempDrive.h"
 
 #include <gtest/gtest.h>

@@ -23,7 +23,6 @@ protected:
         drives.writeBytes(u"C:\\work\\" + name, std::string(size, 'x'));
         drives.setTime(u"C:\\work\\" + name, year, month, 1, 12, 0, 0);
     }
-
 };
 
 TEST_F(RefreshFileTableTest, fillsHeadingFileRowsAndTrailingRow)

@@ -1,10 +1,10 @@
 #include "lha/Unlha.h"
 #include "platform/Faults.h"
-#include "ui/QtUi.h"
+#include "tests/lha/LhaTestSupport.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/support/HostFiles.h"
-#include "tests/lha/LhaTestSupport.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QTimer>
 
@@ -143,11 +143,14 @@ class HeldArchiver {
 public:
     HeldArchiver(platform::FsCall call, int nth, const std::string& pathPart)
     {
-        m_faults.beforeCall(call, nth, [this] {
-            m_held = true;
-            for (int i = 0; i < 2000 && !m_release; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }, pathPart);
+        m_faults.beforeCall(
+            call, nth,
+            [this] {
+                m_held = true;
+                for (int i = 0; i < 2000 && !m_release; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            },
+            pathPart);
         lha::setFaults(&m_faults);
     }
     ~HeldArchiver() { lha::setFaults(nullptr); }
@@ -243,8 +246,9 @@ TEST_F(ArchiveScenario, uTellsOfTheNewerFileItKeptInOneMessage)
     drives.writeBytes(u"C:\\dest\\Memo.Txt", "newer on disk");
     drives.setTime(u"C:\\dest\\Memo.Txt", 2030, 1, 1, 0, 0, 0);
     unpackToDest(u"Memo.LZH");
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙは展開しませんでした\r\n"
-                                              u"Memo.Txt : 既存のファイルの方が新しいので残しました"});
+    EXPECT_EQ(ui.messages(),
+        std::vector<u16>{u"次のﾌｧｲﾙは展開しませんでした\r\n"
+                         u"Memo.Txt : 既存のファイルの方が新しいので残しました"});
     EXPECT_EQ(drives.readBytes(u"C:\\dest\\Memo.Txt"), "newer on disk");
 }
 
@@ -255,8 +259,9 @@ TEST_F(ArchiveScenario, aSecondPOfAnUnchangedFileSaysTheArchiveIsAsNew)
     ASSERT_TRUE(ui.messages().empty());
     const std::string archive = drives.readBytes(u"C:\\work\\Memo.LZH");
     pack(u"Memo.Txt");
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"次のﾌｧｲﾙは圧縮しませんでした\r\n"
-                                              u"Memo.Txt : 書庫の方が新しいか同じなので更新しません"});
+    EXPECT_EQ(ui.messages(),
+        std::vector<u16>{u"次のﾌｧｲﾙは圧縮しませんでした\r\n"
+                         u"Memo.Txt : 書庫の方が新しいか同じなので更新しません"});
     EXPECT_EQ(drives.readBytes(u"C:\\work\\Memo.LZH"), archive);
 }
 
@@ -279,7 +284,8 @@ TEST_F(ArchiveScenario, aNulByteInAMemberNameStillNamesTheMemberAndTheReason)
     drives.writeBytes(u"C:\\work\\nulbyte.lzh", level2Member(bad) + level2Member(fine) + std::string(1, '\0'));
     start();
     unpackToDest(u"nulbyte.lzh");
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"展開失敗 :-32695\r\nbad<00>name.txt: 名前に制御文字があります (0x8049)"});
+    EXPECT_EQ(
+        ui.messages(), std::vector<u16>{u"展開失敗 :-32695\r\nbad<00>name.txt: 名前に制御文字があります (0x8049)"});
     EXPECT_EQ(drives.allNames(u"C:\\dest"), std::vector<std::string>{"fine.txt"});
 }
 
@@ -311,7 +317,7 @@ TEST_F(ArchiveScenario, aNameTheCodePageLacksIsNamedInTheFailure)
     start();
     pack(u"한.txt");
     EXPECT_EQ(ui.messages(),
-              std::vector<u16>{u"圧縮失敗 :-32695\r\nC:\\work\\한.LZH: コードページ932で表せない名前です (0x8049)"});
+        std::vector<u16>{u"圧縮失敗 :-32695\r\nC:\\work\\한.LZH: コードページ932で表せない名前です (0x8049)"});
     EXPECT_FALSE(drives.exists(u"C:\\work\\한.LZH"));
 }
 

@@ -1,10 +1,10 @@
 #include "assoc/Form2.h"
 #include "platform/Launch.h"
-#include "ui/QtUi.h"
 #include "tests/assoc/FakePrograms.h"
 #include "tests/support/Cp932.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -76,7 +76,8 @@ protected:
     {
         const std::size_t before = platform::shownDialogs().size();
         press(Qt::Key_R, Qt::AltModifier);
-        ASSERT_TRUE(waitUntil([&] { return platform::shownDialogs().size() > before && !QApplication::activeModalWidget(); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return platform::shownDialogs().size() > before && !QApplication::activeModalWidget(); }));
     }
 
     static Form2& form2(QDialog& d)
@@ -106,15 +107,16 @@ TEST_F(AssociationScenario, associateByKeysThenOpenWithTheRecordedProgram)
         keyIn(d, Qt::Key_Up);       // the root
         keyIn(d, Qt::Key_Return);   // open the root: prog, tools, work
         keyIn(d, Qt::Key_Down);
-        keyIn(d, Qt::Key_Down);     // tools
+        keyIn(d, Qt::Key_Down);   // tools
         keyIn(d, Qt::Key_Return);
-        keyIn(d, Qt::Key_Right);    // File1
+        keyIn(d, Qt::Key_Right);   // File1
         EXPECT_EQ(focusName(), QStringLiteral("File1"));
         auto* file1 = d.findChild<QListWidget*>("File1");
         file1Items = itemsOf(file1);
-        label1InFile1 = d.findChild<QLabel*>("Label1")->isVisible() ? d.findChild<QLabel*>("Label1")->text() : QString();
+        label1InFile1
+            = d.findChild<QLabel*>("Label1")->isVisible() ? d.findChild<QLabel*>("Label1")->text() : QString();
         file1Back = file1->styleSheet();
-        keyIn(d, Qt::Key_Down);     // chooses the recording program
+        keyIn(d, Qt::Key_Down);   // chooses the recording program
         EXPECT_EQ(selectedText(file1), (QStringLiteral("rec") + kExtQ));
         keyIn(d, Qt::Key_Return);   // add
         list1Items = itemsOf(d.findChild<QListWidget*>("List1"));
@@ -158,22 +160,22 @@ TEST_F(AssociationScenario, theEditorOpensOnTheLinesProgramAndReplacesDeletesAnd
         EXPECT_EQ(form2(d).browser().tree().path(), u"C:\\tools") << "the directory of the *.xyz line";
         EXPECT_EQ(focusName(), QStringLiteral("File1"));
         EXPECT_EQ(itemsOf(file1), (QStringList{(QStringLiteral("new") + kExtQ), (QStringLiteral("rec") + kExtQ)}));
-        keyIn(d, Qt::Key_Down);     // the new recording program
-        keyIn(d, Qt::Key_Right);    // List1
+        keyIn(d, Qt::Key_Down);    // the new recording program
+        keyIn(d, Qt::Key_Right);   // List1
         label1InList1 = d.findChild<QLabel*>("Label1")->text();
         list1Style = list1->styleSheet();
-        keyIn(d, Qt::Key_Down);     // the first line
-        keyIn(d, Qt::Key_Down);     // *.xyz
+        keyIn(d, Qt::Key_Down);   // the first line
+        keyIn(d, Qt::Key_Down);   // *.xyz
         text1AfterClick = d.findChild<QLineEdit*>("Text1")->text();
-        keyIn(d, Qt::Key_Left);     // File1, still on new.sh
+        keyIn(d, Qt::Key_Left);   // File1, still on new.sh
         file1AfterRoundTrip = selectedText(file1);
         list1AfterRoundTrip = selectedText(list1);
         keyIn(d, Qt::Key_Return);   // replaces the *.xyz line in place
         afterReplace = itemsOf(list1);
         keyIn(d, Qt::Key_Right);
-        keyIn(d, Qt::Key_Up);       // *.DOC
+        keyIn(d, Qt::Key_Up);   // *.DOC
         keyIn(d, Qt::Key_Up);
-        keyIn(d, Qt::Key_D);        // asked, answered Yes
+        keyIn(d, Qt::Key_D);   // asked, answered Yes
         afterDelete = itemsOf(list1);
         keyIn(d, Qt::Key_Q);
     });
@@ -184,9 +186,11 @@ TEST_F(AssociationScenario, theEditorOpensOnTheLinesProgramAndReplacesDeletesAnd
     EXPECT_EQ(text1AfterClick, QStringLiteral("*.xyz")) << "a selected line's pattern goes to Text1";
     EXPECT_EQ(file1AfterRoundTrip, (QStringLiteral("new") + kExtQ));
     EXPECT_EQ(list1AfterRoundTrip, (QStringLiteral("*.xyz,C:\\tools\\old") + kExtQ));
-    EXPECT_EQ(afterReplace, (QStringList{QStringLiteral("*.DOC,C:\\W\\w.exe"), (QStringLiteral("*.xyz,C:\\tools\\new") + kExtQ),
-                                QStringLiteral("*.LOG,C:\\L\\l.exe")}));
-    EXPECT_EQ(afterDelete, (QStringList{(QStringLiteral("*.xyz,C:\\tools\\new") + kExtQ), QStringLiteral("*.LOG,C:\\L\\l.exe")}));
+    EXPECT_EQ(afterReplace,
+        (QStringList{QStringLiteral("*.DOC,C:\\W\\w.exe"), (QStringLiteral("*.xyz,C:\\tools\\new") + kExtQ),
+            QStringLiteral("*.LOG,C:\\L\\l.exe")}));
+    EXPECT_EQ(afterDelete,
+        (QStringList{(QStringLiteral("*.xyz,C:\\tools\\new") + kExtQ), QStringLiteral("*.LOG,C:\\L\\l.exe")}));
     EXPECT_EQ(ui.questions(), std::vector<u16>{u"*.DOC,C:\\W\\w.exe削除します"});
     EXPECT_EQ(drives.readBytes(kAssocFile), ("*.xyz,C:\\tools\\new" + kExt8 + "\r\n*.LOG,C:\\L\\l.exe\r\n"));
 
@@ -194,7 +198,8 @@ TEST_F(AssociationScenario, theEditorOpensOnTheLinesProgramAndReplacesDeletesAnd
     press(Qt::Key_Up);
     cursorOn(u"doc.xyz");
     press(Qt::Key_Return, Qt::ShiftModifier);
-    EXPECT_EQ(waitForRuns(log, 1), (Runs{{asLaunched(drives.host(u"C:\\work\\doc.xyz"))}})) << ("new" + kExt8 + " runs now");
+    EXPECT_EQ(waitForRuns(log, 1), (Runs{{asLaunched(drives.host(u"C:\\work\\doc.xyz"))}}))
+        << ("new" + kExt8 + " runs now");
 }
 
 TEST_F(AssociationScenario, theDriveListMovesTheBrowserAndEnterGoesOnToTheDirectories)
@@ -205,12 +210,12 @@ TEST_F(AssociationScenario, theDriveListMovesTheBrowserAndEnterGoesOnToTheDirect
     QString drive1Style, label1OnDrive1;
     platform::queueDialogHook([&](QDialog& d) {
         keyIn(d, Qt::Key_Up);
-        keyIn(d, Qt::Key_Up);       // the root
-        keyIn(d, Qt::Key_Up);       // at the root: the drive list
+        keyIn(d, Qt::Key_Up);   // the root
+        keyIn(d, Qt::Key_Up);   // at the root: the drive list
         EXPECT_EQ(focusName(), QStringLiteral("Drive1"));
         drive1Style = d.findChild<QWidget*>("Drive1")->styleSheet();
         label1OnDrive1 = d.findChild<QLabel*>("Label1")->isVisible() ? QStringLiteral("shown") : QString();
-        keyIn(d, Qt::Key_Down);     // d:
+        keyIn(d, Qt::Key_Down);   // d:
         EXPECT_EQ(form2(d).browser().tree().path(), u"D:\\");
         EXPECT_EQ(d.findChild<QListWidget*>("Dir1")->count(), 2) << "D:\\ and bin";
         keyIn(d, Qt::Key_Return);
@@ -231,7 +236,7 @@ TEST_F(AssociationScenario, escLeavesTheFileAsItWas)
     platform::queueDialogHook([&](QDialog& d) {
         keyIn(d, Qt::Key_Right);
         keyIn(d, Qt::Key_Down);
-        keyIn(d, Qt::Key_D);        // deleted after the question
+        keyIn(d, Qt::Key_D);   // deleted after the question
         EXPECT_EQ(d.findChild<QListWidget*>("List1")->count(), 0);
         keyIn(d, Qt::Key_Escape);
     });

@@ -1,6 +1,6 @@
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,8 +23,8 @@ protected:
         Form1Fixture::SetUp();
         platform::clearDialogHooks();
         // Enough names that the directory's own order is unlikely to be name order.
-        for (const char16_t* name : {u"date.txt", u"Apple.txt", u"cherry.TXT", u"Banana.txt", u"fig.txt",
-                 u"Elder.txt", u"grape.txt", u"Honeydew.txt"})
+        for (const char16_t* name : {u"date.txt", u"Apple.txt", u"cherry.TXT", u"Banana.txt", u"fig.txt", u"Elder.txt",
+                 u"grape.txt", u"Honeydew.txt"})
             drives.writeBytes(u"C:\\work\\" + u16(name), "x");
     }
     void TearDown() override
@@ -44,8 +44,9 @@ TEST_F(ChooserListScenario, theOperationDialogsFileListIsInNameOrderLetterCaseAs
         keyIn(d, Qt::Key_Escape);
     });
     press(Qt::Key_C);
-    EXPECT_EQ(shown, (QStringList{"Apple.txt", "Banana.txt", "cherry.TXT", "date.txt", "Elder.txt", "fig.txt",
-                         "grape.txt", "Honeydew.txt"}));
+    EXPECT_EQ(shown,
+        (QStringList{
+            "Apple.txt", "Banana.txt", "cherry.TXT", "date.txt", "Elder.txt", "fig.txt", "grape.txt", "Honeydew.txt"}));
 }
 
 TEST_F(ChooserListScenario, theFirstDownInTheFileListSelectsItsFirstFile)
@@ -96,7 +97,8 @@ TEST_F(ChooserListScenario, theFirstDownInTheAssociationEditorsProgramListSelect
         keyIn(d, Qt::Key_Escape);
     });
     press(Qt::Key_R, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([] { return !platform::shownDialogs().empty() && !QApplication::activeModalWidget(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([] { return !platform::shownDialogs().empty() && !QApplication::activeModalWidget(); }));
     EXPECT_EQ(shown, (QStringList{"A.bat", "b.exe", "c.com"}));
     EXPECT_EQ(selectedAfterDown, QStringList{"A.bat"});
 }

@@ -2,9 +2,9 @@
 // cancels, a refusal of the system fails and names the file and the reason.
 
 #include "ops/FileCommands.h"
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/support/ModelFixture.h"
+#include "ui/QtUi.h"
 
 #include <QDialog>
 

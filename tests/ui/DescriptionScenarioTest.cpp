@@ -7,7 +7,7 @@ namespace sorvik::test {
 namespace {
 
 // Shift_JIS bytes of the texts the tests write.
-const std::string kSjisMemo = "\x83\x81\x83\x82";                 // メモ
+const std::string kSjisMemo = "\x83\x81\x83\x82";                                                // メモ
 const std::string kSjisExecutable = "Sorvik \x8e\xc0\x8d\x73\x83\x74\x83\x40\x83\x43\x83\x8b";   // Sorvik 実行ファイル
 
 class DescriptionScenario : public Form1Fixture {
@@ -104,7 +104,10 @@ TEST_F(DescriptionScenario, digitsAndJAreTypedIntoTheField)
 {
     Form1& f = start();
     int jumps = 0;
-    f.commands().add(CommandId::OpenJumpFolder, [&](CommandContext&) { ++jumps; return CommandResult::Failed; });
+    f.commands().add(CommandId::OpenJumpFolder, [&](CommandContext&) {
+        ++jumps;
+        return CommandResult::Failed;
+    });
     model().FilterList[1] = u"*.none";
     toDescriptionColumn();
     press(Qt::Key_Return);

@@ -1,8 +1,8 @@
 #include "jump/JumpFolders.h"
 #include "lha/Unlha.h"
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -6,10 +6,10 @@
 #include "lha/Unlha.h"
 #include "ops/ArchiveCommandLine.h"
 #include "platform/Faults.h"
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/support/HostFiles.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QDialog>
 
@@ -121,7 +121,8 @@ TEST_F(FaultScenario, aFullDiskWhileRepackingKeepsTheOldArchiveAndSaysSo)
         faults.failAt(FsCall::Write, nth, ENOSPC, ".~sorvik-");
         pack(&faults);
         EXPECT_EQ(snapshotOf(drives.host(u"C:\\work")), before) << "archive and source byte for byte, no temporary";
-        EXPECT_EQ(named(ui.messages()), failureText(u"圧縮失敗 :", lha::kErrDiskSpace, nth < writes ? u"Memo.Txt" : u"C:\\work\\Memo.LZH"));
+        EXPECT_EQ(named(ui.messages()),
+            failureText(u"圧縮失敗 :", lha::kErrDiskSpace, nth < writes ? u"Memo.Txt" : u"C:\\work\\Memo.LZH"));
     }
 }
 
@@ -187,7 +188,8 @@ TEST_F(FaultScenario, anArchiveVanishingAfterItsCheckIsToldAndWritesNothing)
     const Snapshot dest = snapshotOf(drives.host(u"C:\\dest"));
     const std::string archive = drives.host(u"C:\\work\\Memo.LZH");
     platform::FaultPlan faults;
-    faults.beforeCall(FsCall::Open, 1, [archive] { std::remove(archive.c_str()); }, "/Memo.LZH");
+    faults.beforeCall(
+        FsCall::Open, 1, [archive] { std::remove(archive.c_str()); }, "/Memo.LZH");
     unpackToDest(&faults);
     ASSERT_EQ(faults.count(FsCall::Open, "/Memo.LZH"), 1) << "the archive was removed just before the unpack opened it";
     EXPECT_EQ(snapshotOf(drives.host(u"C:\\dest")), dest);

@@ -1,6 +1,6 @@
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QDialog>
 #include <QGroupBox>
@@ -141,9 +141,9 @@ TEST_F(FileCommandScenario, theDialogsCancelKeys)
     });
     platform::queueDialogHook([&](QDialog&) {
         key(Qt::Key_Left);
-        key(Qt::Key_Left);   // Dir1 on C:\work
-        key(Qt::Key_Up);     // the root, selected only
-        key(Qt::Key_Right);  // File1: the directory was not opened
+        key(Qt::Key_Left);    // Dir1 on C:\work
+        key(Qt::Key_Up);      // the root, selected only
+        key(Qt::Key_Right);   // File1: the directory was not opened
         EXPECT_EQ(focusName(), QStringLiteral("File1"));
         key(Qt::Key_Left);
         key(Qt::Key_Q);
@@ -159,7 +159,7 @@ TEST_F(FileCommandScenario, theDialogsCancelKeys)
         key(Qt::Key_Return);
         EXPECT_EQ(d.findChild<QLineEdit*>("Text2")->text(), file1->currentItem()->text());
         key(Qt::Key_Right);
-        key(Qt::Key_Q);      // on Command1
+        key(Qt::Key_Q);   // on Command1
     });
     press(Qt::Key_C);
     EXPECT_EQ(typed, QStringLiteral("qQ"));
@@ -191,11 +191,11 @@ TEST_F(FileCommandScenario, theListWithTheFocusIsPaleYellowAndTheDialogSitsOverT
         key(Qt::Key_Left);
         yellowAfter.push_back(yellow());   // Dir1
         key(Qt::Key_Up);
-        key(Qt::Key_Up);                   // at the root: to Drive1
+        key(Qt::Key_Up);   // at the root: to Drive1
         yellowAfter.push_back(yellow());
-        key(Qt::Key_Down);                 // back to Dir1
+        key(Qt::Key_Down);   // back to Dir1
         key(Qt::Key_Right);
-        key(Qt::Key_Right);                // File1 to Command1: no list is highlighted
+        key(Qt::Key_Right);   // File1 to Command1: no list is highlighted
         yellowAfter.push_back(yellow());
         EXPECT_EQ(focusName(), QStringLiteral("Command1"));
         key(Qt::Key_Escape);

@@ -1,5 +1,5 @@
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
+#include "ui/QtUi.h"
 
 #include <QLineEdit>
 #include <QMessageBox>

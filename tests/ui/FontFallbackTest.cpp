@@ -57,8 +57,8 @@ TEST_P(FontFallback, japaneseStaysWithIpaAndHangulAndChineseFindGlyphs)
         EXPECT_TRUE(run.family.startsWith(QStringLiteral("IPA"), Qt::CaseInsensitive)) << run.family.toStdString();
         EXPECT_TRUE(run.drawn);
     }
-    for (const QString& text : {QStringLiteral("한국어 파일.txt"), QStringLiteral("简体中文说明"),
-             QStringLiteral("報告書 한글 简体.txt")}) {
+    for (const QString& text :
+        {QStringLiteral("한국어 파일.txt"), QStringLiteral("简体中文说明"), QStringLiteral("報告書 한글 简体.txt")}) {
         const std::vector<GlyphRunFont> runs = runsOf(text, family);
         ASSERT_FALSE(runs.empty());
         for (const GlyphRunFont& run : runs) {
@@ -71,7 +71,8 @@ TEST_P(FontFallback, japaneseStaysWithIpaAndHangulAndChineseFindGlyphs)
 
 // The monospaced font keeps a monospaced fallback, so the table's columns stay aligned.
 INSTANTIATE_TEST_SUITE_P(DesignFonts, FontFallback,
-    testing::Values(DesignFont{"ＭＳ ゴシック", "Noto Sans Mono CJK JP"}, DesignFont{"ＭＳ Ｐゴシック", "Noto Sans CJK JP"}));
+    testing::Values(
+        DesignFont{"ＭＳ ゴシック", "Noto Sans Mono CJK JP"}, DesignFont{"ＭＳ Ｐゴシック", "Noto Sans CJK JP"}));
 
 }
 }

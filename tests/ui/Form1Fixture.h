@@ -29,10 +29,7 @@ protected:
         DrivesFixture::TearDown();
     }
 
-    Form1& start(u16view startPath = u"C:\\work")
-    {
-        return start(programIn(u"C:\\prog\\"), startPath);
-    }
+    Form1& start(u16view startPath = u"C:\\work") { return start(programIn(u"C:\\prog\\"), startPath); }
 
     Form1& start(platform::ProgramInfo program, u16view startPath = u"C:\\work")
     {

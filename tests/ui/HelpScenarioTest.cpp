@@ -1,8 +1,8 @@
 #include "app/Form3.h"
-#include "ui/QtConvert.h"
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtConvert.h"
+#include "ui/QtUi.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -96,7 +96,8 @@ TEST_F(JumpScenario, registerRenameDeleteAndOpenThenTheJumpSectionAtClose)
     EXPECT_EQ(offered, QStringLiteral("docs"));
     model().setTreePath(u"D:\\music");
     registerAs(QStringLiteral("Music"));
-    ASSERT_EQ(entries(), (Entries{{u"work", u"C:\\work\\"}, {u"Papers", u"C:\\work\\docs\\"}, {u"Music", u"D:\\music\\"}}));
+    ASSERT_EQ(
+        entries(), (Entries{{u"work", u"C:\\work\\"}, {u"Papers", u"C:\\work\\docs\\"}, {u"Music", u"D:\\music\\"}}));
     model().setTreePath(u"C:\\work");
     press(Qt::Key_Down);
     press(Qt::Key_Left);   // J works from the tree too; the table gets the focus afterwards
@@ -112,13 +113,13 @@ TEST_F(JumpScenario, registerRenameDeleteAndOpenThenTheJumpSectionAtClose)
         click(d, "cmdReName");   // runs the frmInput hook below
         afterRename = lines(d);
         selectedAfterRename = selectedLine(d);
-        keyIn(d, Qt::Key_P);      // Papers
+        keyIn(d, Qt::Key_P);   // Papers
         click(d, "cmdDel");
         afterDelete = lines(d);
         selectedAfterDelete = selectedLine(d);
         EXPECT_EQ(focusName(), QStringLiteral("List1"));
-        keyIn(d, Qt::Key_M);      // Music
-        keyIn(d, Qt::Key_Return); // OK
+        keyIn(d, Qt::Key_M);        // Music
+        keyIn(d, Qt::Key_Return);   // OK
     });
     platform::queueDialogHook([&](QDialog& d) {
         inputCaption = d.windowTitle();
@@ -227,7 +228,7 @@ TEST_F(JumpScenario, withNoLineSelectedDeleteAndRenameSaySoAndOkDoesNothing)
     registerAs(QStringLiteral("two"));
     int selected = -2;
     platform::queueDialogHook([&](QDialog& d) {
-        click(d, "cmdDel");        // the first line: nothing is selected afterwards
+        click(d, "cmdDel");   // the first line: nothing is selected afterwards
         selected = selectedLine(d);
         click(d, "cmdDel");
         click(d, "cmdReName");

@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include <filesystem>
 #include <QPushButton>
+#include <filesystem>
 
 namespace sorvik::test {
 namespace {
@@ -199,9 +199,18 @@ TEST_F(KeyboardScenario, digitsAndJumpKeysReachTheirEntryPoints)
 {
     Form1& f = start();
     int jumps = 0, registrations = 0, helps = 0;
-    f.commands().add(CommandId::OpenJumpFolder, [&](CommandContext&) { ++jumps; return CommandResult::Failed; });
-    f.commands().add(CommandId::RegisterJumpFolder, [&](CommandContext&) { ++registrations; return CommandResult::Done; });
-    f.commands().add(CommandId::Help, [&](CommandContext&) { ++helps; return CommandResult::Done; });
+    f.commands().add(CommandId::OpenJumpFolder, [&](CommandContext&) {
+        ++jumps;
+        return CommandResult::Failed;
+    });
+    f.commands().add(CommandId::RegisterJumpFolder, [&](CommandContext&) {
+        ++registrations;
+        return CommandResult::Done;
+    });
+    f.commands().add(CommandId::Help, [&](CommandContext&) {
+        ++helps;
+        return CommandResult::Done;
+    });
     model().FilterList[3] = u"*.txt";
     press(Qt::Key_5);
     EXPECT_EQ(table().fileCount(), 3) << "an empty entry changes nothing";
@@ -221,7 +230,8 @@ TEST_F(KeyboardScenario, altAcceleratorsReachTheirButtonsFromTheTable)
     int filter = 0, kinds = 0, associations = 0;
     QObject::connect(f.findChild<QPushButton*>("Command1"), &QPushButton::clicked, [&] { ++filter; });
     QObject::connect(f.findChild<QPushButton*>("cmdHiddn"), &QPushButton::clicked, [&] { ++kinds; });
-    QObject::connect(f.findChild<QPushButton*>(QStringLiteral("cmd関連")), &QPushButton::clicked, [&] { ++associations; });
+    QObject::connect(
+        f.findChild<QPushButton*>(QStringLiteral("cmd関連")), &QPushButton::clicked, [&] { ++associations; });
     // Only the road from the key to the button counts here, not the dialogs behind the buttons.
     for (CommandId id : {CommandId::FilterSettings, CommandId::DisplayKinds, CommandId::Associations})
         f.commands().add(id, [](CommandContext&) { return CommandResult::Done; });

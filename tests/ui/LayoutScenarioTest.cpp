@@ -47,7 +47,10 @@ TEST_F(LayoutScenario, everyControlStandsWhereTheDesignPutsIt)
     EXPECT_EQ(f.width() * 15, 12495);
     EXPECT_EQ(f.height() * 15, 6720);
     // Two drive buttons end at 765 twips; the command row follows 15 twips apart.
-    struct Case { const char* name; Twips place; };
+    struct Case {
+        const char* name;
+        Twips place;
+    };
     const Case cases[] = {
         {"Label2", {780, 120, 1515, 315}},
         {"Command3", {2310, 120, 1095, 315}},
@@ -72,16 +75,23 @@ TEST_F(LayoutScenario, everyControlStandsWhereTheDesignPutsIt)
 TEST_F(LayoutScenario, captionsAndFontsOfTheCommandsAndTheBottomRow)
 {
     start();
-    struct Case { const char* name; const char* caption; };
+    struct Case {
+        const char* name;
+        const char* caption;
+    };
     for (const Case& c : {Case{"Command3", "Help(F1)"}, Case{"Command1", "ﾌｨﾙﾀ設定(&F)"},
              Case{"cmdHiddn", "SysFile(&G)"}, Case{"cmd関連", "関連付(&R)"}, Case{"Command2", "終了(Esc)"}})
         EXPECT_EQ(static_cast<QPushButton*>(control(c.name))->text(), QString::fromUtf8(c.caption)) << c.name;
     EXPECT_EQ(static_cast<QLabel*>(control("Label1"))->text(), QStringLiteral("説明記入欄"));
-    struct Font { const char* name; const char* family; double points; };
-    for (const Font& c : {Font{"Label2", "ＭＳ ゴシック", 11.25}, Font{"Dir1", "ＭＳ ゴシック", 9.75},
-             Font{"Grid1", "ＭＳ ゴシック", 9}, Font{"Label1", "ＭＳ ゴシック", 11.25},
-             Font{"Text1", "ＭＳ Ｐゴシック", 11.25}, Font{"Command2", "ＭＳ Ｐゴシック", 11.25},
-             Font{"Command3", "ＭＳ ゴシック", 9}}) {
+    struct Font {
+        const char* name;
+        const char* family;
+        double points;
+    };
+    for (const Font& c :
+        {Font{"Label2", "ＭＳ ゴシック", 11.25}, Font{"Dir1", "ＭＳ ゴシック", 9.75}, Font{"Grid1", "ＭＳ ゴシック", 9},
+            Font{"Label1", "ＭＳ ゴシック", 11.25}, Font{"Text1", "ＭＳ Ｐゴシック", 11.25},
+            Font{"Command2", "ＭＳ Ｐゴシック", 11.25}, Font{"Command3", "ＭＳ ゴシック", 9}}) {
         EXPECT_EQ(control(c.name)->font().family(), QString::fromUtf8(c.family)) << c.name;
         EXPECT_EQ(control(c.name)->font().pointSizeF(), c.points) << c.name;
     }
@@ -121,7 +131,10 @@ TEST_F(LayoutScenario, focusColoursFollowEveryPaneChange)
     Form1& f = start();
     auto* label = f.findChild<QLabel*>("Label2");
     const QColor teal(0, 128, 128), white(255, 255, 255);
-    struct Look { QString text; QColor label, tree, table; };
+    struct Look {
+        QString text;
+        QColor label, tree, table;
+    };
     auto expectLook = [&](const Look& look, const char* step) {
         EXPECT_EQ(label->text(), look.text) << step;
         EXPECT_EQ(labelColour(label), look.label) << step;

@@ -2,10 +2,10 @@
 // name another file holds in another case, copy takes such a file for its
 // destination, pack updates such an archive; no description is lost.
 
-#include "ui/QtUi.h"
-#include "tests/support/DialogKeys.h"
 #include "tests/support/Cp932.h"
+#include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -49,7 +49,8 @@ TEST_F(LetterCaseScenario, renameOntoAnotherFilesNameInCapitalsIsRefusedAndBothD
         key(Qt::Key_Return);
     });
     press(Qt::Key_R);
-    EXPECT_EQ(ui.messages(), std::vector<u16>{u"C:\\work\\a.txtの名前をB.TXTに変更できません\r\n同じ名前のファイルがあります"});
+    EXPECT_EQ(ui.messages(),
+        std::vector<u16>{u"C:\\work\\a.txtの名前をB.TXTに変更できません\r\n同じ名前のファイルがあります"});
     EXPECT_EQ(drives.allNames(u"C:\\work"), (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_EQ(table().cell(1, 4), u"エーの説明");
     EXPECT_EQ(table().cell(2, 4), u"ビーの説明");

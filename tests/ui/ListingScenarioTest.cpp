@@ -1,6 +1,6 @@
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -66,8 +66,8 @@ TEST_F(ListingScenario, aFilterEditedInTheDialogIsAppliedWithItsDigit)
     // A mnemonic clicks its button a moment later; done once the focus is back in the table.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !caption.isEmpty() && f.focusWidget() == f.grid(); }, 5000));
     EXPECT_EQ(caption, QStringLiteral("ﾌｨﾙﾀｰの設定"));
-    EXPECT_EQ(labels, (QStringList{"ﾌｨﾙﾀ0", "ﾌｨﾙﾀ1", "ﾌｨﾙﾀ2", "ﾌｨﾙﾀ3", "ﾌｨﾙﾀ4", "ﾌｨﾙﾀ5", "ﾌｨﾙﾀ6", "ﾌｨﾙﾀ7",
-                          "ﾌｨﾙﾀ8", "ﾌｨﾙﾀ9"}));
+    EXPECT_EQ(labels,
+        (QStringList{"ﾌｨﾙﾀ0", "ﾌｨﾙﾀ1", "ﾌｨﾙﾀ2", "ﾌｨﾙﾀ3", "ﾌｨﾙﾀ4", "ﾌｨﾙﾀ5", "ﾌｨﾙﾀ6", "ﾌｨﾙﾀ7", "ﾌｨﾙﾀ8", "ﾌｨﾙﾀ9"}));
     EXPECT_EQ(model().FilterList[2], u"*.txt");
     EXPECT_EQ(names(), (Names{u"a.txt", u"b.doc", u"C.TXT"})) << "the dialog itself applies nothing";
     EXPECT_EQ(f.focusWidget(), f.grid());
@@ -185,7 +185,8 @@ TEST_F(ListingScenario, displayKindsLetHiddenSystemAndReadOnlyFilesInAndOut)
 
     closeForm();
     const std::string ini = drives.readBytes(u"C:\\prog\\SYSDAT\\黑黑黑黑.ini");
-    EXPECT_NE(ini.find("\r\nReadOnly=  0 \r\nHidden=  1 \r\nSystem=  1 \r\nArchive=  1 \r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("\r\nReadOnly=  0 \r\nHidden=  1 \r\nSystem=  1 \r\nArchive=  1 \r\n"), std::string::npos)
+        << ini;
 }
 
 TEST_F(ListingScenario, cancelKeepsTheKindsTheTableAndItsMarks)

@@ -1,5 +1,5 @@
-#include "ops/CopyMove.h"
 #include "ops/ProgressWindow.h"
+#include "ops/CopyMove.h"
 #include "tests/support/HostFiles.h"
 #include "tests/support/ModelFixture.h"
 
@@ -28,7 +28,8 @@ TEST_F(ProgressWindowTest, escStopsALongCopyAndLeavesNoPartialFile)
     // Queued now, delivered by the window's own event handling while it copies.
     QCoreApplication::postEvent(&progress, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     CopyMoveRun run(m, Operation::Copy, &progress);
-    EXPECT_EQ(run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceAlways), CommandResult::Cancelled);
+    EXPECT_EQ(
+        run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceAlways), CommandResult::Cancelled);
     EXPECT_TRUE(run.cancelled());
     EXPECT_FALSE(drives.exists(u"C:\\dest\\big.bin"));
     EXPECT_FALSE(drives.exists(u"C:\\dest\\small.txt")) << "nothing after the cancel";
@@ -89,7 +90,8 @@ TEST_F(ProgressWindowTest, showsFilesAndBytesOfTheTotal)
     EXPECT_EQ(run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceAlways), CommandResult::Done);
     EXPECT_TRUE(seen.contains(QStringLiteral("a.bin")));
     EXPECT_TRUE(seen.contains(QStringLiteral("0 / 2 ﾌｧｲﾙ")) || seen.contains(QStringLiteral("1 / 2 ﾌｧｲﾙ")));
-    EXPECT_TRUE(seen.filter(QStringLiteral("/ 5,000 ﾊﾞｲﾄ")).size() > 0) << seen.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(seen.filter(QStringLiteral("/ 5,000 ﾊﾞｲﾄ")).size() > 0)
+        << seen.join(QStringLiteral(" | ")).toStdString();
     EXPECT_EQ(drives.readBytes(u"C:\\dest\\b.bin"), std::string(2000, 'b'));
 }
 

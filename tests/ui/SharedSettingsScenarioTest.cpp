@@ -1,9 +1,9 @@
 // Two windows over the same drives, as two running instances of the program
 // would be: jump folders registered in each survive the other's close.
 
-#include "ui/QtUi.h"
 #include "tests/support/DialogKeys.h"
 #include "tests/ui/Form1Fixture.h"
+#include "ui/QtUi.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -19,8 +19,8 @@ protected:
         platform::clearDialogHooks();
         drives.makeDir(u"C:\\work\\docs");
         drives.makeDir(u"C:\\prog\\SYSDAT");
-        drives.writeBytes(kSettings,
-            "[Init]\r\nTop= 0 \r\n\r\n[Jump]\r\nC:\\work\\\r\nold,C:\\old\\\r\n\r\n[Filter]\r\n0 *.txt\r\n");
+        drives.writeBytes(
+            kSettings, "[Init]\r\nTop= 0 \r\n\r\n[Jump]\r\nC:\\work\\\r\nold,C:\\old\\\r\n\r\n[Filter]\r\n0 *.txt\r\n");
     }
     void TearDown() override
     {
@@ -56,7 +56,7 @@ protected:
 
 TEST_F(SharedSettingsScenario, aJumpFolderRegisteredInTheWindowClosedFirstSurvivesTheOthersClose)
 {
-    first = open(drives.fs(), u"C:\\work");         // started earlier, closed later
+    first = open(drives.fs(), u"C:\\work");   // started earlier, closed later
     second = open(secondFs, u"C:\\work");
     ASSERT_TRUE(second->model().setTreePath(u"C:\\work\\docs"));
     registerOffered(*second);
