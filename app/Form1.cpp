@@ -274,7 +274,7 @@ void Form1::closeEvent(QCloseEvent* event)
 
 std::optional<CommandOutcome> Form1::runCommand(CommandId id)
 {
-    const std::optional<CommandOutcome> result = m_commands.run(id, m_model);
+    std::optional<CommandOutcome> result = m_commands.run(id, m_model);
     showFileCount();
     return result;
 }

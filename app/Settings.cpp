@@ -469,7 +469,7 @@ void SaveSettings(platform::FileSystem& fs, u16view dataDir, const SettingsSnaps
     lists.filterList = filters;
     origin.kind = written ? SettingsOrigin::Kind::Present : SettingsOrigin::Kind::Unknown;
     origin.stamp = written.value_or(platform::FileStamp{});
-    origin.displayKinds = std::move(kinds);
+    origin.displayKinds = kinds;
     origin.jumpList = std::move(jumps);
     origin.filterList = std::move(filters);
 }

@@ -39,6 +39,7 @@ struct ChildRun {
 ChildRun runChild(const std::vector<std::string>& argv, const std::string& stdoutFile = "/dev/null")
 {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -56,8 +57,8 @@ ChildRun runChild(const std::vector<std::string>& argv, const std::string& stdou
         throw std::runtime_error("wait failed");
     r.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     r.maxRssKb = usage.ru_maxrss;
-    r.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
-        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    r.cpuMs = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
     posix_spawn_file_actions_destroy(&actions);
     return r;
 }

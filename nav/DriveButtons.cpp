@@ -66,7 +66,7 @@ DriveButtons::DriveButtons(DriveList& drives, QWidget* form) : QObject(form), m_
 {
 }
 
-void DriveButtons::build(std::function<int(char16_t letter)> driveType)
+void DriveButtons::build(const std::function<int(char16_t letter)>& driveType)
 {
     QFont font(QStringLiteral("ＭＳ ゴシック"));
     font.setPointSizeF(12);

@@ -43,7 +43,7 @@ public:
     DriveButtons(DriveList& drives, QWidget* form);
 
     // Builds one button and one strip per drive (twips: left 120, width 315, gap 15).
-    void build(std::function<int(char16_t letter)> driveType);
+    void build(const std::function<int(char16_t letter)>& driveType);
     int count() const { return int(m_buttons.size()); }
     cmdHdd* button(int i) const { return m_buttons[i]; }
     QLabel* strip(int i) const { return m_strips[i]; }

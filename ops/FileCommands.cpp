@@ -20,7 +20,7 @@ CommandOutcome copyOrMove(CommandContext& context, QWidget* mainWindow, Operatio
     if (t.col() != 0)
         return CommandResult::Failed;
     // A protected file refuses the command before its dialog shows.
-    if (const CommandOutcome protection = CheckProtectedFiles(context, protectionWord(operation)); !protection.isDone())
+    if (CommandOutcome protection = CheckProtectedFiles(context, protectionWord(operation)); !protection.isDone())
         return protection;
 
     context.PushTablePosition();

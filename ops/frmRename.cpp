@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cmath>
+
 namespace sorvik {
 
 namespace {
@@ -58,8 +60,8 @@ frmRename::frmRename(QWidget* parent) : QDialog(parent)
     // Centred across the screen, a quarter of the way down.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect s = screen->geometry();
-        const int left = int(pxToTwips(s.width()) + 0.5) - kWidth;
-        const int top = int(pxToTwips(s.height()) + 0.5) - kHeight;
+        const int left = int(std::lround(pxToTwips(s.width()))) - kWidth;
+        const int top = int(std::lround(pxToTwips(s.height()))) - kHeight;
         move(twipsToPx(left / 2), twipsToPx(top / 4));
     }
 }

@@ -169,7 +169,7 @@ std::vector<Mount> parseMountInfo(const std::string& text)
         for (std::string w; words >> w;)
             fields.push_back(w);
         // id parent dev root mount-point options [optional...] - type source super-options
-        auto sep = std::find(fields.begin() + std::min<std::size_t>(fields.size(), 6), fields.end(), "-");
+        auto sep = std::find(fields.begin() + std::min<std::ptrdiff_t>(std::ssize(fields), 6), fields.end(), "-");
         if (fields.size() < 6 || sep == fields.end() || sep + 1 == fields.end())
             continue;
         Mount m;

@@ -156,6 +156,7 @@ Report run(const std::vector<std::string>& args, const std::string& cwd, std::ch
 {
     // Everything the children need is made before fork.
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

@@ -149,7 +149,7 @@ int main(int argc, char** argv)
 
     const u16 programDir = u"C:\\prog\\";
     const u16 dataDir = u"C:\\prog\\SYSDAT\\";
-    for (const u16 dir : {u16(u"C:\\prog"), dataDir, u16(u"C:\\work"), u16(u"C:\\work\\表"), u16(u"C:\\archives")}) {
+    for (const u16& dir : {u16(u"C:\\prog"), dataDir, u16(u"C:\\work"), u16(u"C:\\work\\表"), u16(u"C:\\archives")}) {
         if (!fs.directoryExists(dir) && !fs.createDirectory(dir))
             return fail("cannot make the drive's directories");
     }

@@ -166,7 +166,7 @@ TEST(DescriptionFile, plainRecordsAreWrittenWithoutQuotesOrEscapes)
 // that would read back as one quoted token is quoted itself.
 TEST(DescriptionFile, aDescriptionGoingOnAfterItsQuotedPartIsWrittenAsItIs)
 {
-    for (const u16 text : {u16(u"\"quoted\" words"), u16(u"\"a\" and b"), u16(u"\"a\" \"b\""), u16(u"\"x\",y")}) {
+    for (const u16& text : {u16(u"\"quoted\" words"), u16(u"\"a\" and b"), u16(u"\"a\" \"b\""), u16(u"\"x\",y")}) {
         const u16 line = DescriptionFile::formatLine(u"C:\\a.txt", text);
         EXPECT_EQ(line, u"C:\\a.txt," + text);
         EXPECT_EQ(readBytes(writeRecords({{u"C:\\a.txt", text}})), (Records{{u"C:\\a.txt", text}}));

@@ -109,7 +109,7 @@ protected:
     void SetUp() override { platform::setUi(&ui); }
     void TearDown() override { platform::setUi(nullptr); }
 
-    std::function<bool(u16view)> shower(std::vector<u16> reachable)
+    std::function<bool(u16view)> shower(const std::vector<u16>& reachable)
     {
         return [this, reachable](u16view folder) {
             shown.emplace_back(folder);

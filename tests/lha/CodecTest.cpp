@@ -141,8 +141,12 @@ TEST(Codec, neverCrashesOrHangsOnCorruptData)
     for (int round = 0; round < 400; ++round) {
         std::string bad = packed;
         const int flips = 1 + static_cast<int>(rng() % 8);
-        for (int k = 0; k < flips; ++k)
-            bad[rng() % bad.size()] ^= static_cast<char>(1 << (rng() % 8));
+        for (int k = 0; k < flips; ++k) {
+            // The bit is drawn before the place, as in `bad[place] ^= bit`.
+            const unsigned bit = rng() % 8;
+            char& c = bad[rng() % bad.size()];
+            c = static_cast<char>(c ^ (1 << bit));
+        }
         if (round % 4 == 0)
             bad.resize(rng() % bad.size());
         const auto out = decompress(bad, plain.size(), 13);

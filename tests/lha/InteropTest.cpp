@@ -83,7 +83,7 @@ protected:
 
     std::string freshDir(const char* name)
     {
-        const std::string dir = drives.hostD() + "/" + name;
+        std::string dir = drives.hostD() + "/" + name;
         fs::create_directories(dir);
         return dir;
     }
@@ -96,11 +96,11 @@ protected:
 #ifdef _WIN32
 // The readers are Linux programs; the Windows build's archives are compared
 // byte for byte with the Linux build's instead (tools/data-files).
-#define REQUIRE_TOOL(name) GTEST_SKIP() << name << " is a Linux program, not run from the Windows build";
+#define REQUIRE_TOOL(name) GTEST_SKIP() << (name) << " is a Linux program, not run from the Windows build";
 #else
 #define REQUIRE_TOOL(name)                                                                                             \
     if (!haveTool(name))                                                                                               \
-        GTEST_SKIP() << name << " is not installed (tools/bootstrap.sh installs it)";
+        GTEST_SKIP() << (name) << " is not installed (tools/bootstrap.sh installs it)";
 #endif
 
 TEST_F(Interop, lhasaExtractsOurArchiveByteForByte)

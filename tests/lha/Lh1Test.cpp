@@ -88,6 +88,7 @@ std::vector<std::pair<lha::MemberHeader, std::string>> membersOf(const std::stri
     std::vector<lha::MemberHeader> headers;
     EXPECT_EQ(lha::readAllHeaders(src, headers), 0);
     std::vector<std::pair<lha::MemberHeader, std::string>> out;
+    out.reserve(headers.size());
     for (const lha::MemberHeader& h : headers)
         out.emplace_back(h, archive.substr(h.dataOffset(), h.compressedSize));
     return out;

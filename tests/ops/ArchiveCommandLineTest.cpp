@@ -87,6 +87,7 @@ TEST(ArchiverMessage, aStopTheUserAskedForSaysNothing)
 TEST(ArchiverMessage, aLongListEndsInACount)
 {
     std::vector<Note> notes;
+    notes.reserve(25);
     for (int i = 0; i < 25; ++i)
         notes.push_back({NoteKind::SkippedLink, u"l" + fromUtf8(std::to_string(i)), u"リンクは展開しません", 0});
     const u16 text = archiverMessage(u"展開失敗 :", u"次のﾌｧｲﾙは展開しませんでした", 0, notes);

@@ -13,7 +13,7 @@ using platform::FsCall;
 class CopyMoveTest : public test::OpsFixture {
 protected:
     CommandOutcome copy(OverwriteRule rule = OverwriteRule::ReplaceIfNewer, Operation op = Operation::Copy,
-        OperationProgress* progress = nullptr, u16 destination = u"C:\\dest\\")
+        OperationProgress* progress = nullptr, const u16& destination = u"C:\\dest\\")
     {
         CopyMoveRun run(*model, op, progress);
         return run.CopyMarkedOrCurrent(u"C:\\work\\", destination, rule);

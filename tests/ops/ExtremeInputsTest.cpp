@@ -234,6 +234,7 @@ protected:
     static std::vector<std::string> rawNames()
     {
         std::vector<std::string> out;
+        out.reserve(std::size(kFiles));
         for (const auto& f : kFiles)
             out.push_back(f.first);
         return hostNamesSorted(out);

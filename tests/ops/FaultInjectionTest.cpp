@@ -381,8 +381,7 @@ protected:
     {
         drives.fs().setFaults(&faults);
         CopyMoveRun run(*model, operation, nullptr);
-        const CommandOutcome result
-            = run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer);
+        CommandOutcome result = run.CopyMarkedOrCurrent(u"C:\\work\\", u"C:\\dest\\", OverwriteRule::ReplaceIfNewer);
         drives.fs().setFaults(nullptr);
         return result;
     }
@@ -473,7 +472,7 @@ protected:
     CommandOutcome renameAToB()
     {
         drives.fs().setFaults(&faults);
-        const CommandOutcome result = renameInCurrentDir(*model, u"a.txt", u"b.txt");
+        CommandOutcome result = renameInCurrentDir(*model, u"a.txt", u"b.txt");
         drives.fs().setFaults(nullptr);
         return result;
     }

@@ -280,7 +280,7 @@ TEST_F(DosAttributeTest, ReadsTheDosAttributeSambaWrites)
 {
     FileSystem& fs = drives().fs();
     const std::pair<std::string, std::uint32_t> cases[] = {
-        {std::string("0x22\0\x03\x00\x03\x00\x11\x00\x00\x00", 14), kAttrHidden | kAttrArchive},
+        {std::string("0x22\0\x03\x00\x03\x00\x11\x00\x00\x00\x00", 14), kAttrHidden | kAttrArchive},
         {"0x4", kAttrSystem},
         {"0X27", kAttrHidden | kAttrSystem | kAttrArchive},   // read-only still comes from the mode
         {"0x0", 0},

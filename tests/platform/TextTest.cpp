@@ -73,7 +73,7 @@ TEST(Cp932, RefusesCharactersItCannotHoldInsteadOfSubstituting)
 TEST(Cp932, RefusesCharactersItWouldDropOrReplace)
 {
     const std::u16string pair = u"a\U000E0100b";   // a variation selector beyond the BMP
-    for (const u16 text : {u16(u"\u00AD"), u16(u"ab\u200Bc"), u16(u"\uFEFF説明"), u16(u"1\uFE0F"), u16(u"\u180E"),
+    for (const u16& text : {u16(u"\u00AD"), u16(u"ab\u200Bc"), u16(u"\uFEFF説明"), u16(u"1\uFE0F"), u16(u"\u180E"),
              u16(u"\uF86F"), pair}) {
         SCOPED_TRACE(toUtf8(text));
         EXPECT_FALSE(encodeCp932(text).has_value());

@@ -157,7 +157,7 @@ public:
 
     // Runs `look` on the progress window once the archiver is held and the
     // window shows, then lets the archiver go on.
-    void whenShown(std::function<void(QDialog&)> look)
+    void whenShown(const std::function<void(QDialog&)>& look)
     {
         auto* timer = new QTimer(qApp);
         QObject::connect(timer, &QTimer::timeout, timer, [this, timer, look] {
