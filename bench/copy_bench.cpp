@@ -118,7 +118,8 @@ int main(int argc, char** argv)
         fs::remove(root + "/out/large.bin");
     }
 
-    Form1Model model(files, platform::ProgramInfo{u"C:\\prog\\", u"sorvik", u"sorvik", 1});
+    Form1Model model(
+        files, platform::ProgramInfo{u"C:\\prog\\", u"sorvik", u"sorvik", 1, platform::Placement::Portable, {}, {}});
     int refreshes = 0;
     // 2. 10,000 small files, all marked.
     if (stages.find('2') != std::string::npos) {

@@ -202,8 +202,8 @@ int main(int argc, char** argv)
     const double lookupMs = medianMs(runs, [&] {
         found = 0;
         for (const auto& [dir, name] : rows) {
-            if (const u16* text = desc.lookup(dir + name)) {
-                sink += text->size();
+            if (const u16* coment = desc.lookup(dir + name)) {
+                sink += coment->size();
                 ++found;
             }
         }

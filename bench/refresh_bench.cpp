@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     platform::FileSystem fs(drives);
     platform::ScriptedUi ui;
     platform::setUi(&ui);
-    platform::ProgramInfo program{u"C:\\prog\\", u"sorvik", u"sorvik", 1};
+    platform::ProgramInfo program{u"C:\\prog\\", u"sorvik", u"sorvik", 1, platform::Placement::Portable, {}, {}};
 
     const std::size_t heapBefore = bench::heapInUse();
     Form1Model model(fs, program);

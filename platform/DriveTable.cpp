@@ -276,7 +276,7 @@ std::optional<std::string> DriveTable::toHost(u16view winPath) const
         host += part;
     }
     if (host.empty())
-        host = ".";
+        return ".";
     return host;
 }
 

@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, WrittenRecord,
         RoundTrip{"loneSurrogateFromAnOddHostName", u"C:\\a\xDC80.txt", u"x"},
         RoundTrip{"lineBreaksInside", u"C:\\new\nline.txt", u"a\r\nb\rc"},
         RoundTrip{"tab", u"C:\\a.txt", u"\tindented"}),
-    [](const testing::TestParamInfo<RoundTrip>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<RoundTrip>& p) { return p.param.name; });
 
 TEST(DescriptionFile, leadingSpacesAreWrittenButNotReadBack)
 {
@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, ClassicFile,
         ClassicLine{"commaInDescriptionKept", u"C:\\a.txt,one,two\r\n", u"C:\\a.txt", u"one,two"},
         ClassicLine{"textAfterQuotedDescriptionKept", u"C:\\a.txt,\"a\" b\r\n", u"C:\\a.txt", u"\"a\" b"},
         ClassicLine{"openQuoteKept", u"C:\\a.txt,\"abc\r\n", u"C:\\a.txt", u"\"abc"}),
-    [](const testing::TestParamInfo<ClassicLine>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<ClassicLine>& p) { return p.param.name; });
 
 TEST(DescriptionFile, linesWithoutASeparatingCommaHoldNoRecord)
 {

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, GetLocalPathTest,
         LocalPathCase{"dataDirOtherCase", true, u"c:\\tools\\sysdat\\", true, u""},
         LocalPathCase{"dataDirNoFileComentLocal", false, u"C:\\TOOLS\\SYSDAT\\", true, u"C:\\TOOLS\\SYSDAT\\"},
         LocalPathCase{"dataDirNoFile", false, u"C:\\TOOLS\\SYSDAT\\", false, u""}),
-    [](const testing::TestParamInfo<LocalPathCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<LocalPathCase>& p) { return p.param.name; });
 
 // The rows of which file is read on entering and which is written on leaving.
 // Each test reaches its ComentLocal state the way the program does.

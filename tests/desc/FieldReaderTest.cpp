@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, FieldStream,
         StreamCase{"lineWithoutCommaIsOneField", u"abc\r\nd,e\r\n", {u"abc", u"d", u"e"}},
         StreamCase{"emptyText", u"", {}}, StreamCase{"onlySpacesAndLineEnds", u"  \r\n \n", {}},
         StreamCase{"japaneseText", u"C:\\資料\\表.txt,説明ﾃｷｽﾄ\r\n", {u"C:\\資料\\表.txt", u"説明ﾃｷｽﾄ"}}),
-    [](const testing::TestParamInfo<StreamCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<StreamCase>& p) { return p.param.name; });
 
 TEST(FieldReader, reportsHowEachFieldEnded)
 {

@@ -453,8 +453,8 @@ TEST_P(DeleteFaultTest, aRefusedRemovalKeepsTheFileAndNamesIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Errors, DeleteFaultTest, testing::Values(EROFS, EBUSY, EPERM), [](const testing::TestParamInfo<int>& info) {
-        return std::string(info.param == EROFS ? "ReadOnlyFileSystem" : info.param == EBUSY ? "Busy" : "NotPermitted");
+    Errors, DeleteFaultTest, testing::Values(EROFS, EBUSY, EPERM), [](const testing::TestParamInfo<int>& p) {
+        return std::string(p.param == EROFS ? "ReadOnlyFileSystem" : p.param == EBUSY ? "Busy" : "NotPermitted");
     });
 
 // --- rename ---
@@ -497,8 +497,8 @@ TEST_P(RenameErrorTest, aFailedRenameLeavesTheFileAndItsDescription)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Errors, RenameErrorTest, testing::Values(EACCES, EROFS, EBUSY), [](const testing::TestParamInfo<int>& info) {
-        return std::string(info.param == EACCES ? "AccessDenied" : info.param == EROFS ? "ReadOnlyFileSystem" : "Busy");
+    Errors, RenameErrorTest, testing::Values(EACCES, EROFS, EBUSY), [](const testing::TestParamInfo<int>& p) {
+        return std::string(p.param == EACCES ? "AccessDenied" : p.param == EROFS ? "ReadOnlyFileSystem" : "Busy");
     });
 
 TEST_F(RenameFaultTest, aFileAppearingUnderTheNewNameMeanwhileIsNotReplaced)
@@ -562,8 +562,9 @@ TEST_P(AttributeFaultTest, aFailedChangeLeavesTheOldAttributesAndNamesTheFile)
 #endif
     file(u"C:\\work\\a.txt", "content");
     const u16 path = u"C:\\work\\a.txt";
-    if (f.start)
+    if (f.start) {
         ASSERT_TRUE(drives.fs().setAttributes(path, f.start));
+    }
     load();
     const std::uint32_t before = *drives.fs().attributes(path) & 0x37;
     if (f.err) {
@@ -597,7 +598,7 @@ INSTANTIATE_TEST_SUITE_P(Calls, AttributeFaultTest,
         AttributeFault{"AReadOnlyFileStaysReadOnlyWhenItsLastModeIsRefused", 3, EACCES,
             platform::kAttrReadOnly | platform::kAttrArchive},
         AttributeFault{"FileVanishes", 1, 0}),
-    [](const testing::TestParamInfo<AttributeFault>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<AttributeFault>& p) { return std::string(p.param.name); });
 
 }
 }

@@ -79,8 +79,9 @@ TEST_F(CopyFileTest, KeepsHiddenOnAReadOnlyCopyOfAnOrdinaryUser)
     drives.writeBytes(u"C:\\mine\\ro.txt", "r");
     ASSERT_TRUE(fs.setAttributes(u"C:\\mine\\ro.txt", kAttrReadOnly | kAttrHidden));
     ASSERT_EQ(chmod(drives.hostC().c_str(), 0755), 0);
-    if (geteuid() == 0)
+    if (geteuid() == 0) {
         ASSERT_EQ(chown(host(u"C:\\mine").c_str(), test::kNobody, test::kNobody), 0);
+    }
     EXPECT_TRUE(test::asOrdinaryUser(
         [&] { return bool(fs.copyFile(u"C:\\mine\\ro.txt", u"C:\\mine\\copy.txt", Replace::Never)); }));
     EXPECT_EQ(test::valueOf(fs.attributes(u"C:\\mine\\copy.txt")), kAttrReadOnly | kAttrHidden);

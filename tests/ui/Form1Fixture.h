@@ -17,8 +17,8 @@
 
 namespace sorvik::test {
 
-// Starts Form1 offscreen on temporary drives: the program lives in C:\prog\
-// and is started in C:\work unless a test says otherwise.
+// Starts Form1 offscreen on temporary drives: the program lives in
+// C:\prog\ and is started in C:\work unless a test says otherwise.
 class Form1Fixture : public DrivesFixture {
 protected:
     using DrivesFixture::DrivesFixture;

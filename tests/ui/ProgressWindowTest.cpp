@@ -73,7 +73,7 @@ TEST_F(ProgressWindowTest, showsFilesAndBytesOfTheTotal)
     struct Spy : OperationProgress {
         ProgressWindow& w;
         QStringList& seen;
-        Spy(ProgressWindow& w, QStringList& seen) : w(w), seen(seen) {}
+        Spy(ProgressWindow& window, QStringList& texts) : w(window), seen(texts) {}
         void begin(int f, std::int64_t b) override { w.begin(f, b); }
         void startFile(u16view n, std::int64_t b) override { w.startFile(n, b); }
         bool copied(std::int64_t b) override { return w.copied(b); }

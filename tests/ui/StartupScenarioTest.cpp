@@ -99,8 +99,9 @@ TEST_F(StartupScenario, readOnlyProgramDirectoryStillStartsAndCloses)
     ASSERT_LE(ui.messages().size(), 2u);
     EXPECT_EQ(ui.messages()[0].rfind(u"C:\\prog\\SYSDAT\\黑黑黑黑.iniに設定を書き込めません", 0), 0u)
         << toUtf8(ui.messages()[0]);
-    if (ui.messages().size() == 2u)
+    if (ui.messages().size() == 2u) {
         EXPECT_NE(ui.messages()[1].find(u"に説明を書き込めません"), u16::npos) << toUtf8(ui.messages()[1]);
+    }
 }
 
 TEST_F(StartupScenario, controlsFollowTheWindowWhenItIsResized)
