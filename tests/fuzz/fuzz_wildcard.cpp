@@ -111,11 +111,11 @@ bool referenceMatch(u16view pattern, u16view name, WildcardSyntax syntax)
         if (e.kind == Element::Star) {
             next[0] = can[0];
             for (std::size_t j = 1; j <= n; ++j)
-                next[j] = can[j] || next[j - 1];
+                next[j] = static_cast<char>(can[j] || next[j - 1]);
         } else {
             next[0] = 0;
             for (std::size_t j = 1; j <= n; ++j)
-                next[j] = can[j - 1] && e.takes(name[j - 1]);
+                next[j] = static_cast<char>(can[j - 1] && e.takes(name[j - 1]));
         }
         can.swap(next);
     }
