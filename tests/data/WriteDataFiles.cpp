@@ -21,7 +21,9 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 // shellapi.h needs windows.h before it.
 #include <shellapi.h>
@@ -117,7 +119,7 @@ std::string encodeTable()
 
 }
 
-int main(int argc, char** argv)
+int main(int argc, [[maybe_unused]] char** argv)
 {
     if (argc != 2)
         return fail("usage: sorvik_data_files OUTPUT_DIR");

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 namespace sorvik::platform {

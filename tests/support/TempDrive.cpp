@@ -10,7 +10,9 @@
 #include <stdexcept>
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <sys/time.h>
@@ -153,14 +155,6 @@ std::vector<std::string> TempDrives::tempFilesIn(const std::u16string& winDir) c
 
 void TempDrives::setTime(const std::u16string& winPath, int y, int mo, int d, int h, int mi, int s) const
 {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
 #ifdef _WIN32
     // The local time of that date's own rules, as the file tables show it.
     SYSTEMTIME local{}, utc{};
@@ -176,6 +170,14 @@ void TempDrives::setTime(const std::u16string& winPath, int y, int mo, int d, in
         CloseHandle(file);
     }
 #else
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
     std::time_t t = std::mktime(&tm);
     struct timeval tv[2] = {{t, 0}, {t, 0}};
     utimes(host(winPath).c_str(), tv);
