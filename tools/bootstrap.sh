@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
+  ccache   # rebuilds of an unchanged tree (fresh clones, the sanitizer build) cost little
   qt6-base-dev qt6-translations-l10n libgl-dev
   libicu-dev libgtest-dev libgmock-dev
   fonts-ipafont-gothic xvfb xauth x11-apps imagemagick xdotool
