@@ -15,6 +15,7 @@ packages=(
   lhasa libarchive-tools 7zip unar jlha-utils default-jre-headless
   clang libclang-rt-14-dev   # the libFuzzer build (tools/fuzz.sh)
   clang-format   # the format check of the sources (tests/repo/format.sh)
+  clang-tidy   # the bug-prone and performance checks of .clang-tidy (README)
   # The Debian package (tools/package-deb.sh: dpkg-shlibdeps needs file, the
   # checks lintian, desktop-file-validate and appstreamcli) and the test of
   # the installed program under Xvfb with a window manager.
