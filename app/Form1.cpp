@@ -1,10 +1,10 @@
 #include "app/Form1.h"
 
+#include "app/FocusMode.h"
 #include "desc/Text1.h"
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "platform/Paths.h"
-#include "table/FocusMode.h"
 #include "table/Grid1.h"
 #include "ui/QtConvert.h"
 

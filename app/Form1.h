@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/FocusMode.h"
 #include "app/Form1Layout.h"
 #include "app/Form1Model.h"
+#include "cmd/Commands.h"
 #include "desc/Text1.h"
-#include "table/Commands.h"
-#include "table/FocusMode.h"
 #include "table/TableKeys.h"
 
 #include <QLabel>

@@ -2,16 +2,17 @@
 // whose answer becomes model calls and focus moves.
 #include "app/Form1.h"
 
+#include "app/WindowKeys.h"
 #include "nav/Dir1.h"
 #include "nav/DriveButtons.h"
 #include "nav/PaneKeys.h"
 #include "table/Grid1.h"
-#include "table/WindowKeys.h"
 #include "ui/QtConvert.h"
 
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <variant>
 
 namespace sorvik {
 
@@ -37,22 +38,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 bool Form1::windowKey(int code, int shift)
 {
     const WindowKeyResult r = dispatchWindowKey(code, shift);
-    switch (r.command) {
-    case WindowCommand::None:
-        return false;
-    case WindowCommand::Help:
-        runCommand(CommandId::Help);
-        return true;
-    case WindowCommand::OpenJumpFolder:
-        if (runCommand(CommandId::OpenJumpFolder) == CommandResult::Done) {
+    if (const CommandId* id = std::get_if<CommandId>(&r.target)) {
+        const std::optional<CommandOutcome> result = runCommand(*id);
+        if (*id == CommandId::OpenJumpFolder && result == CommandResult::Done) {
             m_model.GoToFirstRow();
             m_grid->setFocus();
         }
         return true;
-    case WindowCommand::RegisterJumpFolder:
-        runCommand(CommandId::RegisterJumpFolder);
-        return true;
-    case WindowCommand::SelectFilter:
+    }
+    switch (std::get<WindowAction>(r.target)) {
+    case WindowAction::None:
+        return false;
+    case WindowAction::SelectFilter:
         m_model.SelectFilter(r.digit);
         return true;
     }
@@ -73,46 +70,45 @@ int Form1::tableKey(int code, int shift)
 {
     const FileTable& t = m_model.Grid1;
     const TableKeyResult r = dispatchTableKey(code, shift, TableState{t.row(), t.col(), t.fileCount()});
-    switch (r.command) {
-    case TableCommand::None:
+    // Copy, move, delete, rename, attributes, compress and extract.
+    if (const CommandId* id = std::get_if<CommandId>(&r.target)) {
+        const std::optional<CommandOutcome> result = runCommand(*id);
+        m_grid->setFocus();   // a dialog that closed hands the keys back to the table
+        // The archive commands leave the refresh to the key, and only after success.
+        if ((*id == CommandId::Compress || *id == CommandId::Extract) && result == CommandResult::Done) {
+            m_model.PushTablePosition();
+            m_model.RefreshFileTable(u'n');
+            m_model.PopTablePosition();
+        }
+        return r.outcome.code;
+    }
+    switch (std::get<TableAction>(r.target)) {
+    case TableAction::None:
         break;
-    case TableCommand::GoToTree:
+    case TableAction::GoToTree:
         m_dir->setFocus();
         break;
-    case TableCommand::WidenColumn:
+    case TableAction::WidenColumn:
         m_model.changeCursorColumnWidth(50);
         break;
-    case TableCommand::NarrowColumn:
+    case TableAction::NarrowColumn:
         m_model.changeCursorColumnWidth(-50);
         break;
-    case TableCommand::EditDescription:
+    case TableAction::EditDescription:
         m_text1->startEdit();
         break;
-    case TableCommand::DoubleClick:
+    case TableAction::DoubleClick:
         Grid1_DblClick();
         break;
-    case TableCommand::ToggleMark:
+    case TableAction::ToggleMark:
         m_model.toggleMarkAtCursor();
         break;
-    case TableCommand::SortAscending:
-    case TableCommand::SortDescending:
-        m_model.sortByCursorColumn(r.command == TableCommand::SortDescending);
+    case TableAction::SortAscending:
+    case TableAction::SortDescending:
+        m_model.sortByCursorColumn(std::get<TableAction>(r.target) == TableAction::SortDescending);
         break;
-    case TableCommand::PressQuit:
+    case TableAction::PressQuit:
         m_command2->click();
-        break;
-    default:
-        // Copy, move, delete, rename, attributes, compress and extract.
-        if (const std::optional<CommandId> id = commandOfTableKey(r.command)) {
-            const std::optional<CommandOutcome> result = runCommand(*id);
-            m_grid->setFocus();   // a dialog that closed hands the keys back to the table
-            // The archive commands leave the refresh to the key, and only after success.
-            if ((*id == CommandId::Compress || *id == CommandId::Extract) && result == CommandResult::Done) {
-                m_model.PushTablePosition();
-                m_model.RefreshFileTable(u'n');
-                m_model.PopTablePosition();
-            }
-        }
         break;
     }
     return r.outcome.code;

@@ -2,12 +2,12 @@
 
 #include "app/Settings.h"
 #include "assoc/AssociationTable.h"
+#include "cmd/Commands.h"
 #include "desc/Descriptions.h"
 #include "nav/DirTree.h"
 #include "nav/DriveList.h"
 #include "platform/FileSystem.h"
 #include "platform/Program.h"
-#include "table/Commands.h"
 #include "table/FileListing.h"
 #include "table/FileTable.h"
 #include "table/PositionStack.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "cmd/Commands.h"
 #include "platform/FileSystem.h"
-#include "table/Commands.h"
 
 #include <QDialog>
 #include <QPlainTextEdit>

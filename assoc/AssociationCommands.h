@@ -1,7 +1,7 @@
 #pragma once
 
 #include "assoc/AssociationTable.h"
-#include "table/Commands.h"
+#include "cmd/Commands.h"
 
 class QWidget;
 

@@ -3,6 +3,7 @@
 #include "platform/Launch.h"
 #include "platform/Paths.h"
 #include "platform/Ui.h"
+#include "table/FileTable.h"
 
 namespace sorvik {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "cmd/Commands.h"
 #include "jump/JumpList.h"
-#include "table/Commands.h"
 
 #include <functional>
 

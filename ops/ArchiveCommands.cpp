@@ -10,6 +10,7 @@
 #include "ops/ProgressWindow.h"
 #include "platform/DirectoryNames.h"
 #include "platform/Ui.h"
+#include "table/FileTable.h"
 #include "ui/QtUi.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table/Commands.h"
+#include "cmd/Commands.h"
 
 class QWidget;
 

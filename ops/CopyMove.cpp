@@ -4,6 +4,7 @@
 #include "platform/DateFormat.h"
 #include "platform/Paths.h"
 #include "platform/Ui.h"
+#include "table/FileTable.h"
 
 #include <string>
 #include <tuple>

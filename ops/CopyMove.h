@@ -1,9 +1,9 @@
 #pragma once
 
+#include "cmd/Commands.h"
 #include "ops/Operation.h"
 #include "platform/DirectoryNames.h"
 #include "platform/FileSystem.h"
-#include "table/Commands.h"
 
 #include <cstdint>
 #include <vector>

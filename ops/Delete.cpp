@@ -2,6 +2,7 @@
 
 #include "platform/DataFileNames.h"
 #include "platform/Ui.h"
+#include "table/FileTable.h"
 
 namespace sorvik {
 

@@ -8,6 +8,7 @@
 #include "ops/Rename.h"
 #include "ops/frmRename.h"
 #include "platform/Ui.h"
+#include "table/FileTable.h"
 #include "ui/QtUi.h"
 
 namespace sorvik {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "cmd/Commands.h"
 #include "ops/CopyMove.h"
-#include "table/Commands.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table/Commands.h"
+#include "cmd/Commands.h"
 #include "table/DisplayKinds.h"
 #include "table/FileListing.h"
 #include "table/FilterList.h"

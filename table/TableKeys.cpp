@@ -18,40 +18,40 @@ struct Binding {
     int code;
     Mods mods;
     When when;
-    TableCommand command;
+    TableKeyTarget target;
     Otherwise otherwise;
     int replacement = keys::kNone;   // for bindings that only turn the key into another
 };
 
-constexpr TableCommand kReplace = TableCommand::None;
+constexpr TableAction kReplace = TableAction::None;
 
 const std::array kTableKeys = {
-    Binding{keys::kLeft, Mods::Shift, When::Always, TableCommand::None, Otherwise::Consume},
-    Binding{keys::kRight, Mods::Shift, When::Always, TableCommand::None, Otherwise::Consume},
-    Binding{keys::kUp, Mods::Shift, When::Always, TableCommand::None, Otherwise::Consume},
-    Binding{keys::kDown, Mods::Shift, When::Always, TableCommand::None, Otherwise::Consume},
-    Binding{keys::kLeft, Mods::None, When::Column0, TableCommand::GoToTree, Otherwise::Default},
-    Binding{letter('J'), Mods::Ctrl, When::Column0, TableCommand::GoToTree, Otherwise::BecomeLeft},
+    Binding{keys::kLeft, Mods::Shift, When::Always, TableAction::None, Otherwise::Consume},
+    Binding{keys::kRight, Mods::Shift, When::Always, TableAction::None, Otherwise::Consume},
+    Binding{keys::kUp, Mods::Shift, When::Always, TableAction::None, Otherwise::Consume},
+    Binding{keys::kDown, Mods::Shift, When::Always, TableAction::None, Otherwise::Consume},
+    Binding{keys::kLeft, Mods::None, When::Column0, TableAction::GoToTree, Otherwise::Default},
+    Binding{letter('J'), Mods::Ctrl, When::Column0, TableAction::GoToTree, Otherwise::BecomeLeft},
     Binding{letter('L'), Mods::Ctrl, When::Always, kReplace, Otherwise::Default, keys::kRight},
     Binding{letter('I'), Mods::Ctrl, When::Always, kReplace, Otherwise::Default, keys::kUp},
     Binding{letter('M'), Mods::Ctrl, When::Always, kReplace, Otherwise::Default, keys::kDown},
-    Binding{keys::kRight, Mods::Ctrl, When::Always, TableCommand::WidenColumn, Otherwise::Consume},
-    Binding{keys::kOemPlus, Mods::Ctrl, When::Always, TableCommand::WidenColumn, Otherwise::Consume},
-    Binding{keys::kLeft, Mods::Ctrl, When::Always, TableCommand::NarrowColumn, Otherwise::Consume},
-    Binding{letter('H'), Mods::Ctrl, When::Always, TableCommand::NarrowColumn, Otherwise::Consume},
-    Binding{keys::kEnter, Mods::None, When::Column4, TableCommand::EditDescription, Otherwise::Consume},
-    Binding{keys::kEnter, Mods::Shift, When::FileRow, TableCommand::DoubleClick, Otherwise::Consume},
-    Binding{keys::kSpace, Mods::NotCtrl, When::Column0, TableCommand::ToggleMark, Otherwise::Consume},
-    Binding{letter('A'), Mods::AnyButCtrl, When::Column0FileRow, TableCommand::Attribute, Otherwise::Consume},
-    Binding{letter('C'), Mods::AnyButCtrl, When::Column0FileRow, TableCommand::Copy, Otherwise::Consume},
-    Binding{letter('M'), Mods::AnyButCtrl, When::Column0FileRow, TableCommand::Move, Otherwise::Consume},
-    Binding{letter('D'), Mods::AnyButCtrl, When::Column0, TableCommand::Delete, Otherwise::Consume},
-    Binding{letter('R'), Mods::AnyButCtrl, When::Column0FileRow, TableCommand::Rename, Otherwise::Consume},
-    Binding{letter('P'), Mods::AnyButCtrl, When::Column0FileRow, TableCommand::Compress, Otherwise::Consume},
-    Binding{letter('U'), Mods::AnyButCtrl, When::Column0FileRow, TableCommand::Extract, Otherwise::Consume},
-    Binding{letter('S'), Mods::None, When::SortColumn, TableCommand::SortAscending, Otherwise::Consume},
-    Binding{letter('S'), Mods::Shift, When::SortColumn, TableCommand::SortDescending, Otherwise::Consume},
-    Binding{keys::kEsc, Mods::None, When::Always, TableCommand::PressQuit, Otherwise::Consume},
+    Binding{keys::kRight, Mods::Ctrl, When::Always, TableAction::WidenColumn, Otherwise::Consume},
+    Binding{keys::kOemPlus, Mods::Ctrl, When::Always, TableAction::WidenColumn, Otherwise::Consume},
+    Binding{keys::kLeft, Mods::Ctrl, When::Always, TableAction::NarrowColumn, Otherwise::Consume},
+    Binding{letter('H'), Mods::Ctrl, When::Always, TableAction::NarrowColumn, Otherwise::Consume},
+    Binding{keys::kEnter, Mods::None, When::Column4, TableAction::EditDescription, Otherwise::Consume},
+    Binding{keys::kEnter, Mods::Shift, When::FileRow, TableAction::DoubleClick, Otherwise::Consume},
+    Binding{keys::kSpace, Mods::NotCtrl, When::Column0, TableAction::ToggleMark, Otherwise::Consume},
+    Binding{letter('A'), Mods::AnyButCtrl, When::Column0FileRow, CommandId::Attribute, Otherwise::Consume},
+    Binding{letter('C'), Mods::AnyButCtrl, When::Column0FileRow, CommandId::Copy, Otherwise::Consume},
+    Binding{letter('M'), Mods::AnyButCtrl, When::Column0FileRow, CommandId::Move, Otherwise::Consume},
+    Binding{letter('D'), Mods::AnyButCtrl, When::Column0, CommandId::Delete, Otherwise::Consume},
+    Binding{letter('R'), Mods::AnyButCtrl, When::Column0FileRow, CommandId::Rename, Otherwise::Consume},
+    Binding{letter('P'), Mods::AnyButCtrl, When::Column0FileRow, CommandId::Compress, Otherwise::Consume},
+    Binding{letter('U'), Mods::AnyButCtrl, When::Column0FileRow, CommandId::Extract, Otherwise::Consume},
+    Binding{letter('S'), Mods::None, When::SortColumn, TableAction::SortAscending, Otherwise::Consume},
+    Binding{letter('S'), Mods::Shift, When::SortColumn, TableAction::SortDescending, Otherwise::Consume},
+    Binding{keys::kEsc, Mods::None, When::Always, TableAction::PressQuit, Otherwise::Consume},
 };
 
 bool holds(When when, const TableState& s)
@@ -81,25 +81,22 @@ TableKeyResult dispatchTableKey(int code, int shift, const TableState& state)
         if (b.code != code || !keys::matches(b.mods, shift))
             continue;
         if (b.replacement != keys::kNone)
-            return {TableCommand::None, keys::KeyOutcome::pass(b.replacement)};
-        if (holds(b.when, state)) {
-            if (b.command == TableCommand::None)
-                return {TableCommand::None, keys::KeyOutcome::consumed()};
-            return {b.command, keys::KeyOutcome::consumed()};
-        }
+            return {TableAction::None, keys::KeyOutcome::pass(b.replacement)};
+        if (holds(b.when, state))
+            return {b.target, keys::KeyOutcome::consumed()};
         switch (b.otherwise) {
         case Otherwise::Consume:
-            return {TableCommand::None, keys::KeyOutcome::consumed()};
+            return {TableAction::None, keys::KeyOutcome::consumed()};
         case Otherwise::Default:
-            return {TableCommand::None, keys::KeyOutcome::pass(code)};
+            return {TableAction::None, keys::KeyOutcome::pass(code)};
         case Otherwise::BecomeLeft:
-            return {TableCommand::None, keys::KeyOutcome::pass(keys::kLeft)};
+            return {TableAction::None, keys::KeyOutcome::pass(keys::kLeft)};
         }
     }
     // The Ctrl keys the map does not name do nothing.
     if (shift == keys::kCtrl)
-        return {TableCommand::None, keys::KeyOutcome::consumed()};
-    return {TableCommand::None, keys::KeyOutcome::pass(code)};
+        return {TableAction::None, keys::KeyOutcome::consumed()};
+    return {TableAction::None, keys::KeyOutcome::pass(code)};
 }
 
 }

@@ -1,29 +1,29 @@
 #pragma once
 
+#include "cmd/Commands.h"
 #include "platform/KeyCodes.h"
+
+#include <variant>
 
 namespace sorvik {
 
-// Commands the table's keys lead to; the window carries them out.
-enum class TableCommand {
-    None,   // no command; the key outcome says what the grid does
+// What the table's keys do to the table and its neighbours themselves; the
+// window carries them out.
+enum class TableAction {
+    None,   // no action; the key outcome says what the grid does
     GoToTree,
     WidenColumn,
     NarrowColumn,
     EditDescription,
     DoubleClick,
     ToggleMark,
-    Attribute,
-    Copy,
-    Move,
-    Delete,
-    Rename,
-    Compress,
-    Extract,
     SortAscending,
     SortDescending,
     PressQuit,
 };
+
+// A table key leads to an action of its own or straight to a shared command.
+using TableKeyTarget = std::variant<TableAction, CommandId>;
 
 // What the table dispatcher reads of the table.
 struct TableState {
@@ -34,7 +34,7 @@ struct TableState {
 };
 
 struct TableKeyResult {
-    TableCommand command = TableCommand::None;
+    TableKeyTarget target = TableAction::None;
     keys::KeyOutcome outcome;
 };
 

@@ -1,5 +1,5 @@
+#include "app/FocusMode.h"
 #include "nav/DriveButtons.h"
-#include "table/FocusMode.h"
 #include "tests/ui/Form1Fixture.h"
 
 #include <QLabel>

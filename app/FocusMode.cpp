@@ -1,4 +1,4 @@
-#include "table/FocusMode.h"
+#include "app/FocusMode.h"
 
 namespace sorvik {
 

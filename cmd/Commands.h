@@ -2,14 +2,16 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Outcome.h"
-#include "table/FileTable.h"
-#include "table/TableKeys.h"
 
 #include <functional>
 #include <map>
 #include <optional>
 
 namespace sorvik {
+
+// Commands act on the main window's file table; they are named here below the
+// table so that its key map and every folder that provides a command can use them.
+class FileTable;
 
 // How a command ended: done, failed (with the file and the reason when it has
 // them) or cancelled by the user. "完了" and "失敗" are made from it only where
@@ -36,9 +38,6 @@ enum class CommandId {
     OpenJumpFolder,
     RegisterJumpFolder,
 };
-
-// The command a table key leads to, when it is one of the shared commands.
-std::optional<CommandId> commandOfTableKey(TableCommand command);
 
 // What a command runs against: the main window's table and the services
 // beside it. The main window's model provides it.

@@ -1,4 +1,4 @@
-#include "table/WindowKeys.h"
+#include "app/WindowKeys.h"
 
 #include <array>
 
@@ -9,13 +9,13 @@ namespace {
 struct Binding {
     int code;
     keys::Mods mods;
-    WindowCommand command;
+    CommandId command;
 };
 
 const std::array kWindowKeys = {
-    Binding{keys::kF1, keys::Mods::None, WindowCommand::Help},
-    Binding{keys::letter('J'), keys::Mods::None, WindowCommand::OpenJumpFolder},
-    Binding{keys::letter('J'), keys::Mods::Shift, WindowCommand::RegisterJumpFolder},
+    Binding{keys::kF1, keys::Mods::None, CommandId::Help},
+    Binding{keys::letter('J'), keys::Mods::None, CommandId::OpenJumpFolder},
+    Binding{keys::letter('J'), keys::Mods::Shift, CommandId::RegisterJumpFolder},
 };
 
 }
@@ -23,7 +23,7 @@ const std::array kWindowKeys = {
 WindowKeyResult dispatchWindowKey(int code, int shift)
 {
     if (code >= keys::kDigit0 && code <= keys::kDigit9 && shift == 0)
-        return {WindowCommand::SelectFilter, code - keys::kDigit0};
+        return {WindowAction::SelectFilter, code - keys::kDigit0};
     for (const Binding& b : kWindowKeys)
         if (b.code == code && keys::matches(b.mods, shift))
             return {b.command, -1};
