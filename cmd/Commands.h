@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cmd/CommandId.h"
 #include "platform/FileSystem.h"
 #include "platform/Outcome.h"
 
@@ -20,24 +21,6 @@ class FileTable;
 using CommandResult = platform::OutcomeKind;
 using CommandOutcome = platform::Outcome;
 u16 resultText(const CommandOutcome& outcome);
-
-// The commands that keys and buttons share.
-enum class CommandId {
-    Attribute,
-    Copy,
-    Move,
-    Delete,
-    Rename,
-    Compress,
-    Extract,
-    OpenFile,         // the table's double-click action in column 0
-    FilterSettings,   // "ﾌｨﾙﾀ設定(&F)"
-    DisplayKinds,     // "SysFile(&G)"
-    Associations,     // "関連付(&R)"
-    Help,
-    OpenJumpFolder,
-    RegisterJumpFolder,
-};
 
 // What a command runs against: the main window's table and the services
 // beside it. The main window's model provides it.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cmd/Commands.h"
+#include "cmd/CommandId.h"
 #include "platform/KeyCodes.h"
 
 #include <variant>
