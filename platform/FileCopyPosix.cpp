@@ -1,5 +1,4 @@
-#include "platform/FileSystem.h"
-
+#include "platform/FileCopy.h"
 #include "platform/PosixFiles.h"
 
 #include <algorithm>
@@ -95,7 +94,7 @@ bool kernelCopyUnsupported(int err)
 // Copies `expected` bytes (or, for a file that tells no size, everything up
 // to its end). A source that shrank meanwhile ends the copy at its new end.
 Status copyData(const SystemCalls& sys, int in, const std::string& inPath, int out, const std::string& outPath,
-    std::int64_t expected, CopyObserver* observer)
+    std::int64_t expected, const ChunkDone& chunk)
 {
     enum class Method { Range, SendFile, Plain } method = Method::Range;
     std::vector<char> buffer;
@@ -126,107 +125,186 @@ Status copyData(const SystemCalls& sys, int in, const std::string& inPath, int o
         if (n == 0)
             break;
         done += n;
-        if (observer && !observer->copied(n))
-            return Error{ErrorKind::Cancelled, ECANCELED};
+        if (Status s = chunk(n); s.failed())
+            return s;
     }
     return Status::ok();
 }
 
-enum class Sync { IfReplacing, Always };
-
-// Copies the open regular file `in` to `dst` through a temporary file beside
-// it, renamed over `dst` only when complete. The caller has checked `dst`.
-Status copyThroughTemp(const SystemCalls& sys, TempSweep& sweep, int in, const struct stat& src,
-    const std::string& srcHost, const std::string& dst, bool replacing, Replace replace, Sync sync,
-    CopyObserver* observer)
+FileFacts factsOf(const struct stat& st)
 {
-    const std::string dir = hostDirectoryOf(dst);
-    std::string temp;
-    Fd out = createTemp(sys, dir, 0600, temp);
-    if (!out.valid())
-        return lastError();
-    sweepStaleTemps(sweep, dir);
-
-    auto fail = [&](Error error) {
-        out.reset();
-        sys.unlink(temp);
-        return error;
-    };
-    if (Status s = copyData(sys, in, srcHost, out.get(), temp, src.st_size, observer); s.failed())
-        return fail(s.error());
-    // The attribute before the mode: without owner write permission the
-    // attribute could no longer be set.
-    if (Status s = keepDosAttrib(sys, out.get(), temp, dosAttribOf(in)); s.failed())
-        return fail(s.error());
-    // Set-id bits stay behind: the copy belongs to whoever made it.
-    if (sys.fchmod(out.get(), temp, src.st_mode & 0777) != 0)
-        return fail(lastError());
-    const struct timespec times[2] = {src.st_atim, src.st_mtim};
-    if (sys.futimens(out.get(), temp, times) != 0)
-        return fail(lastError());
-    // The old destination must survive a crash, so its replacement is on disk
-    // before the rename; a new file has nothing to lose and skips the wait.
-    if ((sync == Sync::Always || replacing) && sys.fsync(out.get(), temp) != 0)
-        return fail(lastError());
-    if (out.close() != 0)
-        return fail(lastError());
-    const int renamed
-        = replace == Replace::Existing ? sys.rename(temp, dst) : renameWithoutReplacing(sys, temp, dst, true);
-    if (renamed != 0)
-        return fail(lastError());
-    return Status::ok();
+    FileFacts facts;
+    facts.type = S_ISREG(st.st_mode) ? FileType::Regular : S_ISDIR(st.st_mode) ? FileType::Directory : FileType::Other;
+    facts.link = S_ISLNK(st.st_mode);
+    facts.readOnly = isReadOnlyMode(st.st_mode);
+    facts.size = static_cast<std::int64_t>(st.st_size);
+    facts.id = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return facts;
 }
 
-// Checks an existing destination of a copy or move; `exists` tells whether
-// there is one to replace. A file that is the source itself is `same`.
-Status checkDestination(
-    const SystemCalls& sys, const std::string& dst, const struct stat& src, Replace replace, bool& exists, bool& same)
+Status failedIf(bool failed)
 {
-    struct stat st;
-    exists = same = false;
-    if (sys.stat(dst, st) != 0)
-        return errno == ENOENT ? Status::ok() : Status(lastError());
-    if (sameInode(src, st)) {
-        same = true;
+    return failed ? Status(lastError()) : Status::ok();
+}
+
+// The POSIX calls of a copy, a move and an atomic write.
+class PosixPrimitives final : public FilePrimitives {
+public:
+    PosixPrimitives(FaultInjector* faults, TempSweep& sweep) : m_sys(faults), m_sweep(sweep) {}
+
+    std::string directoryOf(const std::string& host) const override { return hostDirectoryOf(host); }
+
+    Result<FileFacts> lookup(const std::string& host, Follow follow) override
+    {
+        struct stat st;
+        if ((follow == Follow::Yes ? m_sys.stat(host, st) : m_sys.lstat(host, st)) != 0) {
+            if (errno != ENOENT)
+                return lastError();
+            FileFacts missing;
+            missing.missing = lastError();
+            return missing;
+        }
+        if (follow == Follow::No) {
+            m_lookedUp = host;
+            m_lookedUpStat = st;
+        }
+        return factsOf(st);
+    }
+
+    Status probeWritable(const std::string& host) override { return failedIf(m_sys.mayWrite(host) != 0); }
+
+    void sweepTemps(const std::string& dir) override { sweepStaleTemps(m_sweep, dir); }
+
+    Status openSource(const std::string& host, Follow follow, FileFacts& facts) override
+    {
+        // Not blocking on a pipe's open; its type is refused just after.
+        m_source = Fd(m_sys.open(host, O_RDONLY | O_NONBLOCK | O_CLOEXEC | (follow == Follow::No ? O_NOFOLLOW : 0)));
+        if (!m_source.valid())
+            return lastError();
+        if (m_sys.fstat(m_source.get(), host, m_sourceStat) != 0)
+            return lastError();
+        m_sourcePath = host;
+        facts = factsOf(m_sourceStat);
         return Status::ok();
     }
-    if (S_ISDIR(st.st_mode))
-        return Error{ErrorKind::IsDirectory, EISDIR};
-    if (replace == Replace::Never)
-        return Error{ErrorKind::Exists, EEXIST};
-    if (!S_ISREG(st.st_mode))
-        return notARegularFile(st);
-    if (isReadOnlyMode(st.st_mode))
-        return Error{ErrorKind::ReadOnly, EACCES};
-    // Permissions the read-only attribute does not show (another owner's file).
-    if (::faccessat(AT_FDCWD, dst.c_str(), W_OK, AT_EACCESS) != 0)
-        return lastError();
-    exists = true;
-    return Status::ok();
+
+    void closeSource() override { m_source.reset(); }
+
+    Status createTemp(const std::string& dir, TempUse use) override
+    {
+        // A new file gets what the umask allows; a replacement the old mode.
+        m_temp = platform::createTemp(m_sys, dir, use == TempUse::NewFile ? 0666 : 0600, m_tempPath);
+        return failedIf(!m_temp.valid());
+    }
+
+    Status writeTemp(std::string_view bytes) override { return writeAll(m_sys, m_temp.get(), m_tempPath, bytes); }
+
+    Status copyToTemp(const ChunkDone& chunk) override
+    {
+        return copyData(m_sys, m_source.get(), m_sourcePath, m_temp.get(), m_tempPath, m_sourceStat.st_size, chunk);
+    }
+
+    Status keepSourceAttributes() override
+    {
+        // The attribute before the mode: without owner write permission the
+        // attribute could no longer be set.
+        if (Status s = keepDosAttrib(m_sys, m_temp.get(), m_tempPath, dosAttribOf(m_source.get())); s.failed())
+            return s;
+        // Set-id bits stay behind: the copy belongs to whoever made it.
+        return failedIf(m_sys.fchmod(m_temp.get(), m_tempPath, m_sourceStat.st_mode & 0777) != 0);
+    }
+
+    Status keepSourceTimes() override
+    {
+        const struct timespec times[2] = {m_sourceStat.st_atim, m_sourceStat.st_mtim};
+        return failedIf(m_sys.futimens(m_temp.get(), m_tempPath, times) != 0);
+    }
+
+    void rememberReplaced(const std::string& host) override
+    {
+        if (m_lookedUp != host && m_sys.lstat(host, m_lookedUpStat) != 0)
+            m_lookedUpStat = {};
+        m_replaced = m_lookedUpStat;
+        m_replacedDosAttrib = dosAttribOf(host);
+    }
+
+    Status keepReplacedAttributes() override
+    {
+        if (Status s = keepDosAttrib(m_sys, m_temp.get(), m_tempPath, m_replacedDosAttrib); s.failed())
+            return s;
+        if (m_sys.fchmod(m_temp.get(), m_tempPath, m_replaced.st_mode & 07777) != 0)
+            return lastError();
+        if (::fchown(m_temp.get(), m_replaced.st_uid, m_replaced.st_gid) != 0) {
+            // Keeping the owner is a courtesy; a foreign owner is not ours to give.
+        }
+        return Status::ok();
+    }
+
+    Status flushTemp() override { return failedIf(m_sys.fsync(m_temp.get(), m_tempPath) != 0); }
+
+    std::optional<FileStamp> stampTemp() override
+    {
+        struct stat st;
+        if (m_sys.fstat(m_temp.get(), m_tempPath, st) != 0)
+            return std::nullopt;
+        return stampOf(st);
+    }
+
+    // The close result matters: some file systems report a failed write only there.
+    Status closeTemp() override { return failedIf(m_temp.close() != 0); }
+
+    Status renameTemp(const std::string& to, Replace replace) override
+    {
+        return renameEntry(m_tempPath, to, replace, true);
+    }
+
+    void removeTemp() override
+    {
+        m_temp.reset();
+        m_sys.unlink(m_tempPath);
+    }
+
+    // Makes a completed rename durable before anything depends on it.
+    void syncDirectory(const std::string& dir) override
+    {
+        Fd fd(m_sys.open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd.valid())
+            m_sys.fsync(fd.get(), dir);
+    }
+
+    Status renameEntry(const std::string& from, const std::string& to, Replace replace, bool regularFile) override
+    {
+        return failedIf((replace == Replace::Existing ? m_sys.rename(from, to)
+                                                      : renameWithoutReplacing(m_sys, from, to, regularFile))
+            != 0);
+    }
+
+    Status renameCase(const std::string& from, const std::string& to) override
+    {
+        return failedIf(m_sys.rename(from, to) != 0);
+    }
+
+    Status removeFile(const std::string& host) override { return failedIf(m_sys.unlink(host) != 0); }
+
+private:
+    const SystemCalls m_sys;
+    TempSweep& m_sweep;
+    Fd m_source;
+    std::string m_sourcePath;
+    struct stat m_sourceStat {};
+    Fd m_temp;
+    std::string m_tempPath;
+    std::string m_lookedUp;
+    struct stat m_lookedUpStat {};
+    struct stat m_replaced {};
+    std::string m_replacedDosAttrib;
+};
+
 }
 
-// Opens the source of a copy; only a regular file will do.
-Status openSource(const SystemCalls& sys, const std::string& host, int flags, Fd& fd, struct stat& st)
+std::unique_ptr<FilePrimitives> systemPrimitives(FaultInjector* faults, TempSweep& sweep)
 {
-    // Not blocking on a pipe's open; its type is refused just after.
-    fd = Fd(sys.open(host, O_RDONLY | O_NONBLOCK | O_CLOEXEC | flags));
-    if (!fd.valid())
-        return lastError();
-    if (sys.fstat(fd.get(), host, st) != 0)
-        return lastError();
-    if (!S_ISREG(st.st_mode))
-        return notARegularFile(st);
-    return Status::ok();
-}
-
-// Makes a completed rename durable before anything depends on it.
-void syncDirectory(const SystemCalls& sys, const std::string& dir)
-{
-    Fd fd(sys.open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.valid())
-        sys.fsync(fd.get(), dir);
-}
-
+    return std::make_unique<PosixPrimitives>(faults, sweep);
 }
 
 int renameWithoutReplacing(const SystemCalls& sys, const std::string& from, const std::string& to, bool regularFile)
@@ -253,160 +331,6 @@ int renameWithoutReplacing(const SystemCalls& sys, const std::string& from, cons
         return -1;
     }
     return sys.rename(from, to);
-}
-
-Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes)
-{
-    std::optional<FileStamp> written;
-    return writeFileAtomic(path, bytes, written);
-}
-
-Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::optional<FileStamp>& written)
-{
-    written.reset();
-    const SystemCalls sys(m_faults);
-    std::optional<std::string> host = hostPath(path);
-    if (!host)
-        return noHostPath();
-    std::string target = *host;
-    struct stat old;
-    bool replacing = sys.lstat(target, old) == 0;
-    if (!replacing && errno != ENOENT)
-        return lastError();
-    // A link may have been put there by someone else to make us overwrite
-    // the file it points at; a data file is never written through one.
-    if (replacing && S_ISLNK(old.st_mode))
-        return Error{ErrorKind::Link, ELOOP};
-    std::string dosAttrib;
-    if (replacing) {
-        if (!S_ISREG(old.st_mode))
-            return notARegularFile(old);
-        if (isReadOnlyMode(old.st_mode))
-            return Error{ErrorKind::ReadOnly, EACCES};
-        // The owner bit is our read-only attribute; the system may still
-        // refuse (another user's file), and then the file is not ours to replace.
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-            return lastError();
-        dosAttrib = dosAttribOf(target);
-    }
-
-    const std::string dir = hostDirectoryOf(target);
-    std::string temp;
-    // A new file gets what the umask allows; a replacement the old mode.
-    Fd fd = createTemp(sys, dir, replacing ? 0600 : 0666, temp);
-    if (!fd.valid())
-        return lastError();
-    sweepStaleTemps(*m_sweep, dir);
-    auto fail = [&](Error error) {
-        fd.reset();
-        sys.unlink(temp);
-        return error;
-    };
-    if (Status s = writeAll(sys, fd.get(), temp, bytes); s.failed())
-        return fail(s.error());
-    if (replacing) {
-        // A hidden description file stays hidden after it is saved.
-        if (Status s = keepDosAttrib(sys, fd.get(), temp, dosAttrib); s.failed())
-            return fail(s.error());
-        if (sys.fchmod(fd.get(), temp, old.st_mode & 07777) != 0)
-            return fail(lastError());
-        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
-            // Keeping the owner is a courtesy; a foreign owner is not ours to give.
-        }
-    }
-    if (sys.fsync(fd.get(), temp) != 0)
-        return fail(lastError());
-    // Nothing below changes what the stamp holds; the rename keeps the inode.
-    struct stat done;
-    const bool stamped = sys.fstat(fd.get(), temp, done) == 0;
-    if (fd.close() != 0)
-        return fail(lastError());
-    if (sys.rename(temp, target) != 0)
-        return fail(lastError());
-    if (stamped)
-        written = stampOf(done);
-    syncDirectory(sys, dir);
-    return Status::ok();
-}
-
-Status FileSystem::copyFile(u16view from, u16view to, Replace replace, CopyObserver* observer)
-{
-    const SystemCalls sys(m_faults);
-    std::optional<std::string> hostFrom = hostPath(from);
-    std::optional<std::string> hostTo = hostPath(to);
-    if (!hostFrom || !hostTo)
-        return noHostPath();
-    Fd in;
-    struct stat src;
-    if (Status s = openSource(sys, *hostFrom, 0, in, src); s.failed())
-        return s;
-    bool replacing = false, same = false;
-    if (Status s = checkDestination(sys, *hostTo, src, replace, replacing, same); s.failed())
-        return s;
-    if (same)
-        return Status::ok();
-    // A destination that is a link is replaced itself, never the file it
-    // points at: a link planted in a shared directory must not make the copy
-    // overwrite a file elsewhere.
-    return copyThroughTemp(
-        sys, *m_sweep, in.get(), src, *hostFrom, *hostTo, replacing, replace, Sync::IfReplacing, observer);
-}
-
-Status FileSystem::moveFile(u16view from, u16view to, Replace replace, CopyObserver* observer)
-{
-    const SystemCalls sys(m_faults);
-    std::optional<std::string> hostFrom = hostPath(from);
-    std::optional<std::string> hostTo = hostPath(to);
-    if (!hostFrom || !hostTo)
-        return noHostPath();
-    struct stat src;
-    if (sys.lstat(*hostFrom, src) != 0)
-        return lastError();
-    // Sameness is judged on what the names lead to, so a link is never
-    // moved over the file it points at.
-    struct stat target = src;
-    if (S_ISLNK(src.st_mode) && ::stat(hostFrom->c_str(), &target) != 0)
-        target = src;
-    bool replacing = false, same = false;
-    if (Status s = checkDestination(sys, *hostTo, target, replace, replacing, same); s.failed())
-        return s;
-    if (same) {
-        // Two spellings of one entry (a case-insensitive file system): the
-        // rename only sets the new letter case. Anything else stays as it is.
-        struct stat dst;
-        if (*hostFrom != *hostTo && ::lstat(hostTo->c_str(), &dst) == 0 && sameInode(src, dst)
-            && hostDirectoryOf(*hostFrom) == hostDirectoryOf(*hostTo) && sys.rename(*hostFrom, *hostTo) != 0)
-            return lastError();
-        return Status::ok();
-    }
-
-    const int renamed = replace == Replace::Existing
-        ? sys.rename(*hostFrom, *hostTo)
-        : renameWithoutReplacing(sys, *hostFrom, *hostTo, S_ISREG(src.st_mode));
-    if (renamed == 0)
-        return Status::ok();
-    if (errno != EXDEV)
-        return lastError();
-
-    // Another file system: a copy, on disk before the source goes.
-    if (S_ISDIR(src.st_mode))
-        return Error{ErrorKind::IsDirectory, EISDIR};
-    if (!S_ISREG(src.st_mode))
-        return Error{ErrorKind::NotRegular, EINVAL};
-    Fd in;
-    struct stat opened;
-    if (Status s = openSource(sys, *hostFrom, O_NOFOLLOW, in, opened); s.failed())
-        return s;
-    if (Status s = copyThroughTemp(
-            sys, *m_sweep, in.get(), opened, *hostFrom, *hostTo, replacing, replace, Sync::Always, observer);
-        s.failed())
-        return s;
-    syncDirectory(sys, hostDirectoryOf(*hostTo));
-    in.reset();
-    // Failing here leaves both copies: nothing is lost, and the caller is told.
-    if (sys.unlink(*hostFrom) != 0)
-        return lastError();
-    return Status::ok();
 }
 
 }

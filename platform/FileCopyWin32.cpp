@@ -1,5 +1,4 @@
-#include "platform/FileSystem.h"
-
+#include "platform/FileCopy.h"
 #include "platform/Win32Files.h"
 
 #include <algorithm>
@@ -10,21 +9,20 @@ namespace {
 
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
-struct Identity {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-    bool operator==(const Identity&) const = default;
-};
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return FileIdentity{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
 
-std::optional<Identity> identityOf(const std::string& host)
+// What a name leads to, links followed.
+std::optional<FileIdentity> identityOf(const std::string& host)
 {
     Handle h(::CreateFileW(wideHost(host).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!h.valid() || !::GetFileInformationByHandle(h.get(), &info))
         return std::nullopt;
-    return Identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return identityOf(info);
 }
 
 Status writeAll(FaultInjector* faults, HANDLE h, const std::string& path, std::string_view bytes)
@@ -47,23 +45,20 @@ Status writeAll(FaultInjector* faults, HANDLE h, const std::string& path, std::s
 struct CopyProgress {
     FaultInjector* faults;
     const std::string* temp;
-    CopyObserver* observer;
+    const ChunkDone* done;
     std::int64_t reported = 0;
     bool called = false;
     Status stopped;
 
-    // One chunk written: the fault seam for writes, then the caller's observer.
+    // One chunk written: the fault seam for writes, then the caller.
     bool chunk(std::int64_t bytes)
     {
         if (int err = faults ? faults->before(FsCall::Write, *temp) : 0) {
             stopped = injected(err);
             return false;
         }
-        if (observer && bytes > 0 && !observer->copied(bytes)) {
-            stopped = Error{ErrorKind::Cancelled, ECANCELED};
-            return false;
-        }
-        return true;
+        stopped = (*done)(bytes);
+        return !stopped.failed();
     }
 };
 
@@ -78,8 +73,6 @@ DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTE
     p->reported = transferred.QuadPart;
     return p->chunk(delta) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
 }
-
-enum class Sync { IfReplacing, Always };
 
 // Flushes a finished copy to the disk; the copy may carry the source's
 // read-only attribute, which is lifted only while the handle is opened.
@@ -103,292 +96,272 @@ Status flushFile(FaultInjector* faults, const std::string& host)
     return Status::ok();
 }
 
-// Copies `src` to `dst` with the system's copy (which keeps the last-write
-// time and the attributes) into a temporary file beside `dst`, renamed over
-// it only when complete. The caller has checked `dst`.
-Status copyThroughTemp(FaultInjector* faults, TempSweep& sweep, const std::string& src, std::int64_t size,
-    const std::string& dst, bool replacing, Replace replace, Sync sync, CopyObserver* observer)
-{
-    const std::string dir = hostDirectoryOf(dst);
-    std::string temp = tempPathIn(dir);
-    if (int err = faults ? faults->before(FsCall::Open, temp) : 0)
-        return injected(err);
-    CopyProgress progress{faults, &temp, observer, 0, false, Status::ok()};
-    BOOL cancel = FALSE;
-    std::wstring wideTemp = wideHost(temp);
-    BOOL copied = ::CopyFileExW(
-        wideHost(src).c_str(), wideTemp.c_str(), copyProgress, &progress, &cancel, COPY_FILE_FAIL_IF_EXISTS);
-    for (int attempt = 0; !copied && attempt < 16 && !progress.stopped.failed()
-         && (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS);
-         ++attempt) {
-        temp = tempPathIn(dir);
-        wideTemp = wideHost(temp);
-        copied = ::CopyFileExW(
-            wideHost(src).c_str(), wideTemp.c_str(), copyProgress, &progress, &cancel, COPY_FILE_FAIL_IF_EXISTS);
-    }
-    sweepStaleTemps(sweep, dir);
-    auto fail = [&](Error error) {
-        const DWORD attrs = ::GetFileAttributesW(wideTemp.c_str());
-        if (isReadOnly(attrs))
-            ::SetFileAttributesW(wideTemp.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-        ::DeleteFileW(wideTemp.c_str());
-        return error;
-    };
-    if (!copied)
-        return fail(progress.stopped.failed() ? progress.stopped.error() : lastError());
-    // A copy routine that reports no chunks still passes the seam and the
-    // observer once, for the whole file.
-    if (!progress.called && !progress.chunk(size))
-        return fail(progress.stopped.error());
-    // The system's copy set the attributes and times itself; the seam is
-    // asked for those steps after it, so tests can make them fail here too.
-    for (FsCall step : {FsCall::SetAttributes, FsCall::SetTimes}) {
-        if (int err = faults ? faults->before(step, temp) : 0)
-            return fail(injected(err));
-    }
-    // The old destination must survive a crash, so its replacement is on disk
-    // before the rename; a new file has nothing to lose and skips the wait.
-    if (sync == Sync::Always || replacing) {
-        if (Status s = flushFile(faults, temp); s.failed())
-            return fail(s.error());
-    }
-    if (int err = faults ? faults->before(FsCall::Rename, temp) : 0)
-        return fail(injected(err));
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace == Replace::Existing ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!::MoveFileExW(wideTemp.c_str(), wideHost(dst).c_str(), flags))
-        return fail(lastError());
-    return Status::ok();
-}
+// The Win32 calls of a copy, a move and an atomic write. The copy itself is
+// the system's (CopyFileExW, which keeps the last-write time and the
+// attributes); the seam is still asked for those steps after it.
+class Win32Primitives final : public FilePrimitives {
+public:
+    Win32Primitives(FaultInjector* faults, TempSweep& sweep) : m_faults(faults), m_sweep(sweep) {}
 
-// Checks an existing destination of a copy or move; `exists` tells whether
-// there is one to replace. A file that is the source itself is `same`.
-Status checkDestination(
-    const std::string& dst, const std::optional<Identity>& src, Replace replace, bool& exists, bool& same)
-{
-    exists = same = false;
-    const std::wstring wide = wideHost(dst);
-    const DWORD attrs = ::GetFileAttributesW(wide.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES) {
-        const DWORD err = ::GetLastError();
-        return err == ERROR_FILE_NOT_FOUND ? Status::ok() : Status(errorFromWin32(err));
+    std::string directoryOf(const std::string& host) const override { return hostDirectoryOf(host); }
+
+    // The attributes are the name's own, a link's included; the identity is
+    // that of the file it leads to, whichever `follow` asks for.
+    Result<FileFacts> lookup(const std::string& host, Follow) override
+    {
+        if (int err = fault(FsCall::Stat, host))
+            return injected(err);
+        const DWORD attrs = ::GetFileAttributesW(wideHost(host).c_str());
+        FileFacts facts;
+        if (attrs == INVALID_FILE_ATTRIBUTES) {
+            const DWORD err = ::GetLastError();
+            if (err != ERROR_FILE_NOT_FOUND)
+                return errorFromWin32(err);
+            facts.missing = errorFromWin32(err);
+            return facts;
+        }
+        facts.type = (attrs & FILE_ATTRIBUTE_DIRECTORY) ? FileType::Directory : FileType::Regular;
+        facts.link = (attrs & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        facts.readOnly = (attrs & FILE_ATTRIBUTE_READONLY) != 0;
+        facts.id = identityOf(host);
+        m_lookedUp = host;
+        m_lookedUpAttributes = attrs;
+        return facts;
     }
-    if (src && identityOf(dst) == src) {
-        same = true;
-        return Status::ok();
-    }
-    if (attrs & FILE_ATTRIBUTE_DIRECTORY)
-        return Error{ErrorKind::IsDirectory, EISDIR};
-    if (replace == Replace::Never)
-        return Error{ErrorKind::Exists, EEXIST};
-    if (attrs & FILE_ATTRIBUTE_READONLY)
-        return Error{ErrorKind::ReadOnly, EACCES};
-    // What the attribute does not show (a file another program holds, access rights).
-    Handle h(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!h.valid())
-        return lastError();
-    exists = true;
-    return Status::ok();
-}
 
-// The source of a copy: a regular file, opened once to be sure it can be read.
-Status checkSource(FaultInjector* faults, const std::string& host, std::int64_t& size)
-{
-    if (int err = faults ? faults->before(FsCall::Open, host) : 0)
-        return injected(err);
-    const std::wstring wide = wideHost(host);
-    Handle h(::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!h.valid()) {
-        const Error error = lastError();
-        const DWORD attrs = ::GetFileAttributesW(wide.c_str());
-        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
-            return Error{ErrorKind::IsDirectory, EISDIR};
-        return error;
-    }
-    if (int err = faults ? faults->before(FsCall::Stat, host) : 0)
-        return injected(err);
-    if (::GetFileType(h.get()) != FILE_TYPE_DISK)
-        return Error{ErrorKind::NotRegular, EINVAL};
-    LARGE_INTEGER length;
-    if (!::GetFileSizeEx(h.get(), &length))
-        return lastError();
-    size = length.QuadPart;
-    return Status::ok();
-}
-
-}
-
-Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes)
-{
-    std::optional<FileStamp> written;
-    return writeFileAtomic(path, bytes, written);
-}
-
-Status FileSystem::writeFileAtomic(u16view path, std::string_view bytes, std::optional<FileStamp>& written)
-{
-    written.reset();
-    std::optional<std::string> host = hostPath(path);
-    if (!host)
-        return noHostPath();
-    if (int err = fault(FsCall::Stat, *host))
-        return injected(err);
-    // A link (or junction) may have been put there by someone else to make
-    // us overwrite the file it points at; a data file is never written through one.
-    const std::string target = *host;
-    const DWORD old = ::GetFileAttributesW(wideHost(target).c_str());
-    if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_REPARSE_POINT))
-        return Error{ErrorKind::Link, ELOOP};
-    const bool replacing = old != INVALID_FILE_ATTRIBUTES;
-    if (!replacing && ::GetLastError() != ERROR_FILE_NOT_FOUND)
-        return lastError();
-    if (replacing) {
-        if (old & FILE_ATTRIBUTE_DIRECTORY)
-            return Error{ErrorKind::IsDirectory, EISDIR};
-        if (old & FILE_ATTRIBUTE_READONLY)
-            return Error{ErrorKind::ReadOnly, EACCES};
-        // A file another program holds, or one the user may not write, is not
-        // ours to replace.
-        Handle probe(
-            ::CreateFileW(wideHost(target).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!probe.valid())
+    Status probeWritable(const std::string& host) override
+    {
+        if (int err = fault(FsCall::Stat, host))
+            return injected(err);
+        Handle h(::CreateFileW(wideHost(host).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!h.valid())
             return lastError();
-    }
-
-    const std::string dir = hostDirectoryOf(target);
-    std::string temp;
-    if (int err = fault(FsCall::Open, tempPathIn(dir)))
-        return injected(err);
-    Handle h = createTemp(dir, temp);
-    if (!h.valid())
-        return lastError();
-    sweepStaleTemps(*m_sweep, dir);
-    const std::wstring wideTemp = wideHost(temp);
-    auto fail = [&](Error error) {
-        h.reset();
-        ::DeleteFileW(wideTemp.c_str());
-        return error;
-    };
-    if (Status s = writeAll(m_faults, h.get(), temp, bytes); s.failed())
-        return fail(s.error());
-    if (int err = fault(FsCall::Sync, temp))
-        return fail(injected(err));
-    if (!::FlushFileBuffers(h.get()))
-        return fail(lastError());
-    // Renaming keeps the file's identity, length and time, so the stamp of
-    // the temporary file is the stamp of the written file.
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool stamped = fault(FsCall::Stat, temp) == 0 && ::GetFileInformationByHandle(h.get(), &info);
-    if (!h.close())
-        return fail(lastError());
-    if (replacing) {
-        // A hidden description file stays hidden after it is saved.
-        if (int err = fault(FsCall::SetAttributes, temp))
-            return fail(injected(err));
-        if (!::SetFileAttributesW(
-                wideTemp.c_str(), (old & kKeptAttributes) ? (old & kKeptAttributes) : FILE_ATTRIBUTE_NORMAL))
-            return fail(lastError());
-    }
-    if (int err = fault(FsCall::Rename, temp))
-        return fail(injected(err));
-    if (!::MoveFileExW(wideTemp.c_str(), wideHost(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return fail(lastError());
-    if (stamped) {
-        const std::int64_t t
-            = (std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
-        const std::int64_t since = t - 116444736000000000LL;
-        written = FileStamp{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
-            static_cast<std::int64_t>((std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow), since / 10000000,
-            (since % 10000000) * 100};
-    }
-    return Status::ok();
-}
-
-Status FileSystem::copyFile(u16view from, u16view to, Replace replace, CopyObserver* observer)
-{
-    std::optional<std::string> hostFrom = hostPath(from);
-    std::optional<std::string> hostTo = hostPath(to);
-    if (!hostFrom || !hostTo)
-        return noHostPath();
-    std::int64_t size = 0;
-    if (Status s = checkSource(m_faults, *hostFrom, size); s.failed())
-        return s;
-    if (int err = fault(FsCall::Stat, *hostTo))
-        return injected(err);
-    bool replacing = false, same = false;
-    if (Status s = checkDestination(*hostTo, identityOf(*hostFrom), replace, replacing, same); s.failed())
-        return s;
-    if (same)
         return Status::ok();
-    // A destination that is a link is replaced itself, never the file it
-    // points at: a link planted in a shared directory must not make the copy
-    // overwrite a file elsewhere.
-    return copyThroughTemp(
-        m_faults, *m_sweep, *hostFrom, size, *hostTo, replacing, replace, Sync::IfReplacing, observer);
-}
+    }
 
-Status FileSystem::moveFile(u16view from, u16view to, Replace replace, CopyObserver* observer)
-{
-    std::optional<std::string> hostFrom = hostPath(from);
-    std::optional<std::string> hostTo = hostPath(to);
-    if (!hostFrom || !hostTo)
-        return noHostPath();
-    if (int err = fault(FsCall::Stat, *hostFrom))
-        return injected(err);
-    const std::wstring wideFrom = wideHost(*hostFrom), wideTo = wideHost(*hostTo);
-    const DWORD attrs = ::GetFileAttributesW(wideFrom.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES)
-        return lastError();
-    if (int err = fault(FsCall::Stat, *hostTo))
-        return injected(err);
-    bool replacing = false, same = false;
-    if (Status s = checkDestination(*hostTo, identityOf(*hostFrom), replace, replacing, same); s.failed())
-        return s;
-    if (same) {
-        // Two spellings of one entry: the rename only sets the new letter
-        // case. Anything else stays as it is.
-        if (*hostFrom != *hostTo && hostDirectoryOf(*hostFrom) == hostDirectoryOf(*hostTo)) {
-            if (int err = fault(FsCall::Rename, *hostFrom))
+    void sweepTemps(const std::string& dir) override { sweepStaleTemps(m_sweep, dir); }
+
+    // Opened once to be sure it can be read; the system's copy opens it again.
+    Status openSource(const std::string& host, Follow, FileFacts& facts) override
+    {
+        if (int err = fault(FsCall::Open, host))
+            return injected(err);
+        const std::wstring wide = wideHost(host);
+        Handle h(::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!h.valid()) {
+            const Error error = lastError();
+            const DWORD attrs = ::GetFileAttributesW(wide.c_str());
+            if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
+                return Error{ErrorKind::IsDirectory, EISDIR};
+            return error;
+        }
+        if (int err = fault(FsCall::Stat, host))
+            return injected(err);
+        facts = FileFacts{};
+        if (::GetFileType(h.get()) != FILE_TYPE_DISK) {
+            facts.type = FileType::Other;
+            return Status::ok();
+        }
+        LARGE_INTEGER length;
+        if (!::GetFileSizeEx(h.get(), &length))
+            return lastError();
+        BY_HANDLE_FILE_INFORMATION info;
+        if (::GetFileInformationByHandle(h.get(), &info))
+            facts.id = identityOf(info);
+        facts.type = FileType::Regular;
+        facts.size = m_sourceSize = length.QuadPart;
+        m_sourcePath = host;
+        return Status::ok();
+    }
+
+    void closeSource() override {}
+
+    // A copy's temporary file is made by the system's copy under this name.
+    Status createTemp(const std::string& dir, TempUse use) override
+    {
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            m_tempPath = tempPathIn(dir);
+            if (int err = fault(FsCall::Open, m_tempPath))
                 return injected(err);
-            if (!renameCaseOnly(*hostFrom, *hostTo))
-                return lastError();
+            if (use == TempUse::Copy) {
+                m_copyDir = dir;
+                return Status::ok();
+            }
+            m_temp = Handle(::CreateFileW(wideHost(m_tempPath).c_str(), GENERIC_WRITE,
+                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (m_temp.valid())
+                return Status::ok();
+            if (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
+                break;
+        }
+        const Error error = lastError();
+        m_tempPath.clear();
+        return error;
+    }
+
+    Status writeTemp(std::string_view bytes) override { return writeAll(m_faults, m_temp.get(), m_tempPath, bytes); }
+
+    Status copyToTemp(const ChunkDone& chunk) override
+    {
+        CopyProgress progress{m_faults, &m_tempPath, &chunk, 0, false, Status::ok()};
+        BOOL cancel = FALSE;
+        const std::wstring wideSource = wideHost(m_sourcePath);
+        BOOL copied = ::CopyFileExW(wideSource.c_str(), wideHost(m_tempPath).c_str(), copyProgress, &progress, &cancel,
+            COPY_FILE_FAIL_IF_EXISTS);
+        for (int attempt = 0; !copied && attempt < 16 && !progress.stopped.failed()
+             && (::GetLastError() == ERROR_FILE_EXISTS || ::GetLastError() == ERROR_ALREADY_EXISTS);
+             ++attempt) {
+            m_tempPath = tempPathIn(m_copyDir);
+            copied = ::CopyFileExW(wideSource.c_str(), wideHost(m_tempPath).c_str(), copyProgress, &progress, &cancel,
+                COPY_FILE_FAIL_IF_EXISTS);
+        }
+        if (!copied)
+            return progress.stopped.failed() ? progress.stopped : Status(lastError());
+        // A copy routine that reports no chunks still passes the seam and the
+        // caller once, for the whole file.
+        if (!progress.called && !progress.chunk(m_sourceSize))
+            return progress.stopped;
+        return Status::ok();
+    }
+
+    // The system's copy set the attributes and times itself.
+    Status keepSourceAttributes() override { return seamOnly(FsCall::SetAttributes); }
+    Status keepSourceTimes() override { return seamOnly(FsCall::SetTimes); }
+
+    void rememberReplaced(const std::string& host) override
+    {
+        m_replacedAttributes = m_lookedUp == host ? m_lookedUpAttributes : ::GetFileAttributesW(wideHost(host).c_str());
+    }
+
+    Status keepReplacedAttributes() override
+    {
+        if (int err = fault(FsCall::SetAttributes, m_tempPath))
+            return injected(err);
+        FILE_BASIC_INFO basic{};   // times of zero stay as they are
+        const DWORD kept = m_replacedAttributes & kKeptAttributes;
+        basic.FileAttributes = kept ? kept : FILE_ATTRIBUTE_NORMAL;
+        if (!::SetFileInformationByHandle(m_temp.get(), FileBasicInfo, &basic, sizeof basic))
+            return lastError();
+        return Status::ok();
+    }
+
+    Status flushTemp() override
+    {
+        if (!m_temp.valid())
+            return flushFile(m_faults, m_tempPath);
+        if (int err = fault(FsCall::Sync, m_tempPath))
+            return injected(err);
+        if (!::FlushFileBuffers(m_temp.get()))
+            return lastError();
+        return Status::ok();
+    }
+
+    std::optional<FileStamp> stampTemp() override
+    {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!m_temp.valid() || fault(FsCall::Stat, m_tempPath) != 0
+            || !::GetFileInformationByHandle(m_temp.get(), &info))
+            return std::nullopt;
+        return stampOf(info);
+    }
+
+    // Closing can report a failed write on some file systems.
+    Status closeTemp() override
+    {
+        if (!m_temp.close())
+            return lastError();
+        return Status::ok();
+    }
+
+    Status renameTemp(const std::string& to, Replace replace) override
+    {
+        if (int err = fault(FsCall::Rename, m_tempPath))
+            return injected(err);
+        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace == Replace::Existing ? MOVEFILE_REPLACE_EXISTING : 0);
+        if (!::MoveFileExW(wideHost(m_tempPath).c_str(), wideHost(to).c_str(), flags))
+            return lastError();
+        return Status::ok();
+    }
+
+    // A copy may carry the source's read-only attribute.
+    void removeTemp() override
+    {
+        m_temp.reset();
+        if (!m_tempPath.empty())
+            removeEvenReadOnly(m_tempPath);
+    }
+
+    // MOVEFILE_WRITE_THROUGH made the rename durable already.
+    void syncDirectory(const std::string&) override {}
+
+    // A test's EXDEV stands for another volume, as on Linux.
+    Status renameEntry(const std::string& from, const std::string& to, Replace replace, bool) override
+    {
+        if (int err = fault(FsCall::Rename, from))
+            return injected(err);
+        const DWORD flags = replace == Replace::Existing ? MOVEFILE_REPLACE_EXISTING : 0;
+        if (!::MoveFileExW(wideHost(from).c_str(), wideHost(to).c_str(), flags))
+            return lastError();
+        return Status::ok();
+    }
+
+    Status renameCase(const std::string& from, const std::string& to) override
+    {
+        if (int err = fault(FsCall::Rename, from))
+            return injected(err);
+        if (!renameCaseOnly(from, to))
+            return lastError();
+        return Status::ok();
+    }
+
+    // The copy carries the read-only attribute; the source must lose it to go.
+    Status removeFile(const std::string& host) override { return removeEvenReadOnly(host); }
+
+private:
+    int fault(FsCall call, const std::string& host) const { return m_faults ? m_faults->before(call, host) : 0; }
+
+    Status seamOnly(FsCall call) const
+    {
+        if (int err = fault(call, m_tempPath))
+            return injected(err);
+        return Status::ok();
+    }
+
+    // The read-only attribute is put back when the file stays.
+    Status removeEvenReadOnly(const std::string& host) const
+    {
+        if (int err = fault(FsCall::Unlink, host))
+            return injected(err);
+        const std::wstring wide = wideHost(host);
+        const DWORD attrs = ::GetFileAttributesW(wide.c_str());
+        if (isReadOnly(attrs))
+            ::SetFileAttributesW(wide.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+        if (!::DeleteFileW(wide.c_str())) {
+            const Error error = lastError();
+            if (isReadOnly(attrs))
+                ::SetFileAttributesW(wide.c_str(), attrs);
+            return error;
         }
         return Status::ok();
     }
 
-    // A test's EXDEV stands for another volume, as on Linux.
-    if (int err = fault(FsCall::Rename, *hostFrom)) {
-        if (err != EXDEV)
-            return injected(err);
-    } else {
-        const DWORD flags = replace == Replace::Existing ? MOVEFILE_REPLACE_EXISTING : 0;
-        if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), flags))
-            return Status::ok();
-        if (::GetLastError() != ERROR_NOT_SAME_DEVICE)
-            return lastError();
-    }
+    FaultInjector* m_faults;
+    TempSweep& m_sweep;
+    std::string m_sourcePath;
+    std::int64_t m_sourceSize = 0;
+    std::string m_copyDir;
+    std::string m_tempPath;
+    Handle m_temp;
+    std::string m_lookedUp;
+    DWORD m_lookedUpAttributes = 0;
+    DWORD m_replacedAttributes = 0;
+};
 
-    // Another volume: a copy, on disk before the source goes.
-    if (attrs & FILE_ATTRIBUTE_DIRECTORY)
-        return Error{ErrorKind::IsDirectory, EISDIR};
-    std::int64_t size = 0;
-    if (Status s = checkSource(m_faults, *hostFrom, size); s.failed())
-        return s;
-    if (Status s
-        = copyThroughTemp(m_faults, *m_sweep, *hostFrom, size, *hostTo, replacing, replace, Sync::Always, observer);
-        s.failed())
-        return s;
-    // The copy carries the read-only attribute; the source must lose it to go.
-    // Failing here leaves both copies: nothing is lost, and the caller is told.
-    if (int err = fault(FsCall::Unlink, *hostFrom))
-        return injected(err);
-    if (attrs & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesW(wideFrom.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    if (!::DeleteFileW(wideFrom.c_str())) {
-        const Error error = lastError();
-        if (attrs & FILE_ATTRIBUTE_READONLY)
-            ::SetFileAttributesW(wideFrom.c_str(), attrs);
-        return error;
-    }
-    return Status::ok();
+}
+
+std::unique_ptr<FilePrimitives> systemPrimitives(FaultInjector* faults, TempSweep& sweep)
+{
+    return std::make_unique<Win32Primitives>(faults, sweep);
 }
 
 }

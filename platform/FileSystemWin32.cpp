@@ -66,15 +66,6 @@ bool queryFollowingLinks(const std::string& host, FileInfo& out)
     return true;
 }
 
-FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    const std::int64_t t
-        = (std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
-    const std::int64_t since = t - 116444736000000000LL;
-    return FileStamp{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
-        sizeOf(info.nFileSizeHigh, info.nFileSizeLow), since / 10000000, (since % 10000000) * 100};
-}
-
 // Calls `visit(findData)` for every entry but "." and ".."; the Win32 error
 // that stopped the reading, 0 when the whole directory was read.
 template<class Visit>
@@ -104,6 +95,15 @@ u16 winName(const wchar_t* name)
     return u16(reinterpret_cast<const char16_t*>(name));
 }
 
+}
+
+FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    const std::int64_t t
+        = (std::int64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    const std::int64_t since = t - 116444736000000000LL;
+    return FileStamp{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+        sizeOf(info.nFileSizeHigh, info.nFileSizeLow), since / 10000000, (since % 10000000) * 100};
 }
 
 FileSystem::FileSystem(DriveTable drives) : m_drives(std::move(drives)), m_sweep(std::make_shared<TempSweep>())

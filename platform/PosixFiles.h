@@ -95,6 +95,11 @@ public:
     {
         return refused(FsCall::SetAttributes, path) ? -1 : ::fsetxattr(fd, name, value, size, 0);
     }
+    // Whether the rights in effect let this process write the file.
+    int mayWrite(const std::string& path) const
+    {
+        return refused(FsCall::Stat, path) ? -1 : ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS);
+    }
     int futimens(int fd, const std::string& path, const struct timespec times[2]) const
     {
         return refused(FsCall::SetTimes, path) ? -1 : ::futimens(fd, times);

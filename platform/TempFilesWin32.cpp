@@ -51,18 +51,6 @@ std::string tempPathIn(const std::string& dir)
     return hostJoin(dir, temporaryName(::GetCurrentProcessId()));
 }
 
-Handle createTemp(const std::string& dir, std::string& path, DWORD access)
-{
-    for (int attempt = 0; attempt < 64; ++attempt) {
-        path = tempPathIn(dir);
-        Handle h(::CreateFileW(wideHost(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-            FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (h.valid() || (::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS))
-            return h;
-    }
-    return Handle();
-}
-
 // Housekeeping: its failures change nothing for the caller, so it stays
 // outside the fault seam.
 void sweepStaleTemps(TempSweep& sweep, const std::string& dir)

@@ -79,15 +79,14 @@ inline Error injected(int err)
 std::string hostDirectoryOf(const std::string& host);
 std::string hostJoin(const std::string& dir, std::string_view name);
 
-// A new temporary file ".~sorvik-<pid>-<random>.tmp" in `dir`, open for
-// writing; its host path in `path`. Invalid, with the error set, when none
-// could be made.
-Handle createTemp(const std::string& dir, std::string& path, DWORD access = GENERIC_WRITE);
-// A fresh name of that form in `dir`, for the system's copy to create.
+// A fresh name ".~sorvik-<pid>-<random>.tmp" in `dir`, for a temporary file.
 std::string tempPathIn(const std::string& dir);
 // Removes the temporary files that ended processes left in `dir`, the first
 // time this file system writes there.
 void sweepStaleTemps(TempSweep& sweep, const std::string& dir);
+
+// The stamp of the file a handle names.
+FileStamp stampOf(const BY_HANDLE_FILE_INFORMATION& info);
 
 // FILETIME <-> Unix seconds and the local calendar time of the file tables.
 std::int64_t unixSeconds(const FILETIME& ft);
