@@ -1,7 +1,8 @@
 #pragma once
 
-// The copy, move and atomic write of FileSystem, once for both systems, over
-// the few calls each system makes for them. Shared by the system layers.
+// The copy, move, atomic write and whole-file read of FileSystem, once for
+// both systems, over the few calls each system makes for them. Shared by the
+// system layers.
 
 #include "platform/FileSystem.h"
 
@@ -89,6 +90,12 @@ public:
     virtual Status renameCase(const std::string& from, const std::string& to) = 0;
     virtual Status removeFile(const std::string& host) = 0;
 };
+
+// Reads a whole file that said it holds `expected` bytes, at most `maxBytes`
+// (ErrorKind::TooLarge beyond); `read` fills a buffer and tells how much, 0
+// at the end of the file.
+using ReadSome = std::function<Result<std::size_t>(char* data, std::size_t count)>;
+Result<std::string> readWhole(std::uint64_t expected, std::size_t maxBytes, const ReadSome& read);
 
 // The system's own set, asking `faults` (may be null) before every call.
 std::unique_ptr<FilePrimitives> systemPrimitives(FaultInjector* faults, TempSweep& sweep);

@@ -1,10 +1,15 @@
 #include "platform/FileSystem.h"
 
 #include "platform/Faults.h"
+#include "platform/FileCopy.h"
 #include "platform/TempNames.h"
 
-// What both system layers share: the path mapping, the fault seam, the text
-// files.
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+
+// What both system layers share: the path mapping, the fault seam, reading a
+// whole file, the text files.
 namespace sorvik::platform {
 
 int FileSystem::fault(FsCall call, const std::string& host) const
@@ -22,6 +27,44 @@ std::optional<std::string> FileSystem::hostPath(u16view path) const
         return m_drives.toHost(cwd->substr(0, 2) + u16(path));
     }
     return m_drives.toHost(path);
+}
+
+Result<std::string> FileSystem::readFile(u16view path, std::size_t maxBytes) const
+{
+    return readFileStamped(path, maxBytes, nullptr);
+}
+
+Result<std::string> FileSystem::readFile(u16view path, FileStamp& stamp, std::size_t maxBytes) const
+{
+    return readFileStamped(path, maxBytes, &stamp);
+}
+
+Result<std::string> readWhole(std::uint64_t expected, std::size_t maxBytes, const ReadSome& read)
+{
+    maxBytes = std::min(maxBytes, std::numeric_limits<std::size_t>::max() - 1);
+    if (expected > maxBytes)
+        return Error{ErrorKind::TooLarge, EFBIG};
+    // One byte more than the size, so the usual read ends at the first zero
+    // return; a file that grows meanwhile is read on, up to the limit.
+    std::string bytes(static_cast<std::size_t>(expected) + 1, '\0');
+    std::size_t size = 0;
+    for (;;) {
+        if (size == bytes.size()) {
+            if (size > maxBytes)
+                return Error{ErrorKind::TooLarge, EFBIG};
+            bytes.resize(std::min(maxBytes + 1, std::max<std::size_t>(65536, bytes.size() * 2)));
+        }
+        Result<std::size_t> n = read(bytes.data() + size, bytes.size() - size);
+        if (!n)
+            return n.error();
+        if (*n == 0)
+            break;
+        size += *n;
+    }
+    if (size > maxBytes)
+        return Error{ErrorKind::TooLarge, EFBIG};
+    bytes.resize(size);
+    return bytes;
 }
 
 void FileSystem::removeStaleTemporaries(u16view dir)

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/DirectoryNames.h"
+#include "platform/FileCopy.h"
 #include "platform/Paths.h"
 #include "platform/PosixFiles.h"
 
@@ -401,16 +402,6 @@ bool FileSystem::sameFile(u16view a, u16view b) const
     return hostA && hostB && sys.stat(*hostA, stA) == 0 && sys.stat(*hostB, stB) == 0 && sameInode(stA, stB);
 }
 
-Result<std::string> FileSystem::readFile(u16view path, std::size_t maxBytes) const
-{
-    return readFileStamped(path, maxBytes, nullptr);
-}
-
-Result<std::string> FileSystem::readFile(u16view path, FileStamp& stamp, std::size_t maxBytes) const
-{
-    return readFileStamped(path, maxBytes, &stamp);
-}
-
 Result<FileStamp> FileSystem::stamp(u16view path) const
 {
     std::optional<std::string> host = hostPath(path);
@@ -440,34 +431,15 @@ Result<std::string> FileSystem::readFileStamped(u16view path, std::size_t maxByt
         return notARegularFile(st);
     if (stamp)
         *stamp = stampOf(st);
-    maxBytes = std::min(maxBytes, std::numeric_limits<std::size_t>::max() - 1);
-    const auto expected = static_cast<std::size_t>(st.st_size);
-    if (expected > maxBytes)
-        return Error{ErrorKind::TooLarge, EFBIG};
-    // One byte more than the size, so the usual read ends at the first zero
-    // return; a file that grows meanwhile is read on, up to the limit.
-    std::string bytes(expected + 1, '\0');
-    std::size_t size = 0;
-    for (;;) {
-        if (size == bytes.size()) {
-            if (size > maxBytes)
-                return Error{ErrorKind::TooLarge, EFBIG};
-            bytes.resize(std::min(maxBytes + 1, std::max<std::size_t>(65536, bytes.size() * 2)));
+    return readWhole(static_cast<std::uint64_t>(st.st_size), maxBytes, [&](char* data, std::size_t count) {
+        for (;;) {
+            const ssize_t n = sys.read(fd.get(), *host, data, count);
+            if (n >= 0)
+                return Result<std::size_t>(static_cast<std::size_t>(n));
+            if (errno != EINTR)
+                return Result<std::size_t>(lastError());
         }
-        ssize_t n = sys.read(fd.get(), *host, bytes.data() + size, bytes.size() - size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return lastError();
-        }
-        if (n == 0)
-            break;
-        size += static_cast<std::size_t>(n);
-    }
-    if (size > maxBytes)
-        return Error{ErrorKind::TooLarge, EFBIG};
-    bytes.resize(size);
-    return bytes;
+    });
 }
 
 }

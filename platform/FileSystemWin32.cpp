@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "platform/FileCopy.h"
 #include "platform/Paths.h"
 #include "platform/Win32Files.h"
 
@@ -330,16 +331,6 @@ bool FileSystem::sameFile(u16view a, u16view b) const
         && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-Result<std::string> FileSystem::readFile(u16view path, std::size_t maxBytes) const
-{
-    return readFileStamped(path, maxBytes, nullptr);
-}
-
-Result<std::string> FileSystem::readFile(u16view path, FileStamp& stamp, std::size_t maxBytes) const
-{
-    return readFileStamped(path, maxBytes, &stamp);
-}
-
 Result<FileStamp> FileSystem::stamp(u16view path) const
 {
     std::optional<std::string> host = hostPath(path);
@@ -381,34 +372,16 @@ Result<std::string> FileSystem::readFileStamped(u16view path, std::size_t maxByt
         return lastError();
     if (stamp)
         *stamp = stampOf(info);
-    maxBytes = std::min(maxBytes, std::numeric_limits<std::size_t>::max() - 1);
-    const auto expected = static_cast<std::uint64_t>(sizeOf(info.nFileSizeHigh, info.nFileSizeLow));
-    if (expected > maxBytes)
-        return Error{ErrorKind::TooLarge, EFBIG};
-    // One byte more than the size, so the usual read ends at the first zero
-    // return; a file that grows meanwhile is read on, up to the limit.
-    std::string bytes(static_cast<std::size_t>(expected) + 1, '\0');
-    std::size_t size = 0;
-    for (;;) {
-        if (size == bytes.size()) {
-            if (size > maxBytes)
-                return Error{ErrorKind::TooLarge, EFBIG};
-            bytes.resize(std::min(maxBytes + 1, std::max<std::size_t>(65536, bytes.size() * 2)));
-        }
-        if (int err = fault(FsCall::Read, *host))
-            return injected(err);
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - size, 1u << 30));
-        DWORD got = 0;
-        if (!::ReadFile(h.get(), bytes.data() + size, want, &got, nullptr))
-            return lastError();
-        if (got == 0)
-            break;
-        size += got;
-    }
-    if (size > maxBytes)
-        return Error{ErrorKind::TooLarge, EFBIG};
-    bytes.resize(size);
-    return bytes;
+    return readWhole(static_cast<std::uint64_t>(sizeOf(info.nFileSizeHigh, info.nFileSizeLow)), maxBytes,
+        [&](char* data, std::size_t count) {
+            if (int err = fault(FsCall::Read, *host))
+                return Result<std::size_t>(injected(err));
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+            DWORD got = 0;
+            if (!::ReadFile(h.get(), data, want, &got, nullptr))
+                return Result<std::size_t>(lastError());
+            return Result<std::size_t>(got);
+        });
 }
 
 }
