@@ -17,6 +17,11 @@ namespace sorvik::platform {
 // directory and renamed into place when complete, a read-only target is never
 // replaced, and extraction walks directories by handle so that no write goes
 // through a symbolic link. Chosen calls fail through the fault injector.
+//
+// What is decided the same on every system (which targets a file may replace,
+// the order of a commit, which directories to make) is in ArchiveIo.cpp; the
+// private members marked as this system's calls are in ArchiveIo<System>.cpp,
+// each asking the fault injector before its call.
 
 enum class EntryType { Missing, File, Directory, Link, Other };
 
@@ -49,6 +54,8 @@ public:
     const Error& lastError() const { return m_error; }
 
 private:
+    int fault(FsCall call, const std::string& host) const;
+
     int m_fd;
     std::string m_host;
     FaultInjector* m_faults;
@@ -82,6 +89,16 @@ public:
 
 private:
     int fault(FsCall call, const std::string& host) const;
+    // This system's calls for commit(). `name`'s entry, not following a link,
+    // Missing when absent; an existing one's mode or attributes are kept for
+    // keepReplacedAttributes().
+    Result<EntryFacts> targetEntry(std::string_view name);
+    Status keepReplacedAttributes();
+    Status setTimes(std::int64_t mtime);
+    Status flush();
+    // Renames the temporary file over `name` and closes it, the rename made
+    // durable when `sync` is Always.
+    Status renameOver(std::string_view name, SyncMode sync);
 
     int m_dirFd;   // its own copy of the directory handle
     std::string m_dirHost;
@@ -89,6 +106,7 @@ private:
     int m_fd;
     FaultInjector* m_faults;
     std::uint64_t m_size = 0;
+    std::uint32_t m_replaced = 0;   // the replaced file's mode or attributes
     bool m_done = false;
 };
 
@@ -110,6 +128,10 @@ public:
 
 private:
     int fault(FsCall call, const std::string& host) const;
+    // This system's calls for child(): the subdirectory, never through a
+    // link, `missing` telling when there is nothing of that name; making it.
+    Result<std::unique_ptr<DirHandle>> openChild(std::string_view name, bool& missing) const;
+    Status makeChild(std::string_view name) const;
 
     int m_fd;
     std::string m_host;
@@ -130,6 +152,13 @@ public:
 
 private:
     int fault(FsCall call, const std::string& host) const;
+    // This system's calls for openDirectory(): the earliest place the first
+    // level below the root can end, what separates levels, making one level
+    // when it is missing (an existing one is fine), opening the directory.
+    static std::size_t firstLevelEnd(const std::string& host);
+    static bool separates(char c);
+    Status makeLevel(const std::string& part) const;
+    Result<std::unique_ptr<DirHandle>> openExisting(const std::string& host) const;
 
     FaultInjector* m_faults;
 };

@@ -11,11 +11,6 @@ namespace sorvik::platform {
 
 namespace {
 
-int callFault(FaultInjector* faults, FsCall call, const std::string& host)
-{
-    return faults ? faults->before(call, host) : 0;
-}
-
 Error errnoError(int err)
 {
     return errorFromErrno(err);
@@ -86,7 +81,7 @@ InputFile::~InputFile()
 
 std::ptrdiff_t InputFile::readAt(std::uint64_t offset, void* data, std::size_t count)
 {
-    if (int err = callFault(m_faults, FsCall::Read, m_host)) {
+    if (int err = fault(FsCall::Read, m_host)) {
         m_error = errnoError(err);
         return -1;
     }
@@ -110,11 +105,6 @@ TempOutput::~TempOutput()
 {
     discard();
     ::close(m_dirFd);
-}
-
-int TempOutput::fault(FsCall call, const std::string& host) const
-{
-    return callFault(m_faults, call, host);
 }
 
 Status TempOutput::write(const void* data, std::size_t count)
@@ -155,50 +145,54 @@ Status TempOutput::truncate(std::uint64_t size)
     return {};
 }
 
-Status TempOutput::commit(std::string_view name, std::optional<std::int64_t> mtime, SyncMode sync)
+Result<EntryFacts> TempOutput::targetEntry(std::string_view name)
 {
-    if (m_done)
-        return Error{ErrorKind::Other, EBADF};
-    const std::string target = join(m_dirHost, name);
     const std::string nameStr(name);
+    if (int err = fault(FsCall::Stat, join(m_dirHost, name)))
+        return errnoError(err);
     struct stat st {};
-    bool replacing = false;
-    int err = fault(FsCall::Stat, target);
-    if (err == 0) {
-        if (::fstatat(m_dirFd, nameStr.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            replacing = true;
-            if (S_ISLNK(st.st_mode))
-                return Error{ErrorKind::NotRegular, ELOOP};
-            if (S_ISDIR(st.st_mode))
-                return Error{ErrorKind::IsDirectory, EISDIR};
-            if (!S_ISREG(st.st_mode))
-                return Error{ErrorKind::NotRegular, EINVAL};
-            if ((st.st_mode & S_IWUSR) == 0)
-                return Error{ErrorKind::ReadOnly, EACCES};
-        } else if (errno != ENOENT) {
-            err = errno;
-        }
+    if (::fstatat(m_dirFd, nameStr.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return EntryFacts{};
+        return errnoError(errno);
     }
+    m_replaced = st.st_mode & 07777;
+    return factsOf(st);
+}
+
+Status TempOutput::keepReplacedAttributes()
+{
+    int err = fault(FsCall::SetAttributes, join(m_dirHost, m_tempName));
+    if (err == 0 && ::fchmod(m_fd, static_cast<mode_t>(m_replaced)) != 0)
+        err = errno;
+    return err ? Status(errnoError(err)) : Status();
+}
+
+Status TempOutput::setTimes(std::int64_t mtime)
+{
+    const struct timespec times[2] = {{mtime, 0}, {mtime, 0}};
+    int err = fault(FsCall::SetTimes, join(m_dirHost, m_tempName));
+    if (err == 0 && ::futimens(m_fd, times) != 0)
+        err = errno;
+    return err ? Status(errnoError(err)) : Status();
+}
+
+Status TempOutput::flush()
+{
+    int err = fault(FsCall::Sync, join(m_dirHost, m_tempName));
+    if (err == 0 && ::fsync(m_fd) != 0)
+        err = errno;
+    return err ? Status(errnoError(err)) : Status();
+}
+
+Status TempOutput::renameOver(std::string_view name, SyncMode sync)
+{
+    const std::string nameStr(name);
+    int err = fault(FsCall::Rename, join(m_dirHost, name));
+    if (err == 0 && ::renameat(m_dirFd, m_tempName.c_str(), m_dirFd, nameStr.c_str()) != 0)
+        err = errno;
     if (err != 0)
         return errnoError(err);
-    const std::string temp = join(m_dirHost, m_tempName);
-    if (replacing) {
-        if ((err = fault(FsCall::SetAttributes, temp)) != 0 || ::fchmod(m_fd, st.st_mode & 07777) != 0)
-            return errnoError(err ? err : errno);
-    }
-    if (mtime) {
-        const struct timespec times[2] = {{*mtime, 0}, {*mtime, 0}};
-        if ((err = fault(FsCall::SetTimes, temp)) != 0 || ::futimens(m_fd, times) != 0)
-            return errnoError(err ? err : errno);
-    }
-    if (sync == SyncMode::Always || replacing) {
-        if ((err = fault(FsCall::Sync, temp)) != 0 || ::fsync(m_fd) != 0)
-            return errnoError(err ? err : errno);
-    }
-    if ((err = fault(FsCall::Rename, target)) != 0
-        || ::renameat(m_dirFd, m_tempName.c_str(), m_dirFd, nameStr.c_str()) != 0)
-        return errnoError(err ? err : errno);
-    m_done = true;
     ::close(m_fd);
     m_fd = -1;
     if (sync == SyncMode::Always)
@@ -228,11 +222,6 @@ DirHandle::~DirHandle()
     ::close(m_fd);
 }
 
-int DirHandle::fault(FsCall call, const std::string& host) const
-{
-    return callFault(m_faults, call, host);
-}
-
 Result<EntryFacts> DirHandle::entry(std::string_view name) const
 {
     const std::string nameStr(name);
@@ -247,25 +236,27 @@ Result<EntryFacts> DirHandle::entry(std::string_view name) const
     return factsOf(st);
 }
 
-Result<std::unique_ptr<DirHandle>> DirHandle::child(std::string_view name, CreateDir create) const
+Result<std::unique_ptr<DirHandle>> DirHandle::openChild(std::string_view name, bool& missing) const
 {
     const std::string nameStr(name);
     const std::string host = join(m_host, name);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (int err = fault(FsCall::Open, host))
-            return errnoError(err);
-        const int fd = ::openat(m_fd, nameStr.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0)
-            return std::make_unique<DirHandle>(fd, host, m_faults);
-        if (errno != ENOENT || create == CreateDir::No || attempt > 0)
-            return errnoError(errno);
-        int err = fault(FsCall::MakeDir, host);
-        if (err == 0 && ::mkdirat(m_fd, nameStr.c_str(), 0777) != 0 && errno != EEXIST)
-            err = errno;
-        if (err != 0)
-            return errnoError(err);
-    }
-    return errnoError(ENOENT);
+    missing = false;
+    if (int err = fault(FsCall::Open, host))
+        return errnoError(err);
+    const int fd = ::openat(m_fd, nameStr.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0)
+        return std::make_unique<DirHandle>(fd, host, m_faults);
+    missing = errno == ENOENT;
+    return errnoError(errno);
+}
+
+Status DirHandle::makeChild(std::string_view name) const
+{
+    const std::string nameStr(name);
+    int err = fault(FsCall::MakeDir, join(m_host, name));
+    if (err == 0 && ::mkdirat(m_fd, nameStr.c_str(), 0777) != 0 && errno != EEXIST)
+        err = errno;
+    return err ? Status(errnoError(err)) : Status();
 }
 
 Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
@@ -292,11 +283,6 @@ Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
         return std::make_unique<TempOutput>(dirFd, m_host, name, fd, m_faults);
     }
     return errnoError(EEXIST);
-}
-
-int ArchiveIo::fault(FsCall call, const std::string& host) const
-{
-    return callFault(m_faults, call, host);
 }
 
 Result<std::unique_ptr<InputFile>> ArchiveIo::openInput(const std::string& host) const
@@ -330,24 +316,29 @@ Result<EntryFacts> ArchiveIo::facts(const std::string& host) const
     return factsOf(st);
 }
 
-Result<std::unique_ptr<DirHandle>> ArchiveIo::openDirectory(const std::string& host, CreateDir create) const
+std::size_t ArchiveIo::firstLevelEnd(const std::string&)
 {
-    if (create == CreateDir::IfMissing) {
-        // Each missing level from the top; an existing one is fine.
-        for (std::size_t at = 1; at <= host.size(); ++at) {
-            if (at != host.size() && host[at] != '/')
-                continue;
-            const std::string part = host.substr(0, at);
-            struct stat st {};
-            if (::stat(part.c_str(), &st) == 0)
-                continue;
-            int err = fault(FsCall::MakeDir, part);
-            if (err == 0 && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-                err = errno;
-            if (err != 0)
-                return errnoError(err);
-        }
-    }
+    return 1;
+}
+
+bool ArchiveIo::separates(char c)
+{
+    return c == '/';
+}
+
+Status ArchiveIo::makeLevel(const std::string& part) const
+{
+    struct stat st {};
+    if (::stat(part.c_str(), &st) == 0)
+        return {};
+    int err = fault(FsCall::MakeDir, part);
+    if (err == 0 && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+        err = errno;
+    return err ? Status(errnoError(err)) : Status();
+}
+
+Result<std::unique_ptr<DirHandle>> ArchiveIo::openExisting(const std::string& host) const
+{
     if (int err = fault(FsCall::Open, host))
         return errnoError(err);
     const int fd = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

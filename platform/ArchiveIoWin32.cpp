@@ -22,11 +22,6 @@ int valueOf(HANDLE h)
     return HandleToLong(h);
 }
 
-int callFault(FaultInjector* faults, FsCall call, const std::string& host)
-{
-    return faults ? faults->before(call, host) : 0;
-}
-
 EntryFacts factsOf(DWORD attrs, DWORD sizeHigh, DWORD sizeLow, const FILETIME& lastWrite)
 {
     EntryFacts f;
@@ -105,7 +100,7 @@ InputFile::~InputFile()
 
 std::ptrdiff_t InputFile::readAt(std::uint64_t offset, void* data, std::size_t count)
 {
-    if (int err = callFault(m_faults, FsCall::Read, m_host)) {
+    if (int err = fault(FsCall::Read, m_host)) {
         m_error = injected(err);
         return -1;
     }
@@ -131,11 +126,6 @@ TempOutput::~TempOutput()
 {
     discard();
     ::CloseHandle(handleOf(m_dirFd));
-}
-
-int TempOutput::fault(FsCall call, const std::string& host) const
-{
-    return callFault(m_faults, call, host);
 }
 
 Status TempOutput::write(const void* data, std::size_t count)
@@ -191,65 +181,67 @@ Status TempOutput::truncate(std::uint64_t size)
     return {};
 }
 
-Status TempOutput::commit(std::string_view name, std::optional<std::int64_t> mtime, SyncMode sync)
+Result<EntryFacts> TempOutput::targetEntry(std::string_view name)
 {
-    if (m_done)
-        return Error{ErrorKind::Other, EBADF};
     const std::string target = hostJoin(m_dirHost, name);
-    const std::wstring wideTarget = wideHost(target);
     if (int err = fault(FsCall::Stat, target))
         return injected(err);
-    const DWORD old = ::GetFileAttributesW(wideTarget.c_str());
-    const bool replacing = old != INVALID_FILE_ATTRIBUTES;
-    if (!replacing && !isMissing(::GetLastError()))
+    const DWORD old = ::GetFileAttributesW(wideHost(target).c_str());
+    if (old == INVALID_FILE_ATTRIBUTES) {
+        if (isMissing(::GetLastError()))
+            return EntryFacts{};
         return lastError();
-    if (replacing) {
-        if (old & FILE_ATTRIBUTE_REPARSE_POINT)
-            return Error{ErrorKind::NotRegular, ELOOP};
-        if (old & FILE_ATTRIBUTE_DIRECTORY)
-            return Error{ErrorKind::IsDirectory, EISDIR};
-        if (old & FILE_ATTRIBUTE_READONLY)
-            return Error{ErrorKind::ReadOnly, EACCES};
     }
-    const std::string temp = hostJoin(m_dirHost, m_tempName);
-    const std::wstring wideTemp = wideHost(temp);
-    HANDLE h = handleOf(m_fd);
-    if (mtime) {
-        if (int err = fault(FsCall::SetTimes, temp))
-            return injected(err);
-        const FILETIME ft = fileTimeOf(*mtime);
-        if (!::SetFileTime(h, nullptr, &ft, &ft))
-            return lastError();
-    }
-    if (sync == SyncMode::Always || replacing) {
-        if (int err = fault(FsCall::Sync, temp))
-            return injected(err);
-        if (!::FlushFileBuffers(h))
-            return lastError();
-    }
+    m_replaced = old;
+    return factsOf(old, 0, 0, FILETIME{});
+}
+
+Status TempOutput::keepReplacedAttributes()
+{
     // An existing file's attributes carry over to its replacement.
     const DWORD keep = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    if (replacing && (old & keep) != FILE_ATTRIBUTE_ARCHIVE) {
-        if (int err = fault(FsCall::SetAttributes, temp))
-            return injected(err);
-        FILE_BASIC_INFO basic{};
-        basic.FileAttributes = (old & keep) ? (old & keep) : FILE_ATTRIBUTE_NORMAL;
-        if (!::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic))
-            return lastError();
-    }
+    if ((m_replaced & keep) == FILE_ATTRIBUTE_ARCHIVE)
+        return {};
+    if (int err = fault(FsCall::SetAttributes, hostJoin(m_dirHost, m_tempName)))
+        return injected(err);
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = (m_replaced & keep) ? (m_replaced & keep) : FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(handleOf(m_fd), FileBasicInfo, &basic, sizeof basic))
+        return lastError();
+    return {};
+}
+
+Status TempOutput::setTimes(std::int64_t mtime)
+{
+    if (int err = fault(FsCall::SetTimes, hostJoin(m_dirHost, m_tempName)))
+        return injected(err);
+    const FILETIME ft = fileTimeOf(mtime);
+    if (!::SetFileTime(handleOf(m_fd), nullptr, &ft, &ft))
+        return lastError();
+    return {};
+}
+
+Status TempOutput::flush()
+{
+    if (int err = fault(FsCall::Sync, hostJoin(m_dirHost, m_tempName)))
+        return injected(err);
+    if (!::FlushFileBuffers(handleOf(m_fd)))
+        return lastError();
+    return {};
+}
+
+Status TempOutput::renameOver(std::string_view name, SyncMode sync)
+{
+    const std::string target = hostJoin(m_dirHost, name);
     if (int err = fault(FsCall::Rename, target))
         return injected(err);
     // The handle is closed first: a file still open cannot be renamed over
     // another on every file system.
-    ::CloseHandle(h);
+    ::CloseHandle(handleOf(m_fd));
     m_fd = valueOf(INVALID_HANDLE_VALUE);
-    if (!::MoveFileExW(wideTemp.c_str(), wideTarget.c_str(),
-            MOVEFILE_REPLACE_EXISTING | (sync == SyncMode::Always ? MOVEFILE_WRITE_THROUGH : 0))) {
-        const Error error = lastError();
-        discard();
-        return error;
-    }
-    m_done = true;
+    if (!::MoveFileExW(wideHost(hostJoin(m_dirHost, m_tempName)).c_str(), wideHost(target).c_str(),
+            MOVEFILE_REPLACE_EXISTING | (sync == SyncMode::Always ? MOVEFILE_WRITE_THROUGH : 0)))
+        return lastError();
     return {};
 }
 
@@ -276,11 +268,6 @@ DirHandle::~DirHandle()
     ::CloseHandle(handleOf(m_fd));
 }
 
-int DirHandle::fault(FsCall call, const std::string& host) const
-{
-    return callFault(m_faults, call, host);
-}
-
 Result<EntryFacts> DirHandle::entry(std::string_view name) const
 {
     const std::string host = hostJoin(m_host, name);
@@ -295,30 +282,34 @@ Result<EntryFacts> DirHandle::entry(std::string_view name) const
     return factsOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime);
 }
 
-Result<std::unique_ptr<DirHandle>> DirHandle::child(std::string_view name, CreateDir create) const
+Result<std::unique_ptr<DirHandle>> DirHandle::openChild(std::string_view name, bool& missing) const
 {
     const std::string host = hostJoin(m_host, name);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (int err = fault(FsCall::Open, host))
-            return injected(err);
-        HANDLE h = openDirectoryHandle(host, false);
-        if (h != INVALID_HANDLE_VALUE)
-            return std::make_unique<DirHandle>(valueOf(h), host, m_faults);
-        const DWORD err = ::GetLastError();
-        // What the POSIX layer's openat says of a file or a link in the way.
-        const DWORD attrs = ::GetFileAttributesW(wideHost(host).c_str());
-        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT))
-            return Error{ErrorKind::Other, ELOOP};
-        if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY))
-            return Error{ErrorKind::NotFound, ENOTDIR};
-        if (!isMissing(err) || create == CreateDir::No || attempt > 0)
-            return errorFromWin32(err);
-        if (int injectedErr = fault(FsCall::MakeDir, host))
-            return injected(injectedErr);
-        if (!::CreateDirectoryW(wideHost(host).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-            return lastError();
-    }
-    return errorFromWin32(ERROR_PATH_NOT_FOUND);
+    missing = false;
+    if (int err = fault(FsCall::Open, host))
+        return injected(err);
+    HANDLE h = openDirectoryHandle(host, false);
+    if (h != INVALID_HANDLE_VALUE)
+        return std::make_unique<DirHandle>(valueOf(h), host, m_faults);
+    const DWORD err = ::GetLastError();
+    // What the POSIX layer's openat says of a file or a link in the way.
+    const DWORD attrs = ::GetFileAttributesW(wideHost(host).c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT))
+        return Error{ErrorKind::Other, ELOOP};
+    if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY))
+        return Error{ErrorKind::NotFound, ENOTDIR};
+    missing = isMissing(err);
+    return errorFromWin32(err);
+}
+
+Status DirHandle::makeChild(std::string_view name) const
+{
+    const std::string host = hostJoin(m_host, name);
+    if (int err = fault(FsCall::MakeDir, host))
+        return injected(err);
+    if (!::CreateDirectoryW(wideHost(host).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        return lastError();
+    return {};
 }
 
 Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
@@ -347,11 +338,6 @@ Result<std::unique_ptr<TempOutput>> DirHandle::createTemp() const
         return std::make_unique<TempOutput>(valueOf(dir), m_host, name, valueOf(h), m_faults);
     }
     return errorFromWin32(ERROR_FILE_EXISTS);
-}
-
-int ArchiveIo::fault(FsCall call, const std::string& host) const
-{
-    return callFault(m_faults, call, host);
 }
 
 Result<std::unique_ptr<InputFile>> ArchiveIo::openInput(const std::string& host) const
@@ -403,23 +389,30 @@ Result<EntryFacts> ArchiveIo::facts(const std::string& host) const
     return factsOf(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
 }
 
-Result<std::unique_ptr<DirHandle>> ArchiveIo::openDirectory(const std::string& host, CreateDir create) const
+std::size_t ArchiveIo::firstLevelEnd(const std::string& host)
 {
-    if (create == CreateDir::IfMissing) {
-        // Each missing level from below the drive's root; an existing one is fine.
-        const std::size_t first = host.size() >= 3 && host[1] == ':' ? 3 : 1;
-        for (std::size_t at = first; at <= host.size(); ++at) {
-            if (at != host.size() && host[at] != '\\' && host[at] != '/')
-                continue;
-            const std::string part = host.substr(0, at);
-            if (::GetFileAttributesW(wideHost(part).c_str()) != INVALID_FILE_ATTRIBUTES)
-                continue;
-            if (int err = fault(FsCall::MakeDir, part))
-                return injected(err);
-            if (!::CreateDirectoryW(wideHost(part).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-                return lastError();
-        }
-    }
+    // Below the drive's root.
+    return host.size() >= 3 && host[1] == ':' ? 3 : 1;
+}
+
+bool ArchiveIo::separates(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+Status ArchiveIo::makeLevel(const std::string& part) const
+{
+    if (::GetFileAttributesW(wideHost(part).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return {};
+    if (int err = fault(FsCall::MakeDir, part))
+        return injected(err);
+    if (!::CreateDirectoryW(wideHost(part).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        return lastError();
+    return {};
+}
+
+Result<std::unique_ptr<DirHandle>> ArchiveIo::openExisting(const std::string& host) const
+{
     if (int err = fault(FsCall::Open, host))
         return injected(err);
     HANDLE h = openDirectoryHandle(host, true);
