@@ -1,6 +1,7 @@
 #include "platform/Win32Files.h"
 
 #include "platform/Text.h"
+#include "platform/Utf8.h"
 
 namespace sorvik::platform {
 
@@ -49,21 +50,7 @@ std::string narrowHost(std::wstring_view wide)
             cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
             ++i;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        appendUtf8(out, cp);   // a lone surrogate too: WTF-8, as wideHost reads it
     }
     return out;
 }

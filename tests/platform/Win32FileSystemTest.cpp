@@ -2,6 +2,7 @@
 // renames that never replace, and the code page the data files rely on.
 #include "platform/FileSystem.h"
 #include "platform/Launch.h"
+#include "platform/Win32Files.h"
 #include "tests/platform/FsTestSupport.h"
 #include "tests/support/TempDrive.h"
 
@@ -46,6 +47,18 @@ protected:
 TEST(Win32CodePage, TheAnsiCodePageIs932)
 {
     EXPECT_EQ(GetACP(), 932u) << "run with a Japanese system locale (LANG=ja_JP.UTF-8 under Wine)";
+}
+
+// Host paths are the system's UTF-16 names in UTF-8; a name Windows allows
+// (a lone surrogate) must come back as the same name.
+TEST(Win32HostNames, WideNamesGoToUtf8AndBack)
+{
+    EXPECT_EQ(narrowHost(L"a\u00E9\u9ED1"), "a\xC3\xA9\xE9\xBB\x91");
+    EXPECT_EQ(narrowHost(std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(narrowHost(std::wstring{L'x', wchar_t(0xD800), L'y'}), "x\xED\xA0\x80y");
+    for (const std::wstring& name : {std::wstring(L"\u9ED1\u9ED1.ini"), std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)},
+             std::wstring{L'x', wchar_t(0xDC00), wchar_t(0xD800)}, std::wstring(L"a\\b c")})
+        EXPECT_EQ(wideHost(narrowHost(name)), name);
 }
 
 TEST_F(Win32FileSystemTest, AttributesAreTheSystemsOwnBits)
