@@ -146,15 +146,10 @@ public:
     {
         if (int err = fault(FsCall::Open, host))
             return injected(err);
-        const std::wstring wide = wideHost(host);
-        Handle h(::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!h.valid()) {
-            const Error error = lastError();
-            const DWORD attrs = ::GetFileAttributesW(wide.c_str());
-            if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
-                return Error{ErrorKind::IsDirectory, EISDIR};
-            return error;
-        }
+        Result<Handle> opened = openToRead(wideHost(host));
+        if (!opened)
+            return opened.error();
+        Handle h = std::move(*opened);
         if (int err = fault(FsCall::Stat, host))
             return injected(err);
         facts = FileFacts{};

@@ -345,6 +345,18 @@ Result<FileStamp> FileSystem::stamp(u16view path) const
     return stampOf(info);
 }
 
+Result<Handle> openToRead(const std::wstring& wide)
+{
+    Handle h(::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (h.valid())
+        return h;
+    const Error error = lastError();
+    const DWORD attrs = ::GetFileAttributesW(wide.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
+        return Error{ErrorKind::IsDirectory, EISDIR};
+    return error;
+}
+
 Result<std::string> FileSystem::readFileStamped(u16view path, std::size_t maxBytes, FileStamp* stamp) const
 {
     std::optional<std::string> host = hostPath(path);
@@ -352,16 +364,10 @@ Result<std::string> FileSystem::readFileStamped(u16view path, std::size_t maxByt
         return noHostPath();
     if (int err = fault(FsCall::Open, *host))
         return injected(err);
-    const std::wstring wide = wideHost(*host);
-    Handle h(::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!h.valid()) {
-        const Error error = lastError();
-        // A directory cannot be opened as a file; say what it is.
-        const DWORD attrs = ::GetFileAttributesW(wide.c_str());
-        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY))
-            return Error{ErrorKind::IsDirectory, EISDIR};
-        return error;
-    }
+    Result<Handle> opened = openToRead(wideHost(*host));
+    if (!opened)
+        return opened.error();
+    Handle h = std::move(*opened);
     if (int err = fault(FsCall::Stat, *host))
         return injected(err);
     // A device or pipe is refused before any read.

@@ -105,4 +105,8 @@ inline bool isReadOnly(DWORD attrs)
 
 inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Opens a file to read, sharing it with every other opener; a directory,
+// which cannot be opened so, is told as one.
+Result<Handle> openToRead(const std::wstring& wide);
+
 }
