@@ -20,6 +20,18 @@ Error notARegularFile(const FileFacts& facts)
                                              : Error{ErrorKind::NotRegular, EINVAL};
 }
 
+// Whether an existing file at `host` may be replaced: a regular file the
+// read-only attribute does not protect, and that the system lets us write
+// (another owner's file, or one another program holds, it may not).
+Status replaceable(FilePrimitives& sys, const std::string& host, const FileFacts& facts)
+{
+    if (facts.type != FileType::Regular)
+        return notARegularFile(facts);
+    if (facts.readOnly)
+        return Error{ErrorKind::ReadOnly, EACCES};
+    return sys.probeWritable(host);
+}
+
 // Opens the source of a copy; only a regular file will do.
 Status openRegularSource(FilePrimitives& sys, const std::string& host, Follow follow, FileFacts& facts)
 {
@@ -49,13 +61,7 @@ Status checkDestination(FilePrimitives& sys, const std::string& dst, const std::
         return Error{ErrorKind::IsDirectory, EISDIR};
     if (replace == Replace::Never)
         return Error{ErrorKind::Exists, EEXIST};
-    if (facts->type != FileType::Regular)
-        return notARegularFile(*facts);
-    if (facts->readOnly)
-        return Error{ErrorKind::ReadOnly, EACCES};
-    // What the read-only attribute does not show: another owner's file, one
-    // another program holds.
-    if (Status s = sys.probeWritable(dst); s.failed())
+    if (Status s = replaceable(sys, dst, *facts); s.failed())
         return s;
     exists = true;
     return Status::ok();
@@ -113,13 +119,7 @@ Status writeFileAtomic(
         return Error{ErrorKind::Link, ELOOP};
     const bool replacing = old->type != FileType::Missing;
     if (replacing) {
-        if (old->type != FileType::Regular)
-            return notARegularFile(*old);
-        if (old->readOnly)
-            return Error{ErrorKind::ReadOnly, EACCES};
-        // The system may still refuse (another user's file, one another
-        // program holds), and then the file is not ours to replace.
-        if (Status s = sys.probeWritable(target); s.failed())
+        if (Status s = replaceable(sys, target, *old); s.failed())
             return s;
         sys.rememberReplaced(target);
     }
